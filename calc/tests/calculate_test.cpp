@@ -1,0 +1,354 @@
+#include "quillbary/calculate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "quillbary/calc_error.h"
+#include "test_names.h"
+
+namespace quillbary {
+namespace {
+
+using std::chrono::year_month_day;
+using Warnings = std::vector<std::string>;
+
+constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
+  return year_month_day{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+}
+
+constexpr year_month_day kStartDate = Ymd(2005, 1, 1);
+
+enum class Method { kNone, kInterestOnly, kPrincipalAndInterest };
+
+// The inputs as a clerk enters them; every result field as at start.
+FieldValues Inputs(year_month_day loan, year_month_day due, year_month_day repaid,
+                   year_month_day start, std::string amount, std::string rate, Method method) {
+  FieldValues f;
+  f.jkrq = loan;
+  f.dqrq = due;
+  f.hkrq = repaid;
+  f.qxrq = start;
+  f.hkje = std::move(amount);
+  f.ll = std::move(rate);
+  f.zjlx = method == Method::kInterestOnly;
+  f.hbjx = method == Method::kPrincipalAndInterest;
+  return f;
+}
+
+// The worked example's inputs: loan and interest start 2009-01-01, due
+// 2009-07-01, repaid 2009-09-30, 10000 at 5.31 per mille.
+FieldValues WorkedExample(Method method) {
+  return Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 9, 30), Ymd(2009, 1, 1), "10000",
+                "5.31", method);
+}
+
+struct Results {
+  std::string zcts, zclx, yqts, yqll, yqlx, hj;
+};
+
+// `inputs` with the given results, and the total shown in place of the notice
+// when there is one.
+FieldValues Shown(FieldValues f, const Results& r) {
+  f.zcts = r.zcts;
+  f.zclx = r.zclx;
+  f.yqts = r.yqts;
+  f.yqll = r.yqll;
+  f.yqlx = r.yqlx;
+  f.hj = r.hj;
+  if (f.zjlx) f.l1Caption = kInterestTotalCaption;
+  if (f.hbjx) f.l1Caption = kPrincipalAndInterestCaption;
+  if (!f.hj.empty()) {
+    f.l1Visible = true;
+    f.hjVisible = true;
+    f.l2Visible = false;
+  }
+  return f;
+}
+
+Warnings CalculateCollecting(FieldValues& fields) {
+  Warnings warnings;
+  Calculate(fields, [&](std::string_view text) { warnings.emplace_back(text); });
+  return warnings;
+}
+
+struct CalculateRow {
+  const char* name;
+  FieldValues before;
+  FieldValues after;
+  Warnings warnings;
+};
+
+class Calculation : public ::testing::TestWithParam<CalculateRow> {};
+
+TEST_P(Calculation, WritesEveryFieldAndWarnsInOrder) {
+  const CalculateRow& row = GetParam();
+  FieldValues fields = row.before;
+  EXPECT_EQ(CalculateCollecting(fields), row.warnings);
+  EXPECT_EQ(fields.zcts, row.after.zcts);
+  EXPECT_EQ(fields.zclx, row.after.zclx);
+  EXPECT_EQ(fields.yqts, row.after.yqts);
+  EXPECT_EQ(fields.yqll, row.after.yqll);
+  EXPECT_EQ(fields.yqlx, row.after.yqlx);
+  EXPECT_EQ(fields.hj, row.after.hj);
+  EXPECT_EQ(fields.l1Caption, row.after.l1Caption);
+  EXPECT_EQ(fields, row.after) << "a field the table does not name changed, or a visibility";
+}
+
+TEST_P(Calculation, SecondRunGivesTheSameFields) {
+  FieldValues fields = GetParam().before;
+  CalculateCollecting(fields);
+  const FieldValues first = fields;
+  EXPECT_EQ(CalculateCollecting(fields), GetParam().warnings);
+  EXPECT_EQ(fields, first);
+}
+
+const FieldValues kInterestOnly = WorkedExample(Method::kInterestOnly);
+const FieldValues kPrincipal = WorkedExample(Method::kPrincipalAndInterest);
+const FieldValues kNotOverdue = Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 5, 20),
+                                       Ymd(2009, 1, 1), "10000", "5.31", Method::kInterestOnly);
+const FieldValues kAllDatesAtStart = Inputs(kStartDate, kStartDate, kStartDate, kStartDate,
+                                            "10000", "5.31", Method::kInterestOnly);
+// 100 days, not overdue, 30 per mille: 0.1 per cent a day.
+FieldValues HundredDays(std::string amount, Method method = Method::kInterestOnly) {
+  return Inputs(Ymd(2009, 1, 1), Ymd(2009, 12, 31), Ymd(2009, 4, 11), Ymd(2009, 1, 1),
+                std::move(amount), "30", method);
+}
+// Interest from 2009-04-01, a month after the due date, to 2009-05-01.
+const FieldValues kStartAfterDue = Inputs(Ymd(2009, 1, 1), Ymd(2009, 3, 1), Ymd(2009, 5, 1),
+                                          Ymd(2009, 4, 1), "10000", "3", Method::kInterestOnly);
+// Ten normal days then twenty overdue at 0.15 per mille on 100: 0.005 and
+// 0.015, each displayed rounded up, while the total adds the unrounded ones.
+const FieldValues kTwoHalfFens = Inputs(Ymd(2009, 1, 1), Ymd(2009, 1, 11), Ymd(2009, 1, 31),
+                                        Ymd(2009, 1, 1), "100", "0.15", Method::kInterestOnly);
+
+FieldValues WithoutMethod(FieldValues f) {
+  f.zjlx = false;
+  f.hbjx = false;
+  return f;
+}
+
+FieldValues WithRate(FieldValues f, std::string rate) {
+  f.ll = std::move(rate);
+  return f;
+}
+
+FieldValues WithAmount(FieldValues f, std::string amount) {
+  f.hkje = std::move(amount);
+  return f;
+}
+
+const FieldValues kInterestOnlyShown =
+    Shown(kInterestOnly, {"181", "320.37", "91", " 7.965", "241.61", "561.98"});
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, Calculation,
+    ::testing::Values(
+        CalculateRow{"WorkedExampleInterestOnly", kInterestOnly, kInterestOnlyShown, {}},
+        CalculateRow{"WorkedExamplePrincipalAndInterest", kPrincipal,
+                     Shown(kPrincipal, {"181", "320.37", "91", " 7.965", "241.61", "10561.98"}),
+                     {}},
+        CalculateRow{"WorkedExampleNotOverdue", kNotOverdue,
+                     Shown(kNotOverdue, {"139", "246.03", "0", "0", "0.", "246.03"}),
+                     {}},
+        CalculateRow{"AllDatesEqualInterestOnly", kAllDatesAtStart,
+                     Shown(kAllDatesAtStart, {"0", "0.", "0", "0", "0.", "0."}),
+                     {}},
+        CalculateRow{"AllDatesEqualPrincipalIsTheTotal",
+                     Inputs(kStartDate, kStartDate, kStartDate, kStartDate, "10000", "5.31",
+                            Method::kPrincipalAndInterest),
+                     Shown(Inputs(kStartDate, kStartDate, kStartDate, kStartDate, "10000", "5.31",
+                                  Method::kPrincipalAndInterest),
+                           {"0", "0.", "0", "0", "0.", "10000."}),
+                     {}},
+        CalculateRow{"AmountWithCommaReadsAsOne", HundredDays("1,000"),
+                     Shown(HundredDays("1,000"), {"100", "0.1", "0", "0", "0.", "0.1"}),
+                     {}},
+        CalculateRow{"AmountWithCurrencySign", HundredDays("1000元"),
+                     Shown(HundredDays("1000元"), {"100", "100.", "0", "0", "0.", "100."}),
+                     {}},
+        CalculateRow{"AmountOfLettersGivesZeroInterest",
+                     HundredDays("abc", Method::kPrincipalAndInterest),
+                     Shown(HundredDays("abc", Method::kPrincipalAndInterest),
+                           {"100", "0.", "0", "0", "0.", "0."}),
+                     {}},
+        CalculateRow{"BlankAmountIsPresentAndZero", HundredDays(" "),
+                     Shown(HundredDays(" "), {"100", "0.", "0", "0", "0.", "0."}),
+                     {}},
+        CalculateRow{"NegativeAmount", HundredDays("-1000"),
+                     Shown(HundredDays("-1000"), {"100", "-100.", "0", "0", "0.", "-100."}),
+                     {}},
+        CalculateRow{"RepaidOnTheDueDateIsNotOverdue",
+                     Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
+                            "10000", "5.31", Method::kInterestOnly),
+                     Shown(Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1),
+                                  Ymd(2009, 1, 1), "10000", "5.31", Method::kInterestOnly),
+                           {"181", "320.37", "0", "0", "0.", "320.37"}),
+                     {}},
+        CalculateRow{"InterestStartsAfterTheDueDate", kStartAfterDue,
+                     Shown(kStartAfterDue, {"0", "0.", "30", " 4.5", "45.", "45."}),
+                     {}},
+        CalculateRow{"SmallRateHasNoZeroBeforeThePeriod", WithRate(kInterestOnly, "0.3"),
+                     Shown(WithRate(kInterestOnly, "0.3"),
+                           {"181", "18.1", "91", " .45", "13.65", "31.75"}),
+                     {}},
+        CalculateRow{"TotalAddsTheUnroundedInterests", kTwoHalfFens,
+                     Shown(kTwoHalfFens, {"10", "0.01", "20", " .225", "0.02", "0.02"}),
+                     {}},
+        CalculateRow{"NoMethodOnAFreshWindowShowsNoTotal", WithoutMethod(kInterestOnly),
+                     Shown(WithoutMethod(kInterestOnly),
+                           {"181", "320.37", "91", " 7.965", "241.61", ""}),
+                     {std::string(warning::kChooseMethod)}},
+        CalculateRow{"NoMethodKeepsAndShowsTheEarlierTotal",
+                     WithAmount(WithoutMethod(kInterestOnlyShown), "20000"),
+                     [] {
+                       FieldValues f = WithAmount(WithoutMethod(kInterestOnlyShown), "20000");
+                       f.zclx = "640.74";
+                       f.yqlx = "483.21";
+                       return f;
+                     }(),
+                     {std::string(warning::kChooseMethod)}},
+        CalculateRow{"DueBeforeLoanWarnsAndGoesOn",
+                     Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 3), Ymd(2009, 2, 1),
+                            "10000", "3", Method::kInterestOnly),
+                     Shown(Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 3),
+                                  Ymd(2009, 2, 1), "10000", "3", Method::kInterestOnly),
+                           {"0", "0.", "30", " 4.5", "45.", "45."}),
+                     {std::string(warning::kDueBeforeLoan)}},
+        CalculateRow{"RepaymentBeforeLoanGivesNegativeDays",
+                     Inputs(Ymd(2009, 2, 1), Ymd(2009, 12, 1), Ymd(2009, 1, 2), Ymd(2009, 2, 1),
+                            "10000", "3", Method::kInterestOnly),
+                     Shown(Inputs(Ymd(2009, 2, 1), Ymd(2009, 12, 1), Ymd(2009, 1, 2),
+                                  Ymd(2009, 2, 1), "10000", "3", Method::kInterestOnly),
+                           {"-30", "-30.", "0", "0", "0.", "-30."}),
+                     {std::string(warning::kRepaymentBeforeLoan)}},
+        CalculateRow{"StartBeforeLoanWarnsOnce",
+                     Inputs(Ymd(2009, 2, 1), Ymd(2009, 12, 1), Ymd(2009, 3, 3), Ymd(2009, 1, 2),
+                            "10000", "3", Method::kInterestOnly),
+                     Shown(Inputs(Ymd(2009, 2, 1), Ymd(2009, 12, 1), Ymd(2009, 3, 3),
+                                  Ymd(2009, 1, 2), "10000", "3", Method::kInterestOnly),
+                           {"60", "60.", "0", "0", "0.", "60."}),
+                     {std::string(warning::kStartBeforeLoan)}},
+        CalculateRow{"StartAfterRepayment",
+                     Inputs(Ymd(2009, 1, 1), Ymd(2009, 12, 1), Ymd(2009, 3, 3), Ymd(2009, 4, 2),
+                            "10000", "3", Method::kInterestOnly),
+                     Shown(Inputs(Ymd(2009, 1, 1), Ymd(2009, 12, 1), Ymd(2009, 3, 3),
+                                  Ymd(2009, 4, 2), "10000", "3", Method::kInterestOnly),
+                           {"-30", "-30.", "0", "0", "0.", "-30."}),
+                     {std::string(warning::kStartAfterRepayment)}},
+        CalculateRow{"OnlyTheFirstDateWarningAndThenTheMethod",
+                     Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 1),
+                            "10000", "3", Method::kNone),
+                     Shown(Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1),
+                                  Ymd(2009, 3, 1), "10000", "3", Method::kNone),
+                           {"0", "0.", "-59", "0", "0.", ""}),
+                     (Warnings{std::string(warning::kDueBeforeLoan),
+                               std::string(warning::kChooseMethod)})}),
+    RowName{});
+
+struct StopRow {
+  const char* name;
+  std::string amount;
+  std::string rate;
+  Warnings warnings;
+};
+
+class Stops : public ::testing::TestWithParam<StopRow> {};
+
+TEST_P(Stops, WarnsOnceAndChangesNothing) {
+  // Even with dates out of order and no method, only the one warning comes.
+  FieldValues fields = Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), kStartDate, kStartDate,
+                              GetParam().amount, GetParam().rate, Method::kNone);
+  fields.hj = "561.98";
+  const FieldValues before = fields;
+  EXPECT_EQ(CalculateCollecting(fields), GetParam().warnings);
+  EXPECT_EQ(fields, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EmptyInputs, Stops,
+    ::testing::Values(StopRow{"EmptyAmount", "", "5.31", {std::string(warning::kEnterAmount)}},
+                      StopRow{"EmptyRate", "10000", "", {std::string(warning::kEnterRate)}},
+                      StopRow{"BothEmptyWarnsForTheAmount", "", "",
+                              {std::string(warning::kEnterAmount)}}),
+    RowName{});
+
+struct ErrorRow {
+  const char* name;
+  FieldValues before;
+  ErrorCode code;
+  FieldValues after;  // what the fields hold when the error leaves the command
+};
+
+class Errors : public ::testing::TestWithParam<ErrorRow> {};
+
+TEST_P(Errors, LeaveWithTheTypedErrorKeepingWhatWasWritten) {
+  const ErrorRow& row = GetParam();
+  FieldValues fields = row.before;
+  try {
+    CalculateCollecting(fields);
+    ADD_FAILURE() << "no error";
+  } catch (const CalcError& error) {
+    EXPECT_EQ(error.code(), row.code);
+  }
+  EXPECT_EQ(fields.yqll, row.after.yqll);
+  EXPECT_EQ(fields.zcts, row.after.zcts);
+  EXPECT_EQ(fields.yqts, row.after.yqts);
+  EXPECT_EQ(fields.zclx, row.after.zclx);
+  EXPECT_EQ(fields.hj, row.after.hj);
+  EXPECT_EQ(fields, row.after);
+}
+
+FieldValues With(FieldValues f, std::string amount, std::string rate) {
+  f.hkje = std::move(amount);
+  f.ll = std::move(rate);
+  return f;
+}
+
+FieldValues Written(FieldValues f, std::string yqll, std::string zcts, std::string yqts) {
+  f.yqll = std::move(yqll);
+  f.zcts = std::move(zcts);
+  f.yqts = std::move(yqts);
+  return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, Errors,
+    ::testing::Values(
+        ErrorRow{"PercentRateWhenOverdueStopsBeforeAnyField",
+                 With(kInterestOnlyShown, "10000", "5%"), ErrorCode::kTypeMismatch,
+                 With(kInterestOnlyShown, "10000", "5%")},
+        ErrorRow{"PercentRateNotOverdueStopsAfterTheDayCounts", With(kNotOverdue, "10000", "5%"),
+                 ErrorCode::kTypeMismatch,
+                 Written(With(kNotOverdue, "10000", "5%"), "0", "139", "0")},
+        ErrorRow{"PerMilleSignInTheRate", With(kNotOverdue, "10000", "5.31‰"),
+                 ErrorCode::kTypeMismatch,
+                 Written(With(kNotOverdue, "10000", "5.31‰"), "0", "139", "0")},
+        ErrorRow{"OverdueRateBeyondTheRange", With(kInterestOnly, "10000", "1.5e308"),
+                 ErrorCode::kOverflow, With(kInterestOnly, "10000", "1.5e308")},
+        ErrorRow{"AmountBeyondTheRange", With(kNotOverdue, "1e400", "5.31"), ErrorCode::kOverflow,
+                 Written(With(kNotOverdue, "1e400", "5.31"), "0", "139", "0")},
+        ErrorRow{"NormalInterestBeyondTheRange", With(kNotOverdue, "1e10", "1e308"),
+                 ErrorCode::kOverflow,
+                 Written(With(kNotOverdue, "1e10", "1e308"), "0", "139", "0")},
+        ErrorRow{"TotalBeyondTheRangeKeepsTheCaptionAndInterests",
+                 With(Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
+                             "", "", Method::kPrincipalAndInterest),
+                      "1.7e308", "100"),
+                 ErrorCode::kOverflow,
+                 [] {
+                   FieldValues f = With(Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1),
+                                               Ymd(2009, 1, 1), "", "",
+                                               Method::kPrincipalAndInterest),
+                                        "1.7e308", "100");
+                   f = Written(f, "0", "181", "0");
+                   f.zclx = " 1.02566666666667E+308";
+                   f.yqlx = " 0";
+                   f.l1Caption = kPrincipalAndInterestCaption;
+                   return f;
+                 }()}),
+    RowName{});
+
+}  // namespace
+}  // namespace quillbary
