@@ -20,9 +20,15 @@ double Checked(double result) {
   if (!std::isfinite(result)) throw CalcError(ErrorCode::kOverflow);
   return result;
 }
-double Multiply(double a, double b) { return Checked(a * b); }
-double Divide(double a, double b) { return Checked(a / b); }
-double Add(double a, double b) { return Checked(a + b); }
+double Multiply(double a, double b) {
+  return Checked(a * b);
+}
+double Divide(double a, double b) {
+  return Checked(a / b);
+}
+double Add(double a, double b) {
+  return Checked(a + b);
+}
 
 std::string DaysText(std::chrono::year_month_day from, std::chrono::year_month_day to) {
   return IntegerToText(DayDifference(from, to));
@@ -85,8 +91,8 @@ void Calculate(FieldValues& f, const WarningSink& warn) {
     f.hj = NumberToSignedText(Add(ParseLeadingNumber(f.zclx), ParseLeadingNumber(f.yqlx)));
   } else if (f.hbjx) {
     f.l1Caption = kPrincipalAndInterestCaption;
-    f.hj = NumberToSignedText(
-        Add(Add(ParseLeadingNumber(f.yqlx), ParseLeadingNumber(f.hkje)), ParseLeadingNumber(f.zclx)));
+    f.hj = NumberToSignedText(Add(Add(ParseLeadingNumber(f.yqlx), ParseLeadingNumber(f.hkje)),
+                                  ParseLeadingNumber(f.zclx)));
   } else {
     warn(warning::kChooseMethod);
   }

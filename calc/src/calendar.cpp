@@ -38,9 +38,10 @@ std::string FormatClock(LocalMoment moment, std::string_view pattern) {
     const std::string_view field = pattern.substr(i, run);
     i += run;
 
-    const bool isField = letter == 'y' ? run == 4
-                                       : (letter == 'm' || letter == 'd' || letter == 'h' ||
-                                          letter == 's') && run <= 2;
+    const bool isField =
+        letter == 'y'
+            ? run == 4
+            : (letter == 'm' || letter == 'd' || letter == 'h' || letter == 's') && run <= 2;
     if (!isField) {
       out += field;
       continue;

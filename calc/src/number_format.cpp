@@ -52,9 +52,8 @@ bool IsExactHalf(double magnitude, std::string_view sixteen) {
   // Exact check: every digit of the full expansion past the 16th is zero. A
   // double's exact decimal expansion has at most 767 significant digits.
   std::array<char, 800> exact{};
-  const auto printed =
-      std::to_chars(exact.data(), exact.data() + exact.size(), magnitude,
-                    std::chars_format::scientific, 770);
+  const auto printed = std::to_chars(exact.data(), exact.data() + exact.size(), magnitude,
+                                     std::chars_format::scientific, 770);
   const std::string_view all(exact.data(), static_cast<std::size_t>(printed.ptr - exact.data()));
   const std::string_view tail = all.substr(17, all.find('e') - 17);  // "d." + 15 digits
   return tail.find_first_not_of('0') == std::string_view::npos;
@@ -199,6 +198,8 @@ std::string FormatTwoDecimals(std::string_view text) {
   return out;
 }
 
-double Round15(double value) { return ParseLeadingNumber(NumberToText(value)); }
+double Round15(double value) {
+  return ParseLeadingNumber(NumberToText(value));
+}
 
 }  // namespace quillbary

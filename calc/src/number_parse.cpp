@@ -11,9 +11,13 @@
 namespace quillbary {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
-bool IsLenientBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsLenientBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
 
 std::size_t SkipDigits(std::string_view s, std::size_t i) {
   while (i < s.size() && IsDigit(s[i])) ++i;
@@ -69,8 +73,8 @@ double DecimalToDouble(std::string_view number) {
 
 double HexDigitsToDouble(std::string_view digits) {
   double value = 0;
-  const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
-                                         std::chars_format::hex);
+  const auto [end, ec] =
+      std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
   if (ec == std::errc::result_out_of_range) throw CalcError(ErrorCode::kOverflow);
   return value;
 }
@@ -79,7 +83,9 @@ bool IsHexDigit(char c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-bool IsOctalDigit(char c) { return c >= '0' && c <= '7'; }
+bool IsOctalDigit(char c) {
+  return c >= '0' && c <= '7';
+}
 
 // Rewrites octal digits as hexadecimal digits of the same integer, three bits
 // at a time, so that the exact conversion of the hexadecimal reader rounds it.

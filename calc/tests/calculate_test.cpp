@@ -108,8 +108,8 @@ const FieldValues kInterestOnly = WorkedExample(Method::kInterestOnly);
 const FieldValues kPrincipal = WorkedExample(Method::kPrincipalAndInterest);
 const FieldValues kNotOverdue = Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 5, 20),
                                        Ymd(2009, 1, 1), "10000", "5.31", Method::kInterestOnly);
-const FieldValues kAllDatesAtStart = Inputs(kStartDate, kStartDate, kStartDate, kStartDate,
-                                            "10000", "5.31", Method::kInterestOnly);
+const FieldValues kAllDatesAtStart =
+    Inputs(kStartDate, kStartDate, kStartDate, kStartDate, "10000", "5.31", Method::kInterestOnly);
 // 100 days, not overdue, 30 per mille: 0.1 per cent a day.
 FieldValues HundredDays(std::string amount, Method method = Method::kInterestOnly) {
   return Inputs(Ymd(2009, 1, 1), Ymd(2009, 12, 31), Ymd(2009, 4, 11), Ymd(2009, 1, 1),
@@ -146,13 +146,16 @@ INSTANTIATE_TEST_SUITE_P(
     Examples, Calculation,
     ::testing::Values(
         CalculateRow{"WorkedExampleInterestOnly", kInterestOnly, kInterestOnlyShown, {}},
-        CalculateRow{"WorkedExamplePrincipalAndInterest", kPrincipal,
+        CalculateRow{"WorkedExamplePrincipalAndInterest",
+                     kPrincipal,
                      Shown(kPrincipal, {"181", "320.37", "91", " 7.965", "241.61", "10561.98"}),
                      {}},
-        CalculateRow{"WorkedExampleNotOverdue", kNotOverdue,
+        CalculateRow{"WorkedExampleNotOverdue",
+                     kNotOverdue,
                      Shown(kNotOverdue, {"139", "246.03", "0", "0", "0.", "246.03"}),
                      {}},
-        CalculateRow{"AllDatesEqualInterestOnly", kAllDatesAtStart,
+        CalculateRow{"AllDatesEqualInterestOnly",
+                     kAllDatesAtStart,
                      Shown(kAllDatesAtStart, {"0", "0.", "0", "0", "0.", "0."}),
                      {}},
         CalculateRow{"AllDatesEqualPrincipalIsTheTotal",
@@ -162,10 +165,12 @@ INSTANTIATE_TEST_SUITE_P(
                                   Method::kPrincipalAndInterest),
                            {"0", "0.", "0", "0", "0.", "10000."}),
                      {}},
-        CalculateRow{"AmountWithCommaReadsAsOne", HundredDays("1,000"),
+        CalculateRow{"AmountWithCommaReadsAsOne",
+                     HundredDays("1,000"),
                      Shown(HundredDays("1,000"), {"100", "0.1", "0", "0", "0.", "0.1"}),
                      {}},
-        CalculateRow{"AmountWithCurrencySign", HundredDays("1000元"),
+        CalculateRow{"AmountWithCurrencySign",
+                     HundredDays("1000元"),
                      Shown(HundredDays("1000元"), {"100", "100.", "0", "0", "0.", "100."}),
                      {}},
         CalculateRow{"AmountOfLettersGivesZeroInterest",
@@ -173,10 +178,12 @@ INSTANTIATE_TEST_SUITE_P(
                      Shown(HundredDays("abc", Method::kPrincipalAndInterest),
                            {"100", "0.", "0", "0", "0.", "0."}),
                      {}},
-        CalculateRow{"BlankAmountIsPresentAndZero", HundredDays(" "),
+        CalculateRow{"BlankAmountIsPresentAndZero",
+                     HundredDays(" "),
                      Shown(HundredDays(" "), {"100", "0.", "0", "0", "0.", "0."}),
                      {}},
-        CalculateRow{"NegativeAmount", HundredDays("-1000"),
+        CalculateRow{"NegativeAmount",
+                     HundredDays("-1000"),
                      Shown(HundredDays("-1000"), {"100", "-100.", "0", "0", "0.", "-100."}),
                      {}},
         CalculateRow{"RepaidOnTheDueDateIsNotOverdue",
@@ -186,20 +193,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   Ymd(2009, 1, 1), "10000", "5.31", Method::kInterestOnly),
                            {"181", "320.37", "0", "0", "0.", "320.37"}),
                      {}},
-        CalculateRow{"InterestStartsAfterTheDueDate", kStartAfterDue,
+        CalculateRow{"InterestStartsAfterTheDueDate",
+                     kStartAfterDue,
                      Shown(kStartAfterDue, {"0", "0.", "30", " 4.5", "45.", "45."}),
                      {}},
-        CalculateRow{"SmallRateHasNoZeroBeforeThePeriod", WithRate(kInterestOnly, "0.3"),
-                     Shown(WithRate(kInterestOnly, "0.3"),
-                           {"181", "18.1", "91", " .45", "13.65", "31.75"}),
-                     {}},
-        CalculateRow{"TotalAddsTheUnroundedInterests", kTwoHalfFens,
+        CalculateRow{
+            "SmallRateHasNoZeroBeforeThePeriod",
+            WithRate(kInterestOnly, "0.3"),
+            Shown(WithRate(kInterestOnly, "0.3"), {"181", "18.1", "91", " .45", "13.65", "31.75"}),
+            {}},
+        CalculateRow{"TotalAddsTheUnroundedInterests",
+                     kTwoHalfFens,
                      Shown(kTwoHalfFens, {"10", "0.01", "20", " .225", "0.02", "0.02"}),
                      {}},
-        CalculateRow{"NoMethodOnAFreshWindowShowsNoTotal", WithoutMethod(kInterestOnly),
-                     Shown(WithoutMethod(kInterestOnly),
-                           {"181", "320.37", "91", " 7.965", "241.61", ""}),
-                     {std::string(warning::kChooseMethod)}},
+        CalculateRow{
+            "NoMethodOnAFreshWindowShowsNoTotal",
+            WithoutMethod(kInterestOnly),
+            Shown(WithoutMethod(kInterestOnly), {"181", "320.37", "91", " 7.965", "241.61", ""}),
+            {std::string(warning::kChooseMethod)}},
         CalculateRow{"NoMethodKeepsAndShowsTheEarlierTotal",
                      WithAmount(WithoutMethod(kInterestOnlyShown), "20000"),
                      [] {
@@ -237,14 +248,14 @@ INSTANTIATE_TEST_SUITE_P(
                                   Ymd(2009, 4, 2), "10000", "3", Method::kInterestOnly),
                            {"-30", "-30.", "0", "0", "0.", "-30."}),
                      {std::string(warning::kStartAfterRepayment)}},
-        CalculateRow{"OnlyTheFirstDateWarningAndThenTheMethod",
-                     Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 1),
-                            "10000", "3", Method::kNone),
-                     Shown(Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1),
-                                  Ymd(2009, 3, 1), "10000", "3", Method::kNone),
-                           {"0", "0.", "-59", "0", "0.", ""}),
-                     (Warnings{std::string(warning::kDueBeforeLoan),
-                               std::string(warning::kChooseMethod)})}),
+        CalculateRow{
+            "OnlyTheFirstDateWarningAndThenTheMethod",
+            Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 1), "10000", "3",
+                   Method::kNone),
+            Shown(Inputs(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 1),
+                         "10000", "3", Method::kNone),
+                  {"0", "0.", "-59", "0", "0.", ""}),
+            (Warnings{std::string(warning::kDueBeforeLoan), std::string(warning::kChooseMethod)})}),
     RowName{});
 
 struct StopRow {
@@ -268,10 +279,10 @@ TEST_P(Stops, WarnsOnceAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     EmptyInputs, Stops,
-    ::testing::Values(StopRow{"EmptyAmount", "", "5.31", {std::string(warning::kEnterAmount)}},
-                      StopRow{"EmptyRate", "10000", "", {std::string(warning::kEnterRate)}},
-                      StopRow{"BothEmptyWarnsForTheAmount", "", "",
-                              {std::string(warning::kEnterAmount)}}),
+    ::testing::Values(
+        StopRow{"EmptyAmount", "", "5.31", {std::string(warning::kEnterAmount)}},
+        StopRow{"EmptyRate", "10000", "", {std::string(warning::kEnterRate)}},
+        StopRow{"BothEmptyWarnsForTheAmount", "", "", {std::string(warning::kEnterAmount)}}),
     RowName{});
 
 struct ErrorRow {
@@ -315,39 +326,39 @@ FieldValues Written(FieldValues f, std::string yqll, std::string zcts, std::stri
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, Errors,
-    ::testing::Values(
-        ErrorRow{"PercentRateWhenOverdueStopsBeforeAnyField",
-                 With(kInterestOnlyShown, "10000", "5%"), ErrorCode::kTypeMismatch,
-                 With(kInterestOnlyShown, "10000", "5%")},
-        ErrorRow{"PercentRateNotOverdueStopsAfterTheDayCounts", With(kNotOverdue, "10000", "5%"),
-                 ErrorCode::kTypeMismatch,
-                 Written(With(kNotOverdue, "10000", "5%"), "0", "139", "0")},
-        ErrorRow{"PerMilleSignInTheRate", With(kNotOverdue, "10000", "5.31‰"),
-                 ErrorCode::kTypeMismatch,
-                 Written(With(kNotOverdue, "10000", "5.31‰"), "0", "139", "0")},
-        ErrorRow{"OverdueRateBeyondTheRange", With(kInterestOnly, "10000", "1.5e308"),
-                 ErrorCode::kOverflow, With(kInterestOnly, "10000", "1.5e308")},
-        ErrorRow{"AmountBeyondTheRange", With(kNotOverdue, "1e400", "5.31"), ErrorCode::kOverflow,
-                 Written(With(kNotOverdue, "1e400", "5.31"), "0", "139", "0")},
-        ErrorRow{"NormalInterestBeyondTheRange", With(kNotOverdue, "1e10", "1e308"),
-                 ErrorCode::kOverflow,
-                 Written(With(kNotOverdue, "1e10", "1e308"), "0", "139", "0")},
-        ErrorRow{"TotalBeyondTheRangeKeepsTheCaptionAndInterests",
-                 With(Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
-                             "", "", Method::kPrincipalAndInterest),
-                      "1.7e308", "100"),
-                 ErrorCode::kOverflow,
-                 [] {
-                   FieldValues f = With(Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1),
-                                               Ymd(2009, 1, 1), "", "",
-                                               Method::kPrincipalAndInterest),
-                                        "1.7e308", "100");
-                   f = Written(f, "0", "181", "0");
-                   f.zclx = " 1.02566666666667E+308";
-                   f.yqlx = " 0";
-                   f.l1Caption = kPrincipalAndInterestCaption;
-                   return f;
-                 }()}),
+    ::testing::Values(ErrorRow{"PercentRateWhenOverdueStopsBeforeAnyField",
+                               With(kInterestOnlyShown, "10000", "5%"), ErrorCode::kTypeMismatch,
+                               With(kInterestOnlyShown, "10000", "5%")},
+                      ErrorRow{"PercentRateNotOverdueStopsAfterTheDayCounts",
+                               With(kNotOverdue, "10000", "5%"), ErrorCode::kTypeMismatch,
+                               Written(With(kNotOverdue, "10000", "5%"), "0", "139", "0")},
+                      ErrorRow{"PerMilleSignInTheRate", With(kNotOverdue, "10000", "5.31‰"),
+                               ErrorCode::kTypeMismatch,
+                               Written(With(kNotOverdue, "10000", "5.31‰"), "0", "139", "0")},
+                      ErrorRow{"OverdueRateBeyondTheRange", With(kInterestOnly, "10000", "1.5e308"),
+                               ErrorCode::kOverflow, With(kInterestOnly, "10000", "1.5e308")},
+                      ErrorRow{"AmountBeyondTheRange", With(kNotOverdue, "1e400", "5.31"),
+                               ErrorCode::kOverflow,
+                               Written(With(kNotOverdue, "1e400", "5.31"), "0", "139", "0")},
+                      ErrorRow{"NormalInterestBeyondTheRange", With(kNotOverdue, "1e10", "1e308"),
+                               ErrorCode::kOverflow,
+                               Written(With(kNotOverdue, "1e10", "1e308"), "0", "139", "0")},
+                      ErrorRow{"TotalBeyondTheRangeKeepsTheCaptionAndInterests",
+                               With(Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1),
+                                           Ymd(2009, 1, 1), "", "", Method::kPrincipalAndInterest),
+                                    "1.7e308", "100"),
+                               ErrorCode::kOverflow,
+                               [] {
+                                 FieldValues f = With(
+                                     Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1),
+                                            Ymd(2009, 1, 1), "", "", Method::kPrincipalAndInterest),
+                                     "1.7e308", "100");
+                                 f = Written(f, "0", "181", "0");
+                                 f.zclx = " 1.02566666666667E+308";
+                                 f.yqlx = " 0";
+                                 f.l1Caption = kPrincipalAndInterestCaption;
+                                 return f;
+                               }()}),
     RowName{});
 
 }  // namespace

@@ -32,10 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         WriteRow{"OverdueRateOfTheWorkedExample", 1.5 * 5.31, " 7.965"},
         WriteRow{"BelowOneHasNoLeadingZero", 0.45, " .45"},
-        WriteRow{"NegativeBelowOne", -0.25, "-.25"},
-        WriteRow{"Zero", 0, " 0"},
-        WriteRow{"NegativeZeroIsZero", -0.0, " 0"},
-        WriteRow{"NegativeInteger", -3, "-3"},
+        WriteRow{"NegativeBelowOne", -0.25, "-.25"}, WriteRow{"Zero", 0, " 0"},
+        WriteRow{"NegativeZeroIsZero", -0.0, " 0"}, WriteRow{"NegativeInteger", -3, "-3"},
         WriteRow{"PeriodDroppedWithoutFraction", 181, " 181"},
         WriteRow{"FifteenDigitsKept", 320.37000000000001, " 320.37"},
         WriteRow{"RoundedToFifteenDigits", 1.0 / 3, " .333333333333333"},
@@ -125,8 +123,8 @@ TEST_P(ReadBack, BothReadersReadTheSignedColumn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ReadBack,
-                         ::testing::Values(7.965, 0.45, -0.25, 0.0, 1.0 / 3, 1e15, -1.5e20,
-                                           1e-6, -1.25e-9, 1.5e300, 1e-300, 1234567890123.125,
+                         ::testing::Values(7.965, 0.45, -0.25, 0.0, 1.0 / 3, 1e15, -1.5e20, 1e-6,
+                                           -1.25e-9, 1.5e300, 1e-300, 1234567890123.125,
                                            std::numeric_limits<double>::denorm_min(),
                                            1.7976931348623e308));
 
@@ -151,8 +149,7 @@ TEST_P(Money, IsStableOnItsOwnOutput) {
 INSTANTIATE_TEST_SUITE_P(
     Texts, Money,
     ::testing::Values(
-        MoneyRow{"EmptyStaysEmpty", "", ""},
-        MoneyRow{"SignedColumnInput", " 53.1", "53.1"},
+        MoneyRow{"EmptyStaysEmpty", "", ""}, MoneyRow{"SignedColumnInput", " 53.1", "53.1"},
         MoneyRow{"WholeNumberKeepsThePeriod", "100", "100."},
         MoneyRow{"HalfFenRoundsUp", "0.005", "0.01"},
         MoneyRow{"NegativeHalfRoundsAwayFromZero", "-12.345", "-12.35"},
@@ -161,8 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
         MoneyRow{"WorkedExampleOverdueInterest", " 241.605", "241.61"},
         MoneyRow{"BelowHalfFenIsZero", "0.004", "0."},
         MoneyRow{"NegativeRoundingToZeroLosesItsSign", "-0.004", "0."},
-        MoneyRow{"NegativeZero", "-0", "0."},
-        MoneyRow{"SignedColumnBelowOne", " .45", "0.45"},
+        MoneyRow{"NegativeZero", "-0", "0."}, MoneyRow{"SignedColumnBelowOne", " .45", "0.45"},
         MoneyRow{"NegativeSignedColumnBelowOne", "-.25", "-0.25"},
         MoneyRow{"TrailingZeroDropped", "1234.50", "1234.5"},
         MoneyRow{"RoundsToTwoPlaces", "1234.5678", "1234.57"},
@@ -175,17 +171,15 @@ INSTANTIATE_TEST_SUITE_P(
         MoneyRow{"LargestPlain", "999999999999999", "999999999999999."},
         MoneyRow{"ExponentFormAboveFifteenDigits", " 1.5E+20", "1.5E+20"},
         MoneyRow{"NegativeExponentForm", "-1E+15", "-1E+15"},
-        MoneyRow{"TinyIsZero", " 1E-06", "0."},
-        MoneyRow{"NotANumberUnchanged", "abc", "abc"},
-        MoneyRow{"PercentUnchanged", "5%", "5%"},
-        MoneyRow{"BlankUnchanged", "  ", "  "},
+        MoneyRow{"TinyIsZero", " 1E-06", "0."}, MoneyRow{"NotANumberUnchanged", "abc", "abc"},
+        MoneyRow{"PercentUnchanged", "5%", "5%"}, MoneyRow{"BlankUnchanged", "  ", "  "},
         MoneyRow{"BeyondTheRangeUnchanged", "1E+400", "1E+400"}),
     RowName{});
 
 TEST(Writers, RefuseValuesThatAreNotFinite) {
-  for (const double value : {std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN()}) {
+  for (const double value :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
     EXPECT_THROW(NumberToSignedText(value), CalcError);
     EXPECT_THROW(NumberToText(value), CalcError);
   }

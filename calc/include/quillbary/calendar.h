@@ -10,10 +10,10 @@ namespace quillbary {
 
 // The dates the pickers hold. Every date in this range is valid for the
 // functions below.
-inline constexpr std::chrono::year_month_day kFirstDate{
-    std::chrono::year{1601}, std::chrono::January, std::chrono::day{1}};
-inline constexpr std::chrono::year_month_day kLastDate{
-    std::chrono::year{9999}, std::chrono::December, std::chrono::day{31}};
+inline constexpr std::chrono::year_month_day kFirstDate{std::chrono::year{1601},
+                                                        std::chrono::January, std::chrono::day{1}};
+inline constexpr std::chrono::year_month_day kLastDate{std::chrono::year{9999},
+                                                       std::chrono::December, std::chrono::day{31}};
 
 // Calendar days from `from` to `to`: positive when `to` is later, 0 on the
 // same day, negative when `to` is earlier.

@@ -1,0 +1,146 @@
+#include "control_factory.h"
+
+#include <QDate>
+#include <QDateEdit>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStringList>
+
+#include "caption_label.h"
+#include "quillbary/calendar.h"
+
+namespace quillbary {
+namespace {
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QDate ToQDate(std::chrono::year_month_day date) {
+  return QDate(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+               static_cast<int>(static_cast<unsigned>(date.day())));
+}
+
+// Font sizes are set in pixels, like the places, so that text and controls
+// keep their proportions at any screen density: 9 pt, 12 pt and 18 pt at the
+// 96 dots per inch the twips are counted in.
+QFont FontFor(FontRole role, const QFont& windowFont) {
+  QFont font = windowFont;
+  switch (role) {
+    case FontRole::kWindow:
+      return font;
+    case FontRole::kTotal:
+      // Garamond where it is installed, else a face of the same old-style cut.
+      font.setFamilies({"Garamond", "EB Garamond", "EB Garamond 12", "Adobe Garamond Pro",
+                        "Cormorant Garamond", "C059", "Georgia", "serif"});
+      font.setPixelSize(24);
+      break;
+    case FontRole::kTotalCaption:
+      // A Song (Ming) face with the simplified characters of GB2312.
+      font.setFamilies({"宋体-PUA", "SimSun", "宋体", "Noto Serif CJK SC", "Source Han Serif SC",
+                        "AR PL UMing CN", "Songti SC", "serif"});
+      font.setPixelSize(16);
+      break;
+  }
+  font.setBold(true);
+  font.setItalic(true);
+  return font;
+}
+
+QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
+  const QString caption = ToQString(spec.caption);
+  switch (spec.kind) {
+    case Kind::kLabel: {
+      auto* label = spec.look.wrap == Wrap::kAtBlanks ? new CaptionLabel(caption, parent)
+                                                      : new QLabel(caption, parent);
+      label->setWordWrap(spec.look.wrap == Wrap::kAnywhere);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case Kind::kTextBox: {
+      auto* edit = new QLineEdit(parent);
+      edit->setReadOnly(spec.look.readOnly);
+      if (!spec.look.takesFocus) {
+        // A display, not an input: no focus, no border, and no background of
+        // its own, so that the date and the time below it, whose places
+        // overlap by a few pixels, never cover each other's characters.
+        edit->setFocusPolicy(Qt::NoFocus);
+        edit->setFrame(false);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, Qt::transparent);
+        edit->setPalette(palette);
+      }
+      return edit;
+    }
+    case Kind::kCommandButton:
+      return new QPushButton(caption, parent);
+    case Kind::kOptionButton:
+      return new QRadioButton(caption, parent);
+    case Kind::kFrame: {
+      auto* frame = new QGroupBox(caption, parent);
+      // The caption stands in the frame's top line, as on the classic
+      // desktop, so the options below it sit inside the frame.
+      frame->setStyleSheet(QStringLiteral(
+          "QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
+          "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+      return frame;
+    }
+    case Kind::kDatePicker: {
+      auto* picker = new QDateEdit(parent);
+      picker->setDisplayFormat("yyyy-MM-dd");
+      picker->setCalendarPopup(true);
+      // Narrow margins, so that a whole date fits beside the drop-down arrow.
+      picker->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; }"));
+      picker->setDateRange(ToQDate(kFirstDate), ToQDate(kLastDate));
+      picker->setDate(QDate(2005, 1, 1));
+      return picker;
+    }
+  }
+  return nullptr;
+}
+
+void ApplyLook(const ControlSpec& spec, QWidget* widget) {
+  QPalette palette = widget->palette();
+  const bool isLabel = spec.kind == Kind::kLabel;
+  if (spec.look.text != TextColour::kDefault) {
+    const QColor colour =
+        spec.look.text == TextColour::kRed ? QColor(255, 0, 0) : QColor(0, 0, 255);
+    palette.setColor(isLabel ? QPalette::WindowText : QPalette::Text, colour);
+  }
+  if (spec.look.resultBackground) {
+    // The scroll-bar colour of the classic desktop is the light grey between
+    // the window colour and the shadows: the palette's Midlight.
+    palette.setColor(QPalette::Base, palette.color(QPalette::Midlight));
+  }
+  if (spec.kind == Kind::kCommandButton) {
+    palette.setColor(QPalette::Button, palette.color(QPalette::Window));
+  }
+  widget->setPalette(palette);
+  widget->setFont(FontFor(spec.look.font, widget->font()));
+}
+
+}  // namespace
+
+QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
+  QWidget* widget = NewWidget(spec, parent);
+  widget->setObjectName(ToQString(spec.name));
+  ApplyLook(spec, widget);
+
+  int left = spec.left;
+  int top = spec.top;
+  if (const ControlSpec* frame = FindControl(spec.parent)) {
+    left -= frame->left;
+    top -= frame->top;
+  }
+  widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(spec.width),
+                      TwipsToPixels(spec.height));
+  if (!spec.accessibleName.empty()) widget->setAccessibleName(ToQString(spec.accessibleName));
+  widget->setHidden(spec.look.hiddenAtStart);
+  return widget;
+}
+
+}  // namespace quillbary

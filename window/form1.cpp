@@ -1,0 +1,121 @@
+#include "form1.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <array>
+#include <utility>
+
+#include "control_factory.h"
+#include "control_table.h"
+#include "field_binding.h"
+#include "message_boxes.h"
+#include "quillbary/calc_error.h"
+#include "quillbary/calculate.h"
+#include "quillbary/clear.h"
+
+namespace quillbary {
+namespace {
+
+QString Name(std::string_view name) {
+  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+bool TakesFocus(const ControlSpec& spec) {
+  return spec.kind != Kind::kLabel && spec.kind != Kind::kFrame && spec.look.takesFocus;
+}
+
+}  // namespace
+
+Form1::Form1(ClockSource clock, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      emblem_(QStringLiteral(":/emblem.jpg")),
+      clock_(std::move(clock)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Quillbary"));
+  setFixedSize(TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+  // A Song face at 9 pt (12 pixels at 96 dots per inch), or one with the same
+  // half-width digits, so that a date fits its picker as the layout expects.
+  QFont windowFont = font();
+  windowFont.setFamilies({"SimSun", "NSimSun", "Noto Sans Mono CJK SC", "WenQuanYi Zen Hei Mono",
+                          "Microsoft YaHei", "PingFang SC"});
+  windowFont.setPixelSize(12);
+  setFont(windowFont);
+
+  QWidget* previousInTabOrder = nullptr;
+  for (const ControlSpec& spec : Controls()) {
+    QWidget* parentWidget = spec.parent.empty() ? this : control(spec.parent);
+    QWidget* widget = CreateControl(spec, parentWidget);
+    controls_.insert(Name(spec.name), widget);
+    if (spec.kind == Kind::kLabel) widget->lower();  // labels lie on the window, under buttons
+    if (TakesFocus(spec)) {
+      if (previousInTabOrder != nullptr) setTabOrder(previousInTabOrder, widget);
+      previousInTabOrder = widget;
+    }
+  }
+  text1_ = qobject_cast<QLineEdit*>(control("Text1"));
+  text2_ = qobject_cast<QLineEdit*>(control("Text2"));
+  connectCommands();
+  control("jkrq")->setFocus();
+
+  timer1_.setObjectName(QStringLiteral("Timer1"));
+  timer1_.setInterval(1);
+  connect(&timer1_, &QTimer::timeout, this, &Form1::timer1Timer);
+  timer1_.start();
+}
+
+void Form1::connectCommands() {
+  const std::array commands{
+      std::pair{"Command1", &Form1::command1Click},
+      std::pair{"Command2", &Form1::command2Click},
+      std::pair{"Command3", &Form1::command3Click},
+  };
+  for (const auto& [name, handler] : commands) {
+    connect(qobject_cast<QPushButton*>(control(name)), &QPushButton::clicked, this, handler);
+  }
+}
+
+QWidget* Form1::control(std::string_view name) const {
+  return controls_.value(Name(name));
+}
+
+void Form1::command1Click() {
+  FieldValues fields = ReadFields(*this);
+  // Each warning shows over the fields as the calculation has left them so far.
+  const auto warn = [this, &fields](std::string_view text) {
+    WriteFields(fields, *this);
+    ShowWarning(this, text);
+  };
+  try {
+    Calculate(fields, warn);
+  } catch (const CalcError& error) {
+    WriteFields(fields, *this);
+    ShowError(this, error);
+    return;
+  }
+  WriteFields(fields, *this);
+}
+
+void Form1::command2Click() {
+  FieldValues fields = ReadFields(*this);
+  Clear(fields);
+  WriteFields(fields, *this);
+}
+
+void Form1::command3Click() {
+  QCoreApplication::exit(0);
+}
+
+void Form1::timer1Timer() {
+  if (auto text = clockFace_.DateText(clock_())) text1_->setText(QString::fromStdString(*text));
+  if (auto text = clockFace_.TimeText(clock_())) text2_->setText(QString::fromStdString(*text));
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, emblem_);
+}
+
+}  // namespace quillbary

@@ -1,0 +1,54 @@
+// The one window: the inputs, the results, the three commands and the clock.
+#pragma once
+
+#include <QHash>
+#include <QPixmap>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <string_view>
+
+#include "quillbary/calendar.h"
+#include "quillbary/clock_face.h"
+
+class QLineEdit;
+
+namespace quillbary {
+
+// Where the clock reads the local date and time; tests pass fixed moments.
+using ClockSource = std::function<LocalMoment()>;
+
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form1(ClockSource clock, QWidget* parent = nullptr);
+
+  // The control named `name` in the control table, or nullptr.
+  QWidget* control(std::string_view name) const;
+
+  QTimer* timer1() { return &timer1_; }
+
+ public slots:
+  void command1Click();  // 开始计算: calculate
+  void command2Click();  // 清空: clear
+  void command3Click();  // 退出: exit
+  void timer1Timer();    // the clock tick
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void connectCommands();
+
+  QHash<QString, QWidget*> controls_;
+  QPixmap emblem_;
+  QTimer timer1_;
+  ClockSource clock_;
+  ClockFace clockFace_;
+  QLineEdit* text1_ = nullptr;
+  QLineEdit* text2_ = nullptr;
+};
+
+}  // namespace quillbary

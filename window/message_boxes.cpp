@@ -1,0 +1,42 @@
+#include "message_boxes.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QString>
+
+namespace quillbary {
+namespace {
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+             const QString& detail = {}) {
+  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+  box.setInformativeText(detail);
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+  box.exec();
+}
+
+QString ErrorName(ErrorCode code) {
+  switch (code) {
+    case ErrorCode::kOverflow:
+      return QStringLiteral("溢出");
+    case ErrorCode::kTypeMismatch:
+      return QStringLiteral("类型不匹配");
+  }
+  return {};
+}
+
+}  // namespace
+
+void ShowWarning(QWidget* parent, std::string_view text) {
+  ShowBox(parent, QMessageBox::Warning, QStringLiteral("提示"),
+          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void ShowError(QWidget* parent, const CalcError& error) {
+  const int code = static_cast<int>(error.code());
+  ShowBox(parent, QMessageBox::Critical, QStringLiteral("Quillbary"),
+          QStringLiteral("运行时错误 '%1':\n\n%2").arg(code).arg(ErrorName(error.code())),
+          QStringLiteral("计算已停止，输入的内容都已保留。"));
+}
+
+}  // namespace quillbary

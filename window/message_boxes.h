@@ -1,0 +1,19 @@
+// The boxes the window shows: the calculation's warnings and its errors.
+#pragma once
+
+#include <QWidget>
+#include <string_view>
+
+#include "quillbary/calc_error.h"
+
+namespace quillbary {
+
+// Title "提示", the warning icon, one OK button (确定); returns when the clerk
+// closes it.
+void ShowWarning(QWidget* parent, std::string_view text);
+
+// An error that ended the calculation, named with its code ("运行时错误 '13':"
+// then "类型不匹配"). The window stays open with everything the clerk typed.
+void ShowError(QWidget* parent, const CalcError& error);
+
+}  // namespace quillbary
