@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include "caption_label.h"
+#include "date_picker.h"
 #include "quillbary/calendar.h"
 
 namespace quillbary {
@@ -90,7 +91,7 @@ QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
       return frame;
     }
     case Kind::kDatePicker: {
-      auto* picker = new QDateEdit(parent);
+      auto* picker = new DatePicker(parent);
       picker->setDisplayFormat("yyyy-MM-dd");
       picker->setCalendarPopup(true);
       // Narrow margins, so that a whole date fits beside the drop-down arrow.

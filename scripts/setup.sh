@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs with apt-get whatever this Debian 12 machine lacks for building and
+# running the program ("build"), or for building it and running every test
+# ("test"). Installs nothing when nothing is missing.
+# usage: scripts/setup.sh build|test
+set -euo pipefail
+
+build_packages=(
+  g++ cmake ninja-build
+  qt6-base-dev
+  fonts-noto-cjk      # the Chinese captions
+  fonts-ebgaramond    # the face of the total
+  fonts-dejavu-core
+)
+test_packages=(
+  "${build_packages[@]}"
+  libgtest-dev libbenchmark-dev
+  clang libclang-rt-14-dev              # the sanitizer build and the fuzzers
+  xvfb xauth xdotool x11-utils          # the installed program, started on a private display
+  appstream desktop-file-utils dpkg-dev file   # checks of the desktop files and the .deb
+)
+
+case "${1:-}" in
+  build) wanted=("${build_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
+    missing+=("$package")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "Run as root, or install sudo, to install: ${missing[*]}" >&2; exit 1; }
+  as_root=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

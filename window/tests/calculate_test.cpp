@@ -1,0 +1,228 @@
+// 开始计算 through the window: keys and clicks in, fields and boxes out.
+#include <QLabel>
+#include <QTest>
+
+#include "form1.h"
+#include "form_driver.h"
+
+Q_DECLARE_METATYPE(quillbary::testing::CaughtBox)
+Q_DECLARE_METATYPE(quillbary::testing::Inputs)
+
+namespace quillbary::testing {
+
+namespace {
+// The worked example: loan and interest start 2009-01-01, due 2009-07-01,
+// repaid 2009-09-30, 10000 at 5.31 per mille a month.
+Inputs WorkedExample(const char* method) {
+  return {QDate(2009, 1, 1), QDate(2009, 7, 1), QDate(2009, 9, 30), QDate(2009, 1, 1),
+          QStringLiteral("10000"), QStringLiteral("5.31"), method};
+}
+
+QString Caption(const Form1& form) { return qobject_cast<QLabel*>(form.control("l1"))->text(); }
+
+// The results, as one line for comparing.
+QString Results(const Form1& form) {
+  QStringList texts;
+  for (const char* name : {"zcts", "zclx", "yqts", "yqll", "yqlx", "hj"}) {
+    texts << Text(form, name);
+  }
+  return texts.join('|');
+}
+}  // namespace
+
+class CalculateTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void results_data();
+  void results();
+  void warnings_data();
+  void warnings();
+  void errorKeepsTheWindowAndTheInputs_data();
+  void errorKeepsTheWindowAndTheInputs();
+  void typingAndPickingCalculateNothing();
+};
+
+void CalculateTest::results_data() {
+  QTest::addColumn<Inputs>("inputs");
+  QTest::addColumn<QString>("results");
+  QTest::addColumn<QString>("caption");
+
+  Inputs notOverdue = WorkedExample("zjlx");
+  notOverdue.repaid = QDate(2009, 5, 20);
+  QTest::newRow("worked example, interest only")
+      << WorkedExample("zjlx") << "181|320.37|91| 7.965|241.61|561.98" << " 利息  合计";
+  QTest::newRow("worked example, principal and interest")
+      << WorkedExample("hbjx") << "181|320.37|91| 7.965|241.61|10561.98" << " 本息  合计";
+  QTest::newRow("worked example, not overdue")
+      << notOverdue << "139|246.03|0|0|0.|246.03" << " 利息  合计";
+}
+
+void CalculateTest::results() {
+  QFETCH(Inputs, inputs);
+  QFETCH(QString, results);
+  QFETCH(QString, caption);
+
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  BoxCatcher boxes;
+  Enter(form, inputs);
+  Click(form, "Command1");
+
+  QCOMPARE(boxes.caught, QList<CaughtBox>{});
+  QCOMPARE(Results(form), results);
+  QCOMPARE(Caption(form), caption);
+  QVERIFY(form.control("hj")->isVisible());
+  QVERIFY(form.control("l1")->isVisible());
+  QVERIFY(!form.control("l2")->isVisible());
+  QCOMPARE(Text(form, "hkje"), inputs.amount);
+  QCOMPARE(Text(form, "ll"), inputs.rate);
+}
+
+void CalculateTest::warnings_data() {
+  QTest::addColumn<Inputs>("inputs");
+  QTest::addColumn<QList<CaughtBox>>("boxes");
+  QTest::addColumn<QString>("results");  // after the last box
+
+  const QString none = "|||||";
+  Inputs noAmount = WorkedExample("zjlx");
+  noAmount.amount.clear();
+  QTest::newRow("no amount stops") << noAmount << QList{Warning("请输入还款金额！", none)} << none;
+
+  Inputs noRate = WorkedExample("zjlx");
+  noRate.rate.clear();
+  QTest::newRow("no rate stops") << noRate << QList{Warning("请输入利率！", none)} << none;
+
+  Inputs dueBeforeLoan = WorkedExample("zjlx");
+  dueBeforeLoan.loan = QDate(2009, 8, 1);
+  QTest::newRow("due before loan goes on")
+      << dueBeforeLoan << QList{Warning("到款日期不能小于借款日期！", "|||||")}
+      << "181|320.37|91| 7.965|241.61|561.98";
+
+  Inputs repaidBeforeLoan = WorkedExample("zjlx");
+  repaidBeforeLoan.loan = QDate(2009, 6, 1);
+  repaidBeforeLoan.repaid = QDate(2009, 5, 20);
+  QTest::newRow("repaid before loan goes on")
+      << repaidBeforeLoan << QList{Warning("还款日期不能小于借款日期！", "|||||")}
+      << "139|246.03|0|0|0.|246.03";
+
+  Inputs startBeforeLoan = WorkedExample("zjlx");
+  startBeforeLoan.loan = QDate(2009, 1, 2);
+  QTest::newRow("start before loan goes on")
+      << startBeforeLoan << QList{Warning("起息日期为能小于借款日期！", "|||||")}
+      << "181|320.37|91| 7.965|241.61|561.98";
+
+  Inputs startAfterRepaid = WorkedExample("zjlx");
+  startAfterRepaid.start = QDate(2009, 10, 30);
+  QTest::newRow("start after repayment goes on")
+      << startAfterRepaid << QList{Warning("起息日期不能大于还款日期！", "|||||")}
+      << "0|0.|-30| 7.965|-79.65|-79.65";
+
+  // The method warning comes after the fields are written: the box stands
+  // over the day counts and the unrounded interests.
+  QTest::newRow("no method goes on without a total")
+      << WorkedExample(nullptr)
+      << QList{Warning("请选择还款方式！", "181| 320.37|91| 7.965| 241.605|")}
+      << "181|320.37|91| 7.965|241.61|";
+
+  Inputs twoWarnings = WorkedExample(nullptr);
+  twoWarnings.loan = QDate(2009, 8, 1);
+  QTest::newRow("date and method warnings in order")
+      << twoWarnings
+      << QList{Warning("到款日期不能小于借款日期！", "|||||"),
+               Warning("请选择还款方式！", "181| 320.37|91| 7.965| 241.605|")}
+      << "181|320.37|91| 7.965|241.61|";
+}
+
+void CalculateTest::warnings() {
+  QFETCH(Inputs, inputs);
+  QFETCH(QList<CaughtBox>, boxes);
+  QFETCH(QString, results);
+
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Enter(form, inputs);
+  BoxCatcher catcher([&form] { return Results(form); });
+  Click(form, "Command1");
+
+  QCOMPARE(catcher.caught, boxes);
+  QCOMPARE(Results(form), results);
+  QCOMPARE(form.control("hj")->isVisible(), !Text(form, "hj").isEmpty());
+  QCOMPARE(form.control("l2")->isVisible(), Text(form, "hj").isEmpty());
+}
+
+void CalculateTest::errorKeepsTheWindowAndTheInputs_data() {
+  QTest::addColumn<Inputs>("inputs");
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<QString>("results");  // as the error left them
+
+  Inputs percent = WorkedExample("zjlx");
+  percent.rate = QStringLiteral("5%");
+  QTest::newRow("percent rate, overdue") << percent << "运行时错误 '13':\n\n类型不匹配" << "|||||";
+
+  Inputs percentNotOverdue = percent;
+  percentNotOverdue.repaid = QDate(2009, 5, 20);
+  QTest::newRow("percent rate, not overdue")
+      << percentNotOverdue << "运行时错误 '13':\n\n类型不匹配" << "139||0|0||";
+
+  Inputs huge = WorkedExample("zjlx");
+  huge.amount = QStringLiteral("1e300");
+  huge.rate = QStringLiteral("1e300");
+  QTest::newRow("interest beyond the range") << huge << "运行时错误 '6':\n\n溢出"
+                                             << "181||91| 1.5E+300||";
+}
+
+void CalculateTest::errorKeepsTheWindowAndTheInputs() {
+  QFETCH(Inputs, inputs);
+  QFETCH(QString, message);
+  QFETCH(QString, results);
+
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Enter(form, inputs);
+  {
+    BoxCatcher catcher;
+    Click(form, "Command1");
+    QCOMPARE(catcher.caught.size(), 1);
+    const CaughtBox& box = catcher.caught.first();
+    QCOMPARE(box.title, QStringLiteral("Quillbary"));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.text, message);
+    QCOMPARE(box.buttons, QStringList{"确定"});
+  }
+  QVERIFY(form.isVisible());
+  QCOMPARE(Results(form), results);
+  QCOMPARE(Text(form, "hkje"), inputs.amount);
+  QCOMPARE(Text(form, "ll"), inputs.rate);
+
+  // The clerk mends the rate and goes on in the same window.
+  BoxCatcher catcher;
+  TypeText(form, "hkje", QStringLiteral("10000"));
+  TypeText(form, "ll", QStringLiteral("5.31"));
+  Click(form, "Command1");
+  QCOMPARE(catcher.caught, QList<CaughtBox>{});
+  QVERIFY(form.control("hj")->isVisible());
+}
+
+void CalculateTest::typingAndPickingCalculateNothing() {
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  BoxCatcher catcher;
+  Enter(form, WorkedExample("zjlx"));
+  Click(form, "Command1");
+  const QString shown = Results(form);
+  Enter(form, {QDate(2010, 1, 1), QDate(2010, 2, 1), QDate(2010, 3, 1), QDate(2010, 1, 1),
+               QStringLiteral("1"), QStringLiteral("1"), "hbjx"});
+  QCOMPARE(Results(form), shown);
+  QCOMPARE(Caption(form), QStringLiteral(" 利息  合计"));
+  QCOMPARE(catcher.caught, QList<CaughtBox>{});
+}
+
+}  // namespace quillbary::testing
+
+QTEST_MAIN(quillbary::testing::CalculateTest)
+#include "calculate_test.moc"

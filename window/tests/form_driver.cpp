@@ -1,0 +1,92 @@
+#include "form_driver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTest>
+
+namespace quillbary::testing {
+
+LocalMoment At(int year, unsigned month, unsigned day, int hour, int minute, int second) {
+  using namespace std::chrono;
+  return local_days{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}} +
+         hours{hour} + minutes{minute} + seconds{second};
+}
+
+ClockSource FixedClock() {
+  return [] { return At(2009, 3, 1, 9, 5, 7); };
+}
+
+QString Text(const Form1& form, const char* name) {
+  return qobject_cast<QLineEdit*>(form.control(name))->text();
+}
+
+void TypeDate(Form1& form, const char* picker, QDate date) {
+  auto* edit = qobject_cast<QDateEdit*>(form.control(picker));
+  edit->setFocus();
+  // From the year on, each full field moves the typing on to the next.
+  edit->setSelectedSection(QDateTimeEdit::YearSection);
+  QTest::keyClicks(edit, date.toString(QStringLiteral("yyyyMMdd")));
+  QTest::keyClick(edit, Qt::Key_Tab);
+  QCOMPARE(edit->date(), date);
+}
+
+void TypeText(Form1& form, const char* field, const QString& text) {
+  auto* edit = qobject_cast<QLineEdit*>(form.control(field));
+  QTest::mouseClick(edit, Qt::LeftButton);
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
+
+void Click(Form1& form, const char* name) {
+  QWidget* widget = form.control(name);
+  QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+void Enter(Form1& form, const Inputs& inputs) {
+  TypeDate(form, "jkrq", inputs.loan);
+  TypeDate(form, "dqrq", inputs.due);
+  TypeDate(form, "hkrq", inputs.repaid);
+  TypeDate(form, "qxrq", inputs.start);
+  TypeText(form, "hkje", inputs.amount);
+  TypeText(form, "ll", inputs.rate);
+  if (inputs.method != nullptr) Click(form, inputs.method);
+}
+
+BoxCatcher::BoxCatcher(std::function<QString()> snapshot) : snapshot_(std::move(snapshot)) {
+  connect(&timer_, &QTimer::timeout, this, &BoxCatcher::poll);
+  timer_.start(5);
+}
+
+void BoxCatcher::poll() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal == nullptr) return;
+  auto* box = qobject_cast<QMessageBox*>(modal);
+  if (box == nullptr) {
+    caught.append({modal->windowTitle(), QMessageBox::NoIcon, QStringLiteral("not a message box"),
+                   {}, {}});
+    modal->close();
+    return;
+  }
+  CaughtBox seen{box->windowTitle(), box->icon(), box->text(), {}, {}};
+  for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
+  if (snapshot_) seen.snapshot = snapshot_();
+  caught.append(seen);
+  box->buttons().first()->click();
+}
+
+CaughtBox Warning(const QString& text, const QString& snapshot) {
+  return {QStringLiteral("提示"), QMessageBox::Warning, text, {QStringLiteral("确定")}, snapshot};
+}
+
+char* toString(const CaughtBox& box) {
+  const QString text = QStringLiteral("{%1, icon %2, \"%3\", [%4], \"%5\"}")
+                           .arg(box.title)
+                           .arg(static_cast<int>(box.icon))
+                           .arg(box.text, box.buttons.join(','), box.snapshot);
+  return qstrdup(text.toUtf8().constData());
+}
+
+}  // namespace quillbary::testing

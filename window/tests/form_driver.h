@@ -1,0 +1,70 @@
+// Drives the window in tests as a clerk would: keys into the fields, clicks
+// on the options and buttons, and every box that pops up caught and closed.
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+
+#include "form1.h"
+
+namespace quillbary::testing {
+
+// A moment of the local clock.
+LocalMoment At(int year, unsigned month, unsigned day, int hour, int minute, int second);
+
+// A window whose clock stands still at 2009-03-01 09:05:07.
+ClockSource FixedClock();
+
+QString Text(const Form1& form, const char* name);
+
+// Types `date` into the picker as the clerk would, from its year field on.
+void TypeDate(Form1& form, const char* picker, QDate date);
+// Replaces the text of an input field by typing.
+void TypeText(Form1& form, const char* field, const QString& text);
+// A left click in the middle of the control.
+void Click(Form1& form, const char* name);
+
+struct Inputs {
+  QDate loan, due, repaid, start;
+  QString amount, rate;
+  const char* method = nullptr;  // "zjlx", "hbjx" or none
+};
+void Enter(Form1& form, const Inputs& inputs);
+
+// What a box showed when it was caught.
+struct CaughtBox {
+  QString title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString text;
+  QStringList buttons;
+  QString snapshot;  // what BoxCatcher's snapshot function saw at that moment
+
+  bool operator==(const CaughtBox&) const = default;
+};
+
+// While it lives, catches every modal box as soon as it opens, records it and
+// closes it with its first button, so that a test never hangs on a box,
+// expected or not; the test then compares what was caught.
+class BoxCatcher : public QObject {
+ public:
+  explicit BoxCatcher(std::function<QString()> snapshot = {});
+  QList<CaughtBox> caught;
+
+ private:
+  void poll();
+  std::function<QString()> snapshot_;
+  QTimer timer_;
+};
+
+CaughtBox Warning(const QString& text, const QString& snapshot = {});
+
+// How QCOMPARE prints a caught box.
+char* toString(const CaughtBox& box);
+
+}  // namespace quillbary::testing

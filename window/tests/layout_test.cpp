@@ -1,0 +1,233 @@
+// The window as built: every control's name, kind, caption, place, look,
+// tab order and start state.
+#include <QApplication>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "form1.h"
+#include "form_driver.h"
+
+namespace quillbary::testing {
+
+namespace {
+const QColor kRed(255, 0, 0);
+const QColor kBlue(0, 0, 255);
+
+QColor TextColour(QWidget* widget) {
+  return widget->palette().color(qobject_cast<QLabel*>(widget) ? QPalette::WindowText
+                                                               : QPalette::Text);
+}
+}  // namespace
+
+class LayoutTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void controls_data();
+  void controls();
+  void resultFieldsLook_data();
+  void resultFieldsLook();
+  void window();
+  void startState();
+  void datePickers();
+  void fonts();
+  void tabOrder();
+  void noticeFitsItsPlace();
+};
+
+void LayoutTest::controls_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QRect>("place");  // pixels in the window
+  QTest::addColumn<bool>("shownAtStart");
+  QTest::addColumn<QString>("accessibleName");
+
+  const auto row = [](const char* name, const char* kind, const char* caption, QRect place,
+                      bool shown = true, const char* accessible = "") {
+    QTest::newRow(name) << kind << QString::fromUtf8(caption) << place << shown
+                        << QString::fromUtf8(accessible);
+  };
+  row("Label1", "QLabel", "借款日期", {24, 16, 49, 17});
+  row("Label2", "QLabel", "到期日期", {112, 16, 49, 17});
+  row("Label3", "QLabel", "还款日期", {200, 16, 49, 17});
+  row("Label4", "QLabel", "还款金额", {288, 16, 49, 17});
+  row("Label5", "QLabel", "利率(‰)", {376, 16, 49, 17});
+  row("Label6", "QLabel", "起息日期", {24, 72, 57, 17});
+  row("Label7", "QLabel", "正常利息", {200, 72, 49, 17});
+  row("Label8", "QLabel", "逾期天数", {288, 72, 49, 17});
+  row("Label9", "QLabel", "正常天数", {112, 72, 49, 17});
+  row("Label10", "QLabel", "逾期利率(‰)", {368, 72, 73, 17});
+  row("Label11", "QLabel", "逾期利息", {24, 128, 49, 17});
+  row("Label12", "QLabel", "当前日期：", {288, 136, 60, 17});
+  row("Label13", "QLabel", "当前时间：", {288, 152, 60, 17});
+  row("jkrq", "QDateEdit", "", {8, 40, 83, 19}, true, "借款日期");
+  row("dqrq", "QDateEdit", "", {96, 40, 83, 19}, true, "到期日期");
+  row("hkrq", "QDateEdit", "", {184, 40, 83, 19}, true, "还款日期");
+  row("qxrq", "QDateEdit", "", {8, 96, 83, 19}, true, "起息日期");
+  row("hkje", "QLineEdit", "", {272, 40, 83, 19}, true, "还款金额");
+  row("ll", "QLineEdit", "", {360, 40, 83, 19}, true, "利率(‰)");
+  row("zcts", "QLineEdit", "", {96, 96, 83, 19}, true, "正常天数");
+  row("zclx", "QLineEdit", "", {184, 96, 83, 19}, true, "正常利息");
+  row("yqts", "QLineEdit", "", {272, 96, 83, 18}, true, "逾期天数");
+  row("yqll", "QLineEdit", "", {360, 96, 83, 19}, true, "逾期利率(‰)");
+  row("yqlx", "QLineEdit", "", {8, 144, 83, 19}, true, "逾期利息");
+  row("Command1", "QPushButton", "开始计算", {232, 176, 65, 33}, true, "开始计算");
+  row("Command2", "QPushButton", "清空", {304, 176, 65, 33}, true, "清空");
+  row("Command3", "QPushButton", "退出", {376, 176, 65, 33}, true, "退出");
+  row("Frame1", "QGroupBox", "请选择还款方式", {96, 128, 161, 37});
+  row("zjlx", "QRadioButton", "只结利息", {104, 143, 81, 17}, true, "只结利息");
+  row("hbjx", "QRadioButton", "还本结息", {184, 143, 71, 17}, true, "还本结息");
+  row("l1", "QLabel", "", {0, 176, 73, 33}, false);
+  row("hj", "QLineEdit", "", {80, 176, 145, 33}, false, "合计");
+  row("Text1", "QLineEdit", "", {352, 133, 89, 18}, true, "当前日期");
+  row("Text2", "QLineEdit", "", {352, 147, 88, 18}, true, "当前时间");
+}
+
+void LayoutTest::controls() {
+  QFETCH(QString, kind);
+  QFETCH(QString, caption);
+  QFETCH(QRect, place);
+  QFETCH(bool, shownAtStart);
+  QFETCH(QString, accessibleName);
+
+  Form1 form(FixedClock());
+  QWidget* widget = form.control(QTest::currentDataTag());
+  QVERIFY(widget != nullptr);
+  QCOMPARE(widget->objectName(), QString::fromLatin1(QTest::currentDataTag()));
+  QVERIFY2(widget->inherits(kind.toLatin1()), widget->metaObject()->className());
+  QCOMPARE(QRect(widget->mapTo(&form, QPoint(0, 0)), widget->size()), place);
+  QCOMPARE(!widget->isHidden(), shownAtStart);
+  QCOMPARE(widget->accessibleName(), accessibleName);
+
+  QString shownCaption;
+  if (auto* label = qobject_cast<QLabel*>(widget)) shownCaption = label->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) shownCaption = button->text();
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) shownCaption = frame->title();
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) shownCaption = edit->text();
+  QCOMPARE(shownCaption, caption);
+}
+
+void LayoutTest::resultFieldsLook_data() {
+  QTest::addColumn<QColor>("text");
+  QTest::addColumn<bool>("resultBackground");
+  QTest::addColumn<bool>("readOnly");
+
+  const QColor plain = QApplication::palette().color(QPalette::Text);
+  QTest::newRow("zcts") << kBlue << true << true;
+  QTest::newRow("zclx") << kBlue << true << true;
+  QTest::newRow("yqts") << kBlue << true << true;
+  QTest::newRow("yqll") << kBlue << true << true;
+  QTest::newRow("yqlx") << plain << true << true;
+  QTest::newRow("hj") << kBlue << true << true;
+  QTest::newRow("hkje") << plain << false << false;
+  QTest::newRow("ll") << plain << false << false;
+  QTest::newRow("Text1") << kRed << false << true;
+  QTest::newRow("Text2") << kRed << false << true;
+}
+
+void LayoutTest::resultFieldsLook() {
+  QFETCH(QColor, text);
+  QFETCH(bool, resultBackground);
+  QFETCH(bool, readOnly);
+
+  Form1 form(FixedClock());
+  auto* edit = qobject_cast<QLineEdit*>(form.control(QTest::currentDataTag()));
+  QCOMPARE(TextColour(edit), text);
+  QCOMPARE(edit->palette().color(QPalette::Base) == form.palette().color(QPalette::Midlight),
+           resultBackground);
+  QCOMPARE(edit->isReadOnly(), readOnly);
+}
+
+void LayoutTest::window() {
+  Form1 form(FixedClock());
+  QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+  QCOMPARE(form.windowTitle(), QStringLiteral("Quillbary"));
+  QCOMPARE(form.size(), QSize(452, 220));
+  QCOMPARE(form.minimumSize(), form.maximumSize());
+  QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+  QCOMPARE(TextColour(form.control("l1")), kRed);
+  QCOMPARE(TextColour(form.control("l2")), kRed);
+  QCOMPARE(form.timer1()->interval(), 1);
+  QVERIFY(form.timer1()->isActive());
+}
+
+void LayoutTest::startState() {
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  QCOMPARE(QApplication::focusWidget(), form.control("jkrq"));
+  for (const char* name : {"hkje", "ll", "zcts", "zclx", "yqts", "yqll", "yqlx", "hj"}) {
+    QVERIFY2(Text(form, name).isEmpty(), name);
+  }
+  QVERIFY(qobject_cast<QLabel*>(form.control("l1"))->text().isEmpty());
+  QVERIFY(!qobject_cast<QRadioButton*>(form.control("zjlx"))->isChecked());
+  QVERIFY(!qobject_cast<QRadioButton*>(form.control("hbjx"))->isChecked());
+  QVERIFY(form.control("l2")->isVisible());
+  QVERIFY(!form.control("l1")->isVisible());
+  QVERIFY(!form.control("hj")->isVisible());
+}
+
+void LayoutTest::datePickers() {
+  Form1 form(FixedClock());
+  for (const char* name : {"jkrq", "dqrq", "hkrq", "qxrq"}) {
+    auto* picker = qobject_cast<QDateEdit*>(form.control(name));
+    QCOMPARE(picker->date(), QDate(2005, 1, 1));
+    QCOMPARE(picker->minimumDate(), QDate(1601, 1, 1));
+    QCOMPARE(picker->maximumDate(), QDate(9999, 12, 31));
+    QVERIFY(picker->calendarPopup());
+    // The whole date is readable beside the drop-down arrow.
+    const int textWidth = picker->fontMetrics().horizontalAdvance(QStringLiteral("2005-12-31"));
+    QVERIFY2(textWidth <= picker->width() - 16, qPrintable(QString::number(textWidth)));
+  }
+}
+
+void LayoutTest::fonts() {
+  Form1 form(FixedClock());
+  const QFont total = form.control("hj")->font();
+  QVERIFY(total.bold() && total.italic());
+  QCOMPARE(total.pixelSize(), 24);
+  const QFont caption = form.control("l1")->font();
+  QVERIFY(caption.bold() && caption.italic());
+  QCOMPARE(caption.pixelSize(), 16);
+  QCOMPARE(form.control("Label1")->font().pixelSize(), 12);
+  // A Chinese face is found for the captions.
+  QVERIFY(QFontMetrics(caption).inFontUcs4(U'合'));
+  QVERIFY(QFontMetrics(form.font()).inFontUcs4(U'借'));
+}
+
+void LayoutTest::tabOrder() {
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  // The two options are one stop, as a group; the arrow keys move between them.
+  const QStringList expected = {"jkrq", "dqrq", "hkrq",     "qxrq",     "hkje",     "ll",
+                                "zcts", "zclx", "yqts",     "yqll",     "yqlx",     "Command1",
+                                "Command2", "Command3", "zjlx", "jkrq"};
+  QStringList visited;
+  for (int i = 0; i < expected.size(); ++i) {
+    visited << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  QCOMPARE(visited, expected);
+
+  form.control("zjlx")->setFocus();
+  QTest::keyClick(form.control("zjlx"), Qt::Key_Right);
+  QCOMPARE(QApplication::focusWidget(), form.control("hbjx"));
+}
+
+void LayoutTest::noticeFitsItsPlace() {
+  Form1 form(FixedClock());
+  auto* notice = qobject_cast<QLabel*>(form.control("l2"));
+  QVERIFY(!notice->text().isEmpty());
+  QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
+}
+
+}  // namespace quillbary::testing
+
+QTEST_MAIN(quillbary::testing::LayoutTest)
+#include "layout_test.moc"
