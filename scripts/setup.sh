@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever this Debian 12 machine lacks for building and
-# running the program ("build"), or for building it and running every test
-# ("test"). Installs nothing when nothing is missing.
-# usage: scripts/setup.sh build|test
+# running the program ("build"), for building it and running every test
+# ("test"), or for building and running the benchmarks ("bench"). Installs
+# nothing when nothing is missing.
+# usage: scripts/setup.sh build|test|bench
 set -euo pipefail
 
 build_packages=(
@@ -19,11 +20,18 @@ test_packages=(
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file   # checks of the desktop files and the .deb
 )
+bench_packages=(
+  "${build_packages[@]}"
+  libbenchmark-dev                      # the core's timings
+  libxcb1-dev libx11-dev                # the helper that times the window's mapping
+  xvfb                                  # the private display the windows are measured on
+)
 
 case "${1:-}" in
   build) wanted=("${build_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
-  *) echo "usage: $0 build|test" >&2; exit 2 ;;
+  bench) wanted=("${bench_packages[@]}") ;;
+  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
 esac
 
 missing=()

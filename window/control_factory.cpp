@@ -12,6 +12,7 @@
 
 #include "caption_label.h"
 #include "date_picker.h"
+#include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
 
 namespace quillbary {
@@ -97,7 +98,7 @@ QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
       // Narrow margins, so that a whole date fits beside the drop-down arrow.
       picker->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; }"));
       picker->setDateRange(ToQDate(kFirstDate), ToQDate(kLastDate));
-      picker->setDate(QDate(2005, 1, 1));
+      picker->setDate(ToQDate(kPickerStartDate));
       return picker;
     }
   }

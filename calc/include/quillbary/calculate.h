@@ -18,13 +18,17 @@
 
 namespace quillbary {
 
+// The date every picker shows when the window opens.
+inline constexpr std::chrono::year_month_day kPickerStartDate{
+    std::chrono::year{2005}, std::chrono::January, std::chrono::day{1}};
+
 // Every field the command reads or writes, named after its control. Texts
-// are UTF-8.
+// are UTF-8. A new record holds what the window holds when it opens.
 struct FieldValues {
-  std::chrono::year_month_day jkrq;  // loan date (借款日期)
-  std::chrono::year_month_day dqrq;  // due date (到期日期)
-  std::chrono::year_month_day hkrq;  // repayment date (还款日期)
-  std::chrono::year_month_day qxrq;  // interest start date (起息日期)
+  std::chrono::year_month_day jkrq = kPickerStartDate;  // loan date (借款日期)
+  std::chrono::year_month_day dqrq = kPickerStartDate;  // due date (到期日期)
+  std::chrono::year_month_day hkrq = kPickerStartDate;  // repayment date (还款日期)
+  std::chrono::year_month_day qxrq = kPickerStartDate;  // interest start date (起息日期)
   std::string hkje;                  // amount repaid (还款金额)
   std::string ll;                    // monthly rate in per mille (利率)
   std::string zcts;                  // normal days (正常天数)

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, build/bench/) and measures, on a private Xvfb
+# display, the program's start-up, resident memory and idle CPU against two
+# bare Qt windows, then times the calculation core. Prints every figure, every
+# ratio and whether each goal holds.
+#
+# usage: bash bench/run.sh
+# Settings, from the environment:
+#   STARTS=9         launches of each window for the start-up median (7 at least)
+#   SETTLE_SECONDS=3 wait after the windows are mapped before reading memory
+#   IDLE_SECONDS=12  length of the idle CPU interval (10 at least)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source bench/common.sh
+
+STARTS=${STARTS:-9}
+SETTLE_SECONDS=${SETTLE_SECONDS:-3}
+IDLE_SECONDS=${IDLE_SECONDS:-12}
+((STARTS >= 7)) || { echo "STARTS must be at least 7" >&2; exit 2; }
+((IDLE_SECONDS >= 10)) || { echo "IDLE_SECONDS must be at least 10" >&2; exit 2; }
+
+# Goals, as the largest ratio of ours to its reference.
+STARTUP_GOAL=1.25
+MEMORY_GOAL=1.25
+IDLE_CPU_GOAL=1.15
+CALCULATE_GOAL_NS=2000
+
+build_bench
+start_private_xvfb
+set_qt_environment
+
+names=(quillbary bare_window bare_timer_window)
+declare -A command=(
+  [quillbary]=$PROGRAM
+  [bare_window]=$BARE_WINDOW
+  [bare_timer_window]=$BARE_TIMER_WINDOW
+)
+
+echo
+echo "== Machine"
+echo "$(nproc) CPUs; load average $(cut -d' ' -f1-3 /proc/loadavg); display $DISPLAY (Xvfb)"
+
+# Start-up: each window launched in turn, round after round, so that a slower
+# or busier stretch of the machine hits all three alike. One round first, not
+# counted, brings the files into the page cache and the font cache up to date.
+echo
+echo "== Start-up: launch until the window titled \"Quillbary\" is mapped (ms)"
+for name in "${names[@]}"; do time_one_start "${command[$name]}" >/dev/null; done
+declare -A starts
+for ((round = 1; round <= STARTS; round++)); do
+  for name in "${names[@]}"; do
+    starts[$name]+="$(time_one_start "${command[$name]}") "
+  done
+done
+declare -A startup_median
+for name in "${names[@]}"; do
+  # shellcheck disable=SC2086  # the figures are words
+  startup_median[$name]=$(median ${starts[$name]})
+  printf '%-18s median %8.1f   runs: %s\n' "$name" "${startup_median[$name]}" "${starts[$name]}"
+done
+startup_ratio=$(ratio "${startup_median[quillbary]}" "${startup_median[bare_window]}")
+echo "ratio quillbary / bare_window: ${startup_ratio}x (goal <= ${STARTUP_GOAL}x: $(verdict "$startup_ratio" "$STARTUP_GOAL"))"
+
+# Memory and idle CPU: all three open at once, clocks running, read over the
+# same interval.
+echo
+echo "== Resident memory, ${SETTLE_SECONDS} s after mapping (kB)"
+declare -A pid helper
+for name in "${names[@]}"; do
+  start_kept "${command[$name]}"
+  pid[$name]=$KEPT_PID
+  helper[$name]=$KEPT_HELPER
+done
+sleep "$SETTLE_SECONDS"
+declare -A rss
+printf '%-18s %8s %8s %8s %8s %8s\n' "" VmRSS RssAnon RssFile RssShmem VmHWM
+for name in "${names[@]}"; do
+  rss[$name]=$(status_kb "${pid[$name]}" VmRSS)
+  printf '%-18s %8s %8s %8s %8s %8s\n' "$name" "${rss[$name]}" \
+    "$(status_kb "${pid[$name]}" RssAnon)" "$(status_kb "${pid[$name]}" RssFile)" \
+    "$(status_kb "${pid[$name]}" RssShmem)" "$(status_kb "${pid[$name]}" VmHWM)"
+done
+memory_ratio=$(ratio "${rss[quillbary]}" "${rss[bare_window]}")
+echo "ratio quillbary / bare_window: ${memory_ratio}x (goal <= ${MEMORY_GOAL}x: $(verdict "$memory_ratio" "$MEMORY_GOAL"))"
+
+echo
+echo "== Idle CPU over ${IDLE_SECONDS} s, all three open at once"
+declare -A cpu_start cpu_end
+interval_start=$(now_ns)
+for name in "${names[@]}"; do cpu_start[$name]=$(cpu_ns "${pid[$name]}"); done
+sleep "$IDLE_SECONDS"
+for name in "${names[@]}"; do cpu_end[$name]=$(cpu_ns "${pid[$name]}"); done
+interval_end=$(now_ns)
+interval_ns=$((interval_end - interval_start))
+declare -A share
+printf '%-18s %12s %10s %8s %8s\n' "" "CPU ms" "share %" threads "VmRSS kB"
+for name in "${names[@]}"; do
+  used=$((cpu_end[$name] - cpu_start[$name]))
+  share[$name]=$(awk -v u="$used" -v i="$interval_ns" 'BEGIN { printf "%.3f", 100 * u / i }')
+  printf '%-18s %12.1f %10s %8s %8s\n' "$name" "$(awk -v u="$used" 'BEGIN { print u / 1e6 }')" \
+    "${share[$name]}" "$(ls "/proc/${pid[$name]}/task" | wc -l)" "$(status_kb "${pid[$name]}" VmRSS)"
+done
+echo "interval: $(awk -v i="$interval_ns" 'BEGIN { printf "%.3f", i / 1e9 }') s; VmRSS read again at its end"
+cpu_ratio=$(ratio "${share[quillbary]}" "${share[bare_timer_window]}")
+echo "ratio quillbary / bare_timer_window: ${cpu_ratio}x (goal <= ${IDLE_CPU_GOAL}x: $(verdict "$cpu_ratio" "$IDLE_CPU_GOAL"))"
+echo "ratio bare_timer_window / bare_window: $(ratio "${share[bare_timer_window]}" "${share[bare_window]}")x (what the 1 ms clock alone costs)"
+for name in "${names[@]}"; do end_kept "${helper[$name]}"; done
+
+if [[ -s $PROGRAM_LOG ]]; then
+  echo
+  echo "== What the windows printed (count, line)"
+  sort "$PROGRAM_LOG" | uniq -c | sort -rn | head -n 10
+fi
+
+echo
+echo "== Calculation core (calc_bench)"
+"$CALC_BENCH" --benchmark_color=false | tee "$WORK/calc_bench.txt"
+
+# The figures the goals are judged by, from the table: CPU time, which
+# another job on the machine inflates less than wall time.
+nanoseconds() {
+  awk -v name="$1" '$1 == name {
+    unit = $5; t = $4
+    if (unit == "us") t *= 1e3; else if (unit == "ms") t *= 1e6; else if (unit == "s") t *= 1e9
+    print t
+  }' "$WORK/calc_bench.txt"
+}
+echo
+echo "== Calculation core, summary (CPU time)"
+calculate_ns=$(nanoseconds BM_Calculate/zjlx:1)
+printf 'Calculate, worked example, interest only: %.0f ns (goal < %d ns: %s)\n' "$calculate_ns" \
+  "$CALCULATE_GOAL_NS" "$(awk -v t="$calculate_ns" -v g="$CALCULATE_GOAL_NS" 'BEGIN { print (t < g) ? "holds" : "MISSED" }')"
+printf 'Calculate, worked example, principal and interest: %.0f ns\n' "$(nanoseconds BM_Calculate/zjlx:0)"
+for family in ParseLeadingNumber_long ParseNumberStrict_long FormatTwoDecimals_long; do
+  shortest=$(nanoseconds "BM_$family/1024")
+  longest=$(nanoseconds "BM_$family/32767")
+  printf '%-24s 1024 chars %9.0f ns, 32767 chars %9.0f ns: time ratio %5.1fx for length ratio %.1fx\n' \
+    "$family" "$shortest" "$longest" "$(ratio "$longest" "$shortest")" "$(ratio 32767 1024)"
+done
+
+echo
+echo "== Goals"
+echo "start-up     quillbary / bare_window        ${startup_ratio}x  (<= ${STARTUP_GOAL}x) $(verdict "$startup_ratio" "$STARTUP_GOAL")"
+echo "memory       quillbary / bare_window        ${memory_ratio}x  (<= ${MEMORY_GOAL}x) $(verdict "$memory_ratio" "$MEMORY_GOAL")"
+echo "idle CPU     quillbary / bare_timer_window  ${cpu_ratio}x  (<= ${IDLE_CPU_GOAL}x) $(verdict "$cpu_ratio" "$IDLE_CPU_GOAL")"
+printf 'Calculate    %.0f ns  (< %d ns) %s\n' "$calculate_ns" "$CALCULATE_GOAL_NS" \
+  "$(awk -v t="$calculate_ns" -v g="$CALCULATE_GOAL_NS" 'BEGIN { print (t < g) ? "holds" : "MISSED" }')"

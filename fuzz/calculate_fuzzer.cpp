@@ -1,0 +1,144 @@
+// The whole Calculate on fuzzed dates, texts and method: only the two typed
+// errors, only the known warnings, day counts equal to the calendar
+// differences, money fields in their final format, and the same fields from
+// a second run.
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz_properties.h"
+#include "quillbary/calculate.h"
+#include "quillbary/calendar.h"
+#include "quillbary/number_format.h"
+
+using namespace quillbary;
+using namespace quillbary::fuzz;
+
+namespace {
+
+constexpr std::array<std::string_view, 7> kKnownWarnings = {
+    warning::kEnterAmount,        warning::kEnterRate,        warning::kDueBeforeLoan,
+    warning::kRepaymentBeforeLoan, warning::kStartBeforeLoan, warning::kStartAfterRepayment,
+    warning::kChooseMethod};
+
+// Reads the input from the front: fixed-size fields, then texts separated by
+// a zero byte.
+class Input {
+ public:
+  Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  // A date of the pickers' range and its day number counted from the first
+  // date, taken from three bytes.
+  std::pair<std::chrono::year_month_day, std::int32_t> Date() {
+    const std::int32_t days = static_cast<std::int32_t>(Byte() | Byte() << 8 | Byte() << 16) %
+                              (DayDifference(kFirstDate, kLastDate) + 1);
+    return {std::chrono::year_month_day{std::chrono::sys_days{kFirstDate} +
+                                        std::chrono::days{days}},
+            days};
+  }
+  std::uint32_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  std::string Text() {
+    std::string text;
+    while (pos_ < size_ && data_[pos_] != 0) text += static_cast<char>(data_[pos_++]);
+    if (pos_ < size_) ++pos_;
+    return text;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+};
+
+struct Outcome {
+  FieldValues fields;
+  std::vector<std::string> warnings;
+  int error = 0;
+  bool operator==(const Outcome&) const = default;
+};
+
+Outcome Run(FieldValues fields) {
+  Outcome outcome;
+  try {
+    Calculate(fields, [&](std::string_view text) { outcome.warnings.emplace_back(text); });
+  } catch (const CalcError& error) {
+    outcome.error = static_cast<int>(error.code());
+  }
+  outcome.fields = std::move(fields);
+  return outcome;
+}
+
+std::string Days(std::int32_t from, std::int32_t to) { return IntegerToText(to - from); }
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  Input input(data, size);
+  FieldValues fields;
+  const auto [loan, loanDay] = input.Date();
+  const auto [due, dueDay] = input.Date();
+  const auto [repaid, repaidDay] = input.Date();
+  const auto [start, startDay] = input.Date();
+  fields.jkrq = loan;
+  fields.dqrq = due;
+  fields.hkrq = repaid;
+  fields.qxrq = start;
+  const std::uint32_t flags = input.Byte();
+  fields.zjlx = (flags & 1) != 0;
+  fields.hbjx = (flags & 2) != 0;
+  fields.hkje = input.Text();
+  fields.ll = input.Text();
+  if ((flags & 4) != 0) fields.hj = input.Text();  // a total left by an earlier run
+  const FieldValues before = fields;
+
+  const Outcome outcome = Run(fields);
+  const FieldValues& after = outcome.fields;
+  Require(outcome.error == 0 || outcome.error == static_cast<int>(ErrorCode::kOverflow) ||
+              outcome.error == static_cast<int>(ErrorCode::kTypeMismatch),
+          "only the two typed errors");
+  for (const std::string& text : outcome.warnings) {
+    Require(std::find(kKnownWarnings.begin(), kKnownWarnings.end(), text) != kKnownWarnings.end(),
+            "only the known warnings");
+  }
+  Require(outcome.warnings.size() <= 2, "at most a date warning and the method warning");
+  Require(Run(before) == outcome, "a second run on the same fields gives the same");
+
+  if (before.hkje.empty() || before.ll.empty()) {
+    Require(after == before && outcome.warnings.size() == 1, "an empty input only warns");
+    return 0;
+  }
+  if (outcome.error == static_cast<int>(ErrorCode::kTypeMismatch) && repaidDay > dueDay) {
+    Require(after == before, "a rate that is not a number stops an overdue loan at once");
+  }
+
+  // The day counts, from the day numbers the dates were made from.
+  if (!after.zcts.empty() && outcome.error == 0) {
+    std::string normalDays;
+    std::string overdueDays;
+    if (startDay > dueDay) {
+      normalDays = "0";
+      overdueDays = Days(startDay, repaidDay);
+    } else if (repaidDay <= dueDay) {
+      normalDays = Days(startDay, repaidDay);
+      overdueDays = "0";
+    } else {
+      normalDays = Days(startDay, dueDay);
+      overdueDays = Days(dueDay, repaidDay);
+    }
+    Require(after.zcts == normalDays, "normal days are the calendar difference");
+    Require(after.yqts == overdueDays, "overdue days are the calendar difference");
+  }
+
+  if (outcome.error == 0) {
+    for (const std::string* money : {&after.zclx, &after.yqlx, &after.hj}) {
+      Require(FormatTwoDecimals(*money) == *money, "money fields are in their final format");
+    }
+    Require(after.hjVisible == (!after.hj.empty() || before.hjVisible), "the total shows when set");
+    Require(after.l2Visible == !after.hjVisible, "the notice gives way to the total");
+  }
+  return 0;
+}

@@ -1,0 +1,41 @@
+// Checks shared by the fuzz targets. A failed check aborts, which libFuzzer
+// reports as a finding with the input that caused it.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "quillbary/calc_error.h"
+
+namespace quillbary::fuzz {
+
+inline void Require(bool holds, const char* what) {
+  if (!holds) {
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// A plain number: an optional sign, digits with at most one period (at least
+// one digit), and an optional exponent; no commas, blanks or anything else.
+bool IsPlainNumber(std::string_view text);
+
+// The result of a conversion, with either error as a value, so that two
+// conversions can be compared.
+struct Parsed {
+  double value = 0;
+  int error = 0;  // 0, or the error code
+  bool operator==(const Parsed&) const = default;
+};
+
+template <class Convert, class Argument>
+Parsed Try(Convert convert, const Argument& argument) {
+  try {
+    return {convert(argument), 0};
+  } catch (const CalcError& error) {
+    return {0, static_cast<int>(error.code())};
+  }
+}
+
+}  // namespace quillbary::fuzz

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Starts the program as installed under PREFIX on a private X display, waits
+# for its window titled "Quillbary", and ends it with its 退出 button.
+# usage: installed_program_test.sh PREFIX
+set -euo pipefail
+binary="$1/bin/quillbary"
+[[ -x $binary ]] || { echo "not installed: $binary" >&2; exit 1; }
+
+export QUILLBARY_BINARY=$binary
+exec xvfb-run --auto-servernum --server-args="-screen 0 800x600x24 -noreset" bash -c '
+  set -euo pipefail
+  unset QT_QPA_PLATFORM
+  "$QUILLBARY_BINARY" &
+  program=$!
+  window=$(timeout 30 xdotool search --sync --name "^Quillbary\$" | head -n 1)
+  [[ -n $window ]] || { echo "no window titled Quillbary" >&2; kill "$program"; exit 1; }
+  echo "window $window: $(xdotool getwindowgeometry "$window" | tr "\n" " ")"
+  # 退出 stands at (376, 176), 65 x 33 pixels, in the window.
+  xdotool mousemove --window "$window" 408 192 click 1
+  if ! timeout 10 tail --pid="$program" -f /dev/null; then
+    echo "still running 10 s after 退出" >&2; kill "$program"; exit 1
+  fi
+  wait "$program"
+  echo "ended by 退出 with status $?"
+'
