@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034  # the names set here are used by the sourcing scripts
 # Shared by run.sh and soak.sh: the Release build in build/bench/, a private
 # Xvfb display, and starting, reading and ending the windows measured on it.
 # Source it from the top of the repository with `set -euo pipefail` in force.
@@ -77,7 +78,7 @@ set_qt_environment() {
     QT_STYLE_OVERRIDE QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR \
     QT_ENABLE_HIGHDPI_SCALING QT_FONT_DPI QT_QPA_GENERIC_PLUGINS QT_DEBUG_PLUGINS
   export XDG_RUNTIME_DIR=$WORK/runtime
-  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
   export LANG=C.UTF-8
 }
 
@@ -133,6 +134,12 @@ cpu_ns() {
   echo "$total"
 }
 
+# How many threads PID has.
+thread_count() {
+  local threads=(/proc/"$1"/task/*)
+  echo "${#threads[@]}"
+}
+
 now_ns() {
   date +%s%N
 }
@@ -141,11 +148,12 @@ median() {
   printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
+# A / B to two decimals, or "n/a" when B is zero.
 ratio() {
-  awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+  awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "n/a"; else printf "%.2f", a / b }'
 }
 
-# "holds" when RATIO <= GOAL, else "MISSED".
+# "holds" when RATIO <= GOAL, "MISSED" when above, "n/a" without a ratio.
 verdict() {
-  awk -v r="$1" -v g="$2" 'BEGIN { print (r <= g) ? "holds" : "MISSED" }'
+  awk -v r="$1" -v g="$2" 'BEGIN { print (r == "n/a") ? "n/a" : (r + 0 <= g + 0) ? "holds" : "MISSED" }'
 }

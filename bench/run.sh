@@ -6,14 +6,14 @@
 #
 # usage: bash bench/run.sh
 # Settings, from the environment:
-#   STARTS=9         launches of each window for the start-up median (7 at least)
+#   STARTS=15        launches of each window for the start-up median (7 at least)
 #   SETTLE_SECONDS=3 wait after the windows are mapped before reading memory
 #   IDLE_SECONDS=12  length of the idle CPU interval (10 at least)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/common.sh
 
-STARTS=${STARTS:-9}
+STARTS=${STARTS:-15}
 SETTLE_SECONDS=${SETTLE_SECONDS:-3}
 IDLE_SECONDS=${IDLE_SECONDS:-12}
 ((STARTS >= 7)) || { echo "STARTS must be at least 7" >&2; exit 2; }
@@ -97,8 +97,8 @@ printf '%-18s %12s %10s %8s %8s\n' "" "CPU ms" "share %" threads "VmRSS kB"
 for name in "${names[@]}"; do
   used=$((cpu_end[$name] - cpu_start[$name]))
   share[$name]=$(awk -v u="$used" -v i="$interval_ns" 'BEGIN { printf "%.3f", 100 * u / i }')
-  printf '%-18s %12.1f %10s %8s %8s\n' "$name" "$(awk -v u="$used" 'BEGIN { print u / 1e6 }')" \
-    "${share[$name]}" "$(ls "/proc/${pid[$name]}/task" | wc -l)" "$(status_kb "${pid[$name]}" VmRSS)"
+  printf '%-18s %12.3f %10s %8s %8s\n' "$name" "$(awk -v u="$used" 'BEGIN { print u / 1e6 }')" \
+    "${share[$name]}" "$(thread_count "${pid[$name]}")" "$(status_kb "${pid[$name]}" VmRSS)"
 done
 echo "interval: $(awk -v i="$interval_ns" 'BEGIN { printf "%.3f", i / 1e9 }') s; VmRSS read again at its end"
 cpu_ratio=$(ratio "${share[quillbary]}" "${share[bare_timer_window]}")

@@ -21,7 +21,7 @@ using namespace quillbary::fuzz;
 namespace {
 
 constexpr std::array<std::string_view, 7> kKnownWarnings = {
-    warning::kEnterAmount,        warning::kEnterRate,        warning::kDueBeforeLoan,
+    warning::kEnterAmount,         warning::kEnterRate,       warning::kDueBeforeLoan,
     warning::kRepaymentBeforeLoan, warning::kStartBeforeLoan, warning::kStartAfterRepayment,
     warning::kChooseMethod};
 
@@ -36,9 +36,9 @@ class Input {
   std::pair<std::chrono::year_month_day, std::int32_t> Date() {
     const std::int32_t days = static_cast<std::int32_t>(Byte() | Byte() << 8 | Byte() << 16) %
                               (DayDifference(kFirstDate, kLastDate) + 1);
-    return {std::chrono::year_month_day{std::chrono::sys_days{kFirstDate} +
-                                        std::chrono::days{days}},
-            days};
+    return {
+        std::chrono::year_month_day{std::chrono::sys_days{kFirstDate} + std::chrono::days{days}},
+        days};
   }
   std::uint32_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
   std::string Text() {
@@ -72,7 +72,9 @@ Outcome Run(FieldValues fields) {
   return outcome;
 }
 
-std::string Days(std::int32_t from, std::int32_t to) { return IntegerToText(to - from); }
+std::string Days(std::int32_t from, std::int32_t to) {
+  return IntegerToText(to - from);
+}
 
 }  // namespace
 

@@ -15,7 +15,9 @@ using namespace quillbary::fuzz;
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // "-12.3", "0.", "100.": a sign, at least one digit, a period, up to two digits.
 bool HasMoneyShape(std::string_view money) {

@@ -2,7 +2,9 @@
 
 namespace quillbary::fuzz {
 namespace {
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 }  // namespace
 
 bool IsPlainNumber(std::string_view text) {

@@ -7,3 +7,13 @@ bash scripts/setup.sh test
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/test
 ctest --test-dir build/test --output-on-failure --parallel 2
+
+# The same tests again, built by clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer, with every fuzz input ever kept replayed.
+CC=clang CXX=clang++ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DQUILLBARY_SANITIZE=ON -DQUILLBARY_FUZZERS=ON
+cmake --build build/sanitize
+export ASAN_OPTIONS=strict_string_checks=1:detect_stack_use_after_return=1
+export UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt
+ctest --test-dir build/sanitize --output-on-failure --parallel 2

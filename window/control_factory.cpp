@@ -96,7 +96,9 @@ QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
       picker->setDisplayFormat("yyyy-MM-dd");
       picker->setCalendarPopup(true);
       // Narrow margins, so that a whole date fits beside the drop-down arrow.
-      picker->setStyleSheet(QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; }"));
+      picker->setStyleSheet(
+          QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; } "
+                         "QDateEdit::drop-down { width: 13px; }"));
       picker->setDateRange(ToQDate(kFirstDate), ToQDate(kLastDate));
       picker->setDate(ToQDate(kPickerStartDate));
       return picker;

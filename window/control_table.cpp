@@ -17,9 +17,9 @@ constexpr Look kTotal{.text = TextColour::kBlue,
                       .readOnly = true,
                       .hiddenAtStart = true};
 constexpr Look kTotalCaption{.text = TextColour::kRed,
-                              .font = FontRole::kTotalCaption,
-                              .hiddenAtStart = true,
-                              .wrap = Wrap::kAtBlanks};
+                             .font = FontRole::kTotalCaption,
+                             .hiddenAtStart = true,
+                             .wrap = Wrap::kAtBlanks};
 
 // The notice that stands in the bottom row until a total is shown.
 constexpr std::string_view kNotice = "注：利率为月利率(‰)，每月按30天计；逾期利率为利率的1.5倍。";

@@ -38,7 +38,7 @@ struct Look {
   FontRole font = FontRole::kWindow;
   bool readOnly = false;
   bool hiddenAtStart = false;
-  bool takesFocus = true;  // for text boxes
+  bool takesFocus = true;   // for text boxes
   Wrap wrap = Wrap::kNone;  // for labels tall enough for two lines
 };
 

@@ -25,7 +25,7 @@ TEST(Clear, EmptiesTheFiguresAndKeepsDatesAndMethod) {
   shown.l2Visible = false;
   shown.hjVisible = true;
 
-  FieldValues expected;  // as at start...
+  FieldValues expected;        // as at start...
   expected.jkrq = shown.jkrq;  // ...but for the dates and the method
   expected.dqrq = shown.dqrq;
   expected.hkrq = shown.hkrq;

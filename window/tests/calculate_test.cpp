@@ -14,11 +14,18 @@ namespace {
 // The worked example: loan and interest start 2009-01-01, due 2009-07-01,
 // repaid 2009-09-30, 10000 at 5.31 per mille a month.
 Inputs WorkedExample(const char* method) {
-  return {QDate(2009, 1, 1), QDate(2009, 7, 1), QDate(2009, 9, 30), QDate(2009, 1, 1),
-          QStringLiteral("10000"), QStringLiteral("5.31"), method};
+  return {QDate(2009, 1, 1),
+          QDate(2009, 7, 1),
+          QDate(2009, 9, 30),
+          QDate(2009, 1, 1),
+          QStringLiteral("10000"),
+          QStringLiteral("5.31"),
+          method};
 }
 
-QString Caption(const Form1& form) { return qobject_cast<QLabel*>(form.control("l1"))->text(); }
+QString Caption(const Form1& form) {
+  return qobject_cast<QLabel*>(form.control("l1"))->text();
+}
 
 // The results, as one line for comparing.
 QString Results(const Form1& form) {
@@ -51,11 +58,13 @@ void CalculateTest::results_data() {
   Inputs notOverdue = WorkedExample("zjlx");
   notOverdue.repaid = QDate(2009, 5, 20);
   QTest::newRow("worked example, interest only")
-      << WorkedExample("zjlx") << "181|320.37|91| 7.965|241.61|561.98" << " 利息  合计";
+      << WorkedExample("zjlx") << "181|320.37|91| 7.965|241.61|561.98"
+      << " 利息  合计";
   QTest::newRow("worked example, principal and interest")
-      << WorkedExample("hbjx") << "181|320.37|91| 7.965|241.61|10561.98" << " 本息  合计";
-  QTest::newRow("worked example, not overdue")
-      << notOverdue << "139|246.03|0|0|0.|246.03" << " 利息  合计";
+      << WorkedExample("hbjx") << "181|320.37|91| 7.965|241.61|10561.98"
+      << " 本息  合计";
+  QTest::newRow("worked example, not overdue") << notOverdue << "139|246.03|0|0|0.|246.03"
+                                               << " 利息  合计";
 }
 
 void CalculateTest::results() {
@@ -160,12 +169,14 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs_data() {
 
   Inputs percent = WorkedExample("zjlx");
   percent.rate = QStringLiteral("5%");
-  QTest::newRow("percent rate, overdue") << percent << "运行时错误 '13':\n\n类型不匹配" << "|||||";
+  QTest::newRow("percent rate, overdue") << percent << "运行时错误 '13':\n\n类型不匹配"
+                                         << "|||||";
 
   Inputs percentNotOverdue = percent;
   percentNotOverdue.repaid = QDate(2009, 5, 20);
   QTest::newRow("percent rate, not overdue")
-      << percentNotOverdue << "运行时错误 '13':\n\n类型不匹配" << "139||0|0||";
+      << percentNotOverdue << "运行时错误 '13':\n\n类型不匹配"
+      << "139||0|0||";
 
   Inputs huge = WorkedExample("zjlx");
   huge.amount = QStringLiteral("1e300");

@@ -14,8 +14,12 @@ Q_DECLARE_METATYPE(quillbary::LocalMoment)
 namespace quillbary::testing {
 
 namespace {
-const Inputs kWorkedExample{QDate(2009, 1, 1),       QDate(2009, 7, 1),      QDate(2009, 9, 30),
-                            QDate(2009, 1, 1),       QStringLiteral("10000"), QStringLiteral("5.31"),
+const Inputs kWorkedExample{QDate(2009, 1, 1),
+                            QDate(2009, 7, 1),
+                            QDate(2009, 9, 30),
+                            QDate(2009, 1, 1),
+                            QStringLiteral("10000"),
+                            QStringLiteral("5.31"),
                             "zjlx"};
 
 QDate DateOf(const Form1& form, const char* picker) {
@@ -91,11 +95,12 @@ void CommandsTest::clock_data() {
   QTest::addColumn<LocalMoment>("now");
   QTest::addColumn<QString>("date");
   QTest::addColumn<QString>("time");
-  QTest::newRow("midnight") << At(2026, 12, 8, 0, 0, 0) << "2026年12月8日" << "0时00分00秒";
-  QTest::newRow("a second before midnight")
-      << At(2026, 12, 7, 23, 59, 59) << "2026年12月7日" << "23时59分59秒";
-  QTest::newRow("one-digit month, day and hour")
-      << At(2009, 3, 1, 9, 5, 7) << "2009年3月1日" << "9时05分07秒";
+  QTest::newRow("midnight") << At(2026, 12, 8, 0, 0, 0) << "2026年12月8日"
+                            << "0时00分00秒";
+  QTest::newRow("a second before midnight") << At(2026, 12, 7, 23, 59, 59) << "2026年12月7日"
+                                            << "23时59分59秒";
+  QTest::newRow("one-digit month, day and hour") << At(2009, 3, 1, 9, 5, 7) << "2009年3月1日"
+                                                 << "9时05分07秒";
 }
 
 void CommandsTest::clock() {

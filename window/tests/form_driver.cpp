@@ -65,8 +65,8 @@ void BoxCatcher::poll() {
   if (modal == nullptr) return;
   auto* box = qobject_cast<QMessageBox*>(modal);
   if (box == nullptr) {
-    caught.append({modal->windowTitle(), QMessageBox::NoIcon, QStringLiteral("not a message box"),
-                   {}, {}});
+    caught.append(
+        {modal->windowTitle(), QMessageBox::NoIcon, QStringLiteral("not a message box"), {}, {}});
     modal->close();
     return;
   }

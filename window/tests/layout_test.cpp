@@ -35,6 +35,8 @@ class LayoutTest : public QObject {
   void window();
   void startState();
   void datePickers();
+  void datePickerClickSelectsTheFieldUnderTheMouse_data();
+  void datePickerClickSelectsTheFieldUnderTheMouse();
   void fonts();
   void tabOrder();
   void noticeFitsItsPlace();
@@ -186,6 +188,31 @@ void LayoutTest::datePickers() {
   }
 }
 
+void LayoutTest::datePickerClickSelectsTheFieldUnderTheMouse_data() {
+  QTest::addColumn<int>("x");  // where the click falls in the date's text
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QDate>("date");
+  QTest::newRow("year, and on to month and day") << 10 << "20090930" << QDate(2009, 9, 30);
+  QTest::newRow("month only") << 36 << "07" << QDate(2005, 7, 1);
+  QTest::newRow("day only") << 52 << "28" << QDate(2005, 1, 28);
+}
+
+void LayoutTest::datePickerClickSelectsTheFieldUnderTheMouse() {
+  QFETCH(int, x);
+  QFETCH(QString, typed);
+  QFETCH(QDate, date);
+
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  auto* picker = qobject_cast<QDateEdit*>(form.control("hkrq"));  // not the one with the focus
+  auto* text = picker->findChild<QLineEdit*>();
+  QTest::mouseClick(text, Qt::LeftButton, Qt::NoModifier, QPoint(x, text->height() / 2));
+  QCoreApplication::processEvents();
+  QTest::keyClicks(picker, typed);
+  QCOMPARE(picker->date(), date);
+}
+
 void LayoutTest::fonts() {
   Form1 form(FixedClock());
   const QFont total = form.control("hj")->font();
@@ -205,8 +232,8 @@ void LayoutTest::tabOrder() {
   form.show();
   QVERIFY(QTest::qWaitForWindowActive(&form));
   // The two options are one stop, as a group; the arrow keys move between them.
-  const QStringList expected = {"jkrq", "dqrq", "hkrq",     "qxrq",     "hkje",     "ll",
-                                "zcts", "zclx", "yqts",     "yqll",     "yqlx",     "Command1",
+  const QStringList expected = {"jkrq",     "dqrq",     "hkrq", "qxrq", "hkje", "ll",
+                                "zcts",     "zclx",     "yqts", "yqll", "yqlx", "Command1",
                                 "Command2", "Command3", "zjlx", "jkrq"};
   QStringList visited;
   for (int i = 0; i < expected.size(); ++i) {
