@@ -13,6 +13,7 @@
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
+#include "quillbary/clock_face.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
 
@@ -107,6 +108,39 @@ void RegisterConversions() {
                              {"sum", 0.1 + 0.2}},
                             [](const NumberCase& c) { benchmark::DoNotOptimize(Round15(c.value)); });
 }
+
+// The clock's tick, its part in the core: within the second shown, which is
+// almost every tick of a 1 ms clock, both fields are left alone; on a new
+// second the time text is written. Beside them, one read of the system clock,
+// which the window's tick does twice and the bare 1 ms timer once.
+void BM_ClockTick_same_second(benchmark::State& state) {
+  const LocalMoment moment = std::chrono::local_days{Ymd(2009, 3, 1)} + std::chrono::hours{9};
+  ClockFace face;
+  face.DateText(moment);
+  face.TimeText(moment);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(face.DateText(moment));
+    benchmark::DoNotOptimize(face.TimeText(moment));
+  }
+}
+BENCHMARK(BM_ClockTick_same_second);
+
+void BM_ClockTick_new_second(benchmark::State& state) {
+  LocalMoment moment = std::chrono::local_days{Ymd(2009, 3, 1)} + std::chrono::hours{9};
+  ClockFace face;
+  face.DateText(moment);
+  for (auto _ : state) {
+    moment += std::chrono::seconds{1};
+    benchmark::DoNotOptimize(face.DateText(moment));
+    benchmark::DoNotOptimize(face.TimeText(moment));
+  }
+}
+BENCHMARK(BM_ClockTick_new_second);
+
+void BM_SystemClockNow(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(std::chrono::system_clock::now());
+}
+BENCHMARK(BM_SystemClockNow);
 
 // The worked example: 10000 at 5.31 per mille, lent and interest from
 // 2009-01-01, due 2009-07-01, repaid 2009-09-30. Each run starts from a fresh

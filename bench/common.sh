@@ -25,9 +25,11 @@ PROGRAM_LOG=$WORK/programs.log
 : >"$PROGRAM_LOG"
 XVFB_PID=
 KEPT_HELPERS=()
+PAUSE_PID=
 
 cleanup() {
   local helper
+  if [[ -n $PAUSE_PID ]]; then kill -TERM "$PAUSE_PID" 2>/dev/null || true; fi
   for helper in "${KEPT_HELPERS[@]}"; do
     kill -TERM "$helper" 2>/dev/null || true
     wait "$helper" 2>/dev/null || true
@@ -40,6 +42,15 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
+
+# Sleeps SECONDS in a way that an INT or TERM cuts short: bash runs a trap
+# only once a foreground command ends, but at once during `wait`.
+pause() {
+  sleep "$1" &
+  PAUSE_PID=$!
+  wait "$PAUSE_PID"
+  PAUSE_PID=
+}
 
 # Starts Xvfb on the first free display number from 100 on and points DISPLAY
 # at it. -noreset keeps the server from resetting each time its last client
@@ -123,6 +134,14 @@ status_kb() {
   awk -v field="$2:" '$1 == field { print $2 }' "/proc/$1/status"
 }
 
+# PID's resident kB per mapping, "PATH KB" a line sorted by path, with
+# [heap], [stack] and the like by name and unnamed mappings as [anon].
+rss_by_mapping() {
+  awk '/^[0-9a-f]+-[0-9a-f]+ / { name = ($6 == "") ? "[anon]" : $6 }
+       $1 == "Rss:" { kb[name] += $2 }
+       END { for (name in kb) print name, kb[name] }' "/proc/$1/smaps" | sort -k1,1
+}
+
 # Nanoseconds PID has spent on a CPU, summed over its threads: the first
 # field of each thread's schedstat.
 cpu_ns() {
@@ -132,6 +151,12 @@ cpu_ns() {
     total=$((total + ns))
   done
   echo "$total"
+}
+
+# How many times PID's threads have gone to sleep and been woken: its
+# voluntary context switches, summed over threads.
+wakeups() {
+  cat /proc/"$1"/task/*/status 2>/dev/null | awk '$1 == "voluntary_ctxt_switches:" { n += $2 } END { print n + 0 }'
 }
 
 # How many threads PID has.

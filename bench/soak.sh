@@ -38,7 +38,7 @@ for ((minute = 1; minute <= MINUTES; minute++)); do
   minute_start_cpu=$(cpu_ns "$program")
   # Sleep to the minute's mark on the soak's own clock, so that the reads
   # themselves do not make the minutes drift.
-  sleep "$(awk -v s="$soak_start_ns" -v n="$(now_ns)" -v m="$minute" 'BEGIN { d = (s + m * 60e9 - n) / 1e9; print (d > 0) ? d : 0 }')"
+  pause "$(awk -v s="$soak_start_ns" -v n="$(now_ns)" -v m="$minute" 'BEGIN { d = (s + m * 60e9 - n) / 1e9; print (d > 0) ? d : 0 }')"
   if ! kill -0 "$program" 2>/dev/null; then
     echo "The program ended during minute $minute; it said:" >&2
     tail -n 20 "$PROGRAM_LOG" >&2

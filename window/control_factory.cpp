@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QFont>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,6 +11,7 @@
 
 #include "caption_label.h"
 #include "date_picker.h"
+#include "frame_box.h"
 #include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
 
@@ -82,23 +82,12 @@ QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
       return new QPushButton(caption, parent);
     case Kind::kOptionButton:
       return new QRadioButton(caption, parent);
-    case Kind::kFrame: {
-      auto* frame = new QGroupBox(caption, parent);
-      // The caption stands in the frame's top line, as on the classic
-      // desktop, so the options below it sit inside the frame.
-      frame->setStyleSheet(QStringLiteral(
-          "QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
-          "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
-      return frame;
-    }
+    case Kind::kFrame:
+      return new FrameBox(caption, parent);
     case Kind::kDatePicker: {
       auto* picker = new DatePicker(parent);
       picker->setDisplayFormat("yyyy-MM-dd");
       picker->setCalendarPopup(true);
-      // Narrow margins, so that a whole date fits beside the drop-down arrow.
-      picker->setStyleSheet(
-          QStringLiteral("QDateEdit { padding-left: 0px; padding-right: 0px; } "
-                         "QDateEdit::drop-down { width: 13px; }"));
       picker->setDateRange(ToQDate(kFirstDate), ToQDate(kLastDate));
       picker->setDate(ToQDate(kPickerStartDate));
       return picker;
