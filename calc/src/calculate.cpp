@@ -63,13 +63,13 @@ void Calculate(FieldValues& f, const WarningSink& warn) {
 
   if (!overdue) {
     f.zcts = DaysText(f.qxrq, f.hkrq);
-    f.yqts = "0";
+    f.yqts = IntegerToText(0);
   } else {
     f.zcts = DaysText(f.qxrq, f.dqrq);
     f.yqts = DaysText(f.dqrq, f.hkrq);
   }
   if (f.qxrq > f.dqrq) {
-    f.zcts = "0";
+    f.zcts = IntegerToText(0);
     f.yqts = DaysText(f.qxrq, f.hkrq);
   }
 
