@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include "caption_label.h"
 #include "form1.h"
 #include "form_driver.h"
 
@@ -82,6 +83,9 @@ void CalculateTest::results() {
   QCOMPARE(boxes.caught, QList<CaughtBox>{});
   QCOMPARE(Results(form), results);
   QCOMPARE(Caption(form), caption);
+  // In its place the caption stands on two lines, broken at its blanks.
+  QCOMPARE(qobject_cast<CaptionLabel*>(form.control("l1"))->lines(),
+           caption.split(QStringLiteral("  ")));
   QVERIFY(form.control("hj")->isVisible());
   QVERIFY(form.control("l1")->isVisible());
   QVERIFY(!form.control("l2")->isVisible());

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "caption_label.h"
 #include "form1.h"
 #include "form_driver.h"
 
@@ -40,6 +41,8 @@ class LayoutTest : public QObject {
   void fonts();
   void tabOrder();
   void noticeFitsItsPlace();
+  void captionBreaksOnlyAtBlanks_data();
+  void captionBreaksOnlyAtBlanks();
 };
 
 void LayoutTest::controls_data() {
@@ -252,6 +255,36 @@ void LayoutTest::noticeFitsItsPlace() {
   auto* notice = qobject_cast<QLabel*>(form.control("l2"));
   QVERIFY(!notice->text().isEmpty());
   QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
+}
+
+void LayoutTest::captionBreaksOnlyAtBlanks_data() {
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<QString>("widthOf");  // the label is as wide as this text
+  QTest::addColumn<QStringList>("lines");
+  QTest::newRow("fits on one line") << " 利息  合计"
+                                    << " 利息  合计" << QStringList{" 利息  合计"};
+  QTest::newRow("breaks at the blanks, not between characters")
+      << " 利息  合计"
+      << " 利息  合" << QStringList{" 利息", "合计"};
+  QTest::newRow("a word wider than the label stays whole") << " 利息  合计"
+                                                           << "利" << QStringList{" 利息", "合计"};
+  QTest::newRow("no blank, one line") << "合计"
+                                      << "合" << QStringList{"合计"};
+  QTest::newRow("as many words as fit") << "一 二 三"
+                                        << "一 二 " << QStringList{"一 二", "三"};
+}
+
+void LayoutTest::captionBreaksOnlyAtBlanks() {
+  QFETCH(QString, caption);
+  QFETCH(QString, widthOf);
+  QFETCH(QStringList, lines);
+
+  Form1 form(FixedClock());
+  auto* label = qobject_cast<CaptionLabel*>(form.control("l1"));
+  QVERIFY(label != nullptr);
+  label->setText(caption);
+  label->setFixedWidth(label->fontMetrics().horizontalAdvance(widthOf));
+  QCOMPARE(label->lines(), lines);
 }
 
 }  // namespace quillbary::testing
