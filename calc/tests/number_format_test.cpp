@@ -27,13 +27,16 @@ TEST_P(SignedText, WritesTheSignedColumnForm) {
   EXPECT_EQ(NumberToSignedText(GetParam().value), GetParam().text);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Forms, SignedText,
     ::testing::Values(
         WriteRow{"OverdueRateOfTheWorkedExample", 1.5 * 5.31, " 7.965"},
         WriteRow{"BelowOneHasNoLeadingZero", 0.45, " .45"},
-        WriteRow{"NegativeBelowOne", -0.25, "-.25"}, WriteRow{"Zero", 0, " 0"},
-        WriteRow{"NegativeZeroIsZero", -0.0, " 0"}, WriteRow{"NegativeInteger", -3, "-3"},
+        WriteRow{"NegativeBelowOne", -0.25, "-.25"},
+        WriteRow{"Zero", 0, " 0"},
+        WriteRow{"NegativeZeroIsZero", -0.0, " 0"},
+        WriteRow{"NegativeInteger", -3, "-3"},
         WriteRow{"PeriodDroppedWithoutFraction", 181, " 181"},
         WriteRow{"FifteenDigitsKept", 320.37000000000001, " 320.37"},
         WriteRow{"RoundedToFifteenDigits", 1.0 / 3, " .333333333333333"},
@@ -41,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
         WriteRow{"LargestPlain", 999999999999999, " 999999999999999"},
         WriteRow{"RoundsUpToExponentForm", 999999999999999.9, " 1E+15"},
         WriteRow{"FifteenIntegerDigitsNeedExponent", 1e15, " 1E+15"},
-        WriteRow{"LargeWithFraction", -1.5e20, "-1.5E+20"},
+        WriteRow{"LargeWithFraction", 1.5e20, " 1.5E+20"},
+        WriteRow{"NegativeLargeWithFraction", -1.5e20, "-1.5E+20"},
         WriteRow{"ThreeDigitExponent", 1.5e300, " 1.5E+300"},
         WriteRow{"LargestDouble", kLargest, " 1.79769313486232E+308"},
         WriteRow{"SmallestPlain", 0.00001, " .00001"},
@@ -54,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteRow{"ExactHalfCarries", 999999999999999.5, " 1E+15"},
         WriteRow{"JustBelowHalfRoundsDown", 0.1234567890123455, " .123456789012345"}),
     RowName{});
+// clang-format on
 
 class PlainText : public ::testing::TestWithParam<WriteRow> {};
 
@@ -61,6 +66,7 @@ TEST_P(PlainText, WritesTheFifteenDigitForm) {
   EXPECT_EQ(NumberToText(GetParam().value), GetParam().text);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Forms, PlainText,
                          ::testing::Values(WriteRow{"ZeroBeforePeriod", 0.45, "0.45"},
                                            WriteRow{"Negative", -3, "-3"},
@@ -69,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, PlainText,
                                            WriteRow{"Large", 1e20, "1E+20"},
                                            WriteRow{"Small", -2e-7, "-2E-07"}),
                          RowName{});
+// clang-format on
 
 TEST(IntegerText, PlainDigits) {
   EXPECT_EQ(IntegerToText(0), "0");
@@ -89,6 +96,7 @@ TEST_P(RoundTrip, RoundsToFifteenDigits) {
   EXPECT_EQ(Round15(GetParam().value), GetParam().rounded);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Values, RoundTrip,
     ::testing::Values(RoundRow{"Zero", 0, 0}, RoundRow{"SumOfTenths", 0.1 + 0.2, 0.3},
@@ -100,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundRow{"Tiny", 1.23456789012345678e-300, 1.23456789012346e-300},
                       RoundRow{"Negative", -2.0 / 3, -0.666666666666667}),
     RowName{});
+// clang-format on
 
 TEST(RoundTrip, BeyondTheRangeOnceRoundedIsOverflow) {
   try {
@@ -122,6 +131,7 @@ TEST_P(ReadBack, BothReadersReadTheSignedColumn) {
   EXPECT_EQ(NumberToSignedText(ParseNumberStrict(text)), text) << "not stable: " << text;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(Values, ReadBack,
                          ::testing::Values(7.965, 0.45, -0.25, 0.0, 1.0 / 3, 1e15, -1.5e20, 1e-6,
                                            -1.25e-9, 1.5e300, 1e-300, 1234567890123.125,
@@ -146,10 +156,12 @@ TEST_P(Money, IsStableOnItsOwnOutput) {
   EXPECT_EQ(FormatTwoDecimals(once), once);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Texts, Money,
     ::testing::Values(
-        MoneyRow{"EmptyStaysEmpty", "", ""}, MoneyRow{"SignedColumnInput", " 53.1", "53.1"},
+        MoneyRow{"EmptyStaysEmpty", "", ""},
+        MoneyRow{"SignedColumnInput", " 53.1", "53.1"},
         MoneyRow{"WholeNumberKeepsThePeriod", "100", "100."},
         MoneyRow{"HalfFenRoundsUp", "0.005", "0.01"},
         MoneyRow{"NegativeHalfRoundsAwayFromZero", "-12.345", "-12.35"},
@@ -158,7 +170,8 @@ INSTANTIATE_TEST_SUITE_P(
         MoneyRow{"WorkedExampleOverdueInterest", " 241.605", "241.61"},
         MoneyRow{"BelowHalfFenIsZero", "0.004", "0."},
         MoneyRow{"NegativeRoundingToZeroLosesItsSign", "-0.004", "0."},
-        MoneyRow{"NegativeZero", "-0", "0."}, MoneyRow{"SignedColumnBelowOne", " .45", "0.45"},
+        MoneyRow{"NegativeZero", "-0", "0."},
+        MoneyRow{"SignedColumnBelowOne", " .45", "0.45"},
         MoneyRow{"NegativeSignedColumnBelowOne", "-.25", "-0.25"},
         MoneyRow{"TrailingZeroDropped", "1234.50", "1234.5"},
         MoneyRow{"RoundsToTwoPlaces", "1234.5678", "1234.57"},
@@ -171,10 +184,13 @@ INSTANTIATE_TEST_SUITE_P(
         MoneyRow{"LargestPlain", "999999999999999", "999999999999999."},
         MoneyRow{"ExponentFormAboveFifteenDigits", " 1.5E+20", "1.5E+20"},
         MoneyRow{"NegativeExponentForm", "-1E+15", "-1E+15"},
-        MoneyRow{"TinyIsZero", " 1E-06", "0."}, MoneyRow{"NotANumberUnchanged", "abc", "abc"},
-        MoneyRow{"PercentUnchanged", "5%", "5%"}, MoneyRow{"BlankUnchanged", "  ", "  "},
+        MoneyRow{"TinyIsZero", " 1E-06", "0."},
+        MoneyRow{"NotANumberUnchanged", "abc", "abc"},
+        MoneyRow{"PercentUnchanged", "5%", "5%"},
+        MoneyRow{"BlankUnchanged", "  ", "  "},
         MoneyRow{"BeyondTheRangeUnchanged", "1E+400", "1E+400"}),
     RowName{});
+// clang-format on
 
 TEST(Writers, RefuseValuesThatAreNotFinite) {
   for (const double value :

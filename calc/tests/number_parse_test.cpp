@@ -27,34 +27,49 @@ TEST_P(LenientRead, ReadsTheLeadingNumber) {
   EXPECT_EQ(std::signbit(value), std::signbit(row.expected)) << '"' << row.text << '"';
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Grammar, LenientRead,
     ::testing::Values(
-        ReadRow{"EmptyIsZero", "", 0}, ReadRow{"AllBlankIsZero", " \t\n ", 0},
+        ReadRow{"EmptyIsZero", "", 0},
+        ReadRow{"AllBlankIsZero", " \t\n ", 0},
         ReadRow{"LettersAreZero", "abc", 0},
         ReadRow{"LeadingBlankThenTrailingLetters", " 12.5abc", 12.5},
-        ReadRow{"CommaEndsTheNumber", "1,000", 1}, ReadRow{"InnerBlanksRemoved", "1 2 3", 123},
+        ReadRow{"CommaEndsTheNumber", "1,000", 1},
+        ReadRow{"InnerBlanksRemoved", "1 2 3", 123},
         ReadRow{"TabsAndLineFeedsRemoved", "1\t0\n0 0", 1000},
         ReadRow{"BlankBetweenSignAndDigits", "- 5", -5},
         ReadRow{"CarriageReturnIsNotABlank", "1\r2", 1},
         ReadRow{"CurrencyAfterTheNumber", "1000元", 1000},
-        ReadRow{"NegativeWithoutLeadingZero", "-.5", -0.5}, ReadRow{"PlusSign", "+7", 7},
-        ReadRow{"LoneSignIsZero", "-", 0}, ReadRow{"LonePeriodIsZero", ".", 0},
-        ReadRow{"TrailingPeriod", "5.", 5}, ReadRow{"SecondPeriodEnds", "1.2.3", 1.2},
-        ReadRow{"Exponent", "1e3", 1000}, ReadRow{"CapitalExponentWithSign", "2.5E-2", 0.025},
+        ReadRow{"NegativeWithoutLeadingZero", "-.5", -0.5},
+        ReadRow{"PlusSign", "+7", 7},
+        ReadRow{"LoneSignIsZero", "-", 0},
+        ReadRow{"LonePeriodIsZero", ".", 0},
+        ReadRow{"TrailingPeriod", "5.", 5},
+        ReadRow{"SecondPeriodEnds", "1.2.3", 1.2},
+        ReadRow{"Exponent", "1e3", 1000},
+        ReadRow{"CapitalExponentWithSign", "2.5E-2", 0.025},
         ReadRow{"ExponentWithoutDigitsEnds", "2e", 2},
         ReadRow{"ExponentSignWithoutDigitsEnds", "2e+", 2},
         ReadRow{"ExponentNeedsAMantissa", "e5", 0},
         ReadRow{"BlanksInsideTheExponent", "1 e 3", 1000},
-        ReadRow{"NegativeZeroKeepsItsSign", "-0", -0.0}, ReadRow{"NearestDouble", "0.1", 0.1},
+        ReadRow{"NegativeZeroKeepsItsSign", "-0", -0.0},
+        ReadRow{"NearestDouble", "0.1", 0.1},
         ReadRow{"ManyDigitsRoundCorrectly", "9007199254740993", 9007199254740992.0},
-        ReadRow{"HexPrefix", "&H1F", 31}, ReadRow{"HexLowerCase", "&hff", 255},
-        ReadRow{"HexStopsAtNonDigit", "&H1FG", 31}, ReadRow{"HexWithoutDigitsIsZero", "&HG", 0},
-        ReadRow{"HexWithBlanks", "& H 1 F", 31}, ReadRow{"HexIsUnsigned", "&HFFFF", 65535},
-        ReadRow{"SignBeforeRadixIsZero", "-&H1F", 0}, ReadRow{"OctalPrefix", "&O17", 15},
-        ReadRow{"OctalLowerCase", "&o777", 511}, ReadRow{"OctalStopsAtEight", "&O178", 15},
+        ReadRow{"HexPrefix", "&H1F", 31},
+        ReadRow{"HexLowerCase", "&hff", 255},
+        ReadRow{"HexStopsAtNonDigit", "&H1FG", 31},
+        ReadRow{"HexWithoutDigitsIsZero", "&HG", 0},
+        ReadRow{"HexWithBlanks", "& H 1 F", 31},
+        ReadRow{"HexIsUnsigned", "&HFFFF", 65535},
+        ReadRow{"SignBeforeRadixIsZero", "-&H1F", 0},
+        ReadRow{"OctalPrefix", "&O17", 15},
+        ReadRow{"OctalLowerCasePrefix", "&o17", 15},
+        ReadRow{"OctalLowerCase", "&o777", 511},
+        ReadRow{"OctalStopsAtEight", "&O178", 15},
         ReadRow{"OctalLongRoundsToNearest", "&O1000000000000000000001", 9223372036854775808.0},
-        ReadRow{"UnknownRadixIsZero", "&X1", 0}, ReadRow{"TinyUnderflowsToZero", "1e-400", 0},
+        ReadRow{"UnknownRadixIsZero", "&X1", 0},
+        ReadRow{"TinyUnderflowsToZero", "1e-400", 0},
         ReadRow{"TinyNegativeUnderflowsToNegativeZero", "-1e-400", -0.0},
         ReadRow{"SubnormalKept", "4.9406564584124654e-324",
                 std::numeric_limits<double>::denorm_min()},
@@ -62,6 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRow{"HugeExponentWithZeroMantissa", "0e99999999999999999999", 0},
         ReadRow{"LongExponentWithLeadingZeros", "1e000000000000000000000005", 100000}),
     RowName{});
+// clang-format on
 
 class StrictRead : public ::testing::TestWithParam<ReadRow> {};
 
@@ -70,17 +86,25 @@ TEST_P(StrictRead, ReadsTheWholeText) {
   EXPECT_EQ(ParseNumberStrict(row.text), row.expected) << '"' << row.text << '"';
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Grammar, StrictRead,
     ::testing::Values(
-        ReadRow{"LeadingBlank", " 7.965", 7.965}, ReadRow{"NoZeroBeforePeriod", " .45", 0.45},
-        ReadRow{"BlanksAroundIt", "  12  ", 12}, ReadRow{"NegativeSignedColumn", "-.25", -0.25},
-        ReadRow{"PlusSign", "+3", 3}, ReadRow{"TrailingPeriod", "100.", 100},
-        ReadRow{"GroupSeparators", "1,000.5", 1000.5}, ReadRow{"IrregularGroups", "1,00,0", 1000},
-        ReadRow{"ExponentForm", "-1.5E+20", -1.5e20}, ReadRow{"SmallExponentForm", " 1E-06", 1e-6},
-        ReadRow{"IntegerText", "181", 181}, ReadRow{"Zero", " 0", 0},
+        ReadRow{"LeadingBlank", " 7.965", 7.965},
+        ReadRow{"NoZeroBeforePeriod", " .45", 0.45},
+        ReadRow{"BlanksAroundIt", "  12  ", 12},
+        ReadRow{"NegativeSignedColumn", "-.25", -0.25},
+        ReadRow{"PlusSign", "+3", 3},
+        ReadRow{"TrailingPeriod", "100.", 100},
+        ReadRow{"GroupSeparators", "1,000.5", 1000.5},
+        ReadRow{"IrregularGroups", "1,00,0", 1000},
+        ReadRow{"ExponentForm", "-1.5E+20", -1.5e20},
+        ReadRow{"SmallExponentForm", " 1E-06", 1e-6},
+        ReadRow{"IntegerText", "181", 181},
+        ReadRow{"Zero", " 0", 0},
         ReadRow{"TinyUnderflowsToZero", "1e-400", 0}),
     RowName{});
+// clang-format on
 
 struct ErrorRow {
   const char* name;
@@ -100,6 +124,7 @@ TEST_P(StrictReadError, RaisesTheTypedError) {
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Refused, StrictReadError,
     ::testing::Values(ErrorRow{"Empty", "", ErrorCode::kTypeMismatch},
@@ -131,6 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorRow{"RoundsAboveTheLargest", "1.79769313486232E+308",
                                ErrorCode::kOverflow}),
     RowName{});
+// clang-format on
 
 struct OverflowRow {
   const char* name;
@@ -148,6 +174,7 @@ TEST_P(LenientReadOverflow, RaisesOverflowNotInfinity) {
   }
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     BeyondTheRange, LenientReadOverflow,
     ::testing::Values(OverflowRow{"Exponent", "1e999"}, OverflowRow{"Negative", "-1e999元"},
@@ -156,6 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OverflowRow{"LongOctal", "&O" + std::string(400, '7')},
                       OverflowRow{"SaturatedExponent", "1e99999999999999999999999"}),
     RowName{});
+// clang-format on
 
 // The longest text a line edit holds reads in one pass, whatever it holds.
 TEST(LongText, LongestFieldTextsRead) {
