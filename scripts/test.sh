@@ -13,7 +13,7 @@ ctest --test-dir build/test --output-on-failure --parallel 2
 CC=clang CXX=clang++ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQUILLBARY_SANITIZE=ON -DQUILLBARY_FUZZERS=ON
 cmake --build build/sanitize
-export ASAN_OPTIONS=strict_string_checks=1:detect_stack_use_after_return=1
+export ASAN_OPTIONS=detect_stack_use_after_return=1
 export UBSAN_OPTIONS=print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt
 ctest --test-dir build/sanitize --output-on-failure --parallel 2
