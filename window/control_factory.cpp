@@ -53,20 +53,20 @@ QFont FontFor(FontRole role, const QFont& windowFont) {
   return font;
 }
 
-QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
-  const QString caption = ToQString(spec.caption);
-  switch (spec.kind) {
+QWidget* NewWidget(const ControlSpec& row, QWidget* parent) {
+  const QString caption = ToQString(row.caption);
+  switch (row.kind) {
     case Kind::kLabel: {
-      auto* label = spec.look.wrap == Wrap::kAtBlanks ? new CaptionLabel(caption, parent)
-                                                      : new QLabel(caption, parent);
-      label->setWordWrap(spec.look.wrap == Wrap::kAnywhere);
+      auto* label = row.look.wrap == Wrap::kAtBlanks ? new CaptionLabel(caption, parent)
+                                                     : new QLabel(caption, parent);
+      label->setWordWrap(row.look.wrap == Wrap::kAnywhere);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       return label;
     }
     case Kind::kTextBox: {
       auto* edit = new QLineEdit(parent);
-      edit->setReadOnly(spec.look.readOnly);
-      if (!spec.look.takesFocus) {
+      edit->setReadOnly(row.look.readOnly);
+      if (!row.look.takesFocus) {
         // A display, not an input: no focus, no border, and no background of
         // its own, so that the date and the time below it, whose places
         // overlap by a few pixels, never cover each other's characters.
@@ -96,43 +96,42 @@ QWidget* NewWidget(const ControlSpec& spec, QWidget* parent) {
   return nullptr;
 }
 
-void ApplyLook(const ControlSpec& spec, QWidget* widget) {
+void ApplyLook(const ControlSpec& row, QWidget* widget) {
   QPalette palette = widget->palette();
-  const bool isLabel = spec.kind == Kind::kLabel;
-  if (spec.look.text != TextColour::kDefault) {
-    const QColor colour =
-        spec.look.text == TextColour::kRed ? QColor(255, 0, 0) : QColor(0, 0, 255);
+  const bool isLabel = row.kind == Kind::kLabel;
+  if (row.look.text != TextColour::kDefault) {
+    const QColor colour = row.look.text == TextColour::kRed ? QColor(255, 0, 0) : QColor(0, 0, 255);
     palette.setColor(isLabel ? QPalette::WindowText : QPalette::Text, colour);
   }
-  if (spec.look.resultBackground) {
+  if (row.look.resultBackground) {
     // The scroll-bar colour of the classic desktop is the light grey between
     // the window colour and the shadows: the palette's Midlight.
     palette.setColor(QPalette::Base, palette.color(QPalette::Midlight));
   }
-  if (spec.kind == Kind::kCommandButton) {
+  if (row.kind == Kind::kCommandButton) {
     palette.setColor(QPalette::Button, palette.color(QPalette::Window));
   }
   widget->setPalette(palette);
-  widget->setFont(FontFor(spec.look.font, widget->font()));
+  widget->setFont(FontFor(row.look.font, widget->font()));
 }
 
 }  // namespace
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* parent) {
-  QWidget* widget = NewWidget(spec, parent);
-  widget->setObjectName(ToQString(spec.name));
-  ApplyLook(spec, widget);
+QWidget* CreateControl(const ControlSpec& row, QWidget* parent) {
+  QWidget* widget = NewWidget(row, parent);
+  widget->setObjectName(ToQString(row.name));
+  ApplyLook(row, widget);
 
-  int left = spec.left;
-  int top = spec.top;
-  if (const ControlSpec* frame = FindControl(spec.parent)) {
+  int left = row.left;
+  int top = row.top;
+  if (const ControlSpec* frame = FindControl(row.parent)) {
     left -= frame->left;
     top -= frame->top;
   }
-  widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(spec.width),
-                      TwipsToPixels(spec.height));
-  if (!spec.accessibleName.empty()) widget->setAccessibleName(ToQString(spec.accessibleName));
-  widget->setHidden(spec.look.hiddenAtStart);
+  widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(row.width),
+                      TwipsToPixels(row.height));
+  if (!row.accessibleName.empty()) widget->setAccessibleName(ToQString(row.accessibleName));
+  widget->setHidden(row.look.hiddenAtStart);
   return widget;
 }
 

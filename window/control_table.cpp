@@ -74,7 +74,7 @@ std::span<const ControlSpec> Controls() {
 
 const ControlSpec* FindControl(std::string_view name) {
   const auto* found = std::find_if(kTable.begin(), kTable.end(),
-                                   [name](const ControlSpec& spec) { return spec.name == name; });
+                                   [name](const ControlSpec& row) { return row.name == name; });
   return found == kTable.end() ? nullptr : found;
 }
 

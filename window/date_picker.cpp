@@ -21,7 +21,8 @@ class NarrowArrowStyle : public QProxyStyle {
     QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
     if (control != CC_ComboBox) return rect;
     const int spare =
-        QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget).width() - kArrowWidth;
+        QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget).width() -
+        kArrowWidth;
     if (spare <= 0) return rect;
     const bool leftToRight = option->direction != Qt::RightToLeft;
     if (part == SC_ComboBoxArrow) {

@@ -22,8 +22,8 @@ QString Name(std::string_view name) {
   return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-bool TakesFocus(const ControlSpec& spec) {
-  return spec.kind != Kind::kLabel && spec.kind != Kind::kFrame && spec.look.takesFocus;
+bool TakesFocus(const ControlSpec& row) {
+  return row.kind != Kind::kLabel && row.kind != Kind::kFrame && row.look.takesFocus;
 }
 
 }  // namespace
@@ -45,12 +45,12 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   setFont(windowFont);
 
   QWidget* previousInTabOrder = nullptr;
-  for (const ControlSpec& spec : Controls()) {
-    QWidget* parentWidget = spec.parent.empty() ? this : control(spec.parent);
-    QWidget* widget = CreateControl(spec, parentWidget);
-    controls_.insert(Name(spec.name), widget);
-    if (spec.kind == Kind::kLabel) widget->lower();  // labels lie on the window, under buttons
-    if (TakesFocus(spec)) {
+  for (const ControlSpec& row : Controls()) {
+    QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
+    QWidget* widget = CreateControl(row, parentWidget);
+    controls_.insert(Name(row.name), widget);
+    if (row.kind == Kind::kLabel) widget->lower();  // labels lie on the window, under buttons
+    if (TakesFocus(row)) {
       if (previousInTabOrder != nullptr) setTabOrder(previousInTabOrder, widget);
       previousInTabOrder = widget;
     }
