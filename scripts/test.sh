@@ -4,7 +4,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh test
 
-cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The benchmark programs are built too, so that they keep compiling; they are
+# run by bench/run.sh, never by the tests.
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLBARY_BENCHMARKS=ON
 cmake --build build/test
 ctest --test-dir build/test --output-on-failure --parallel 2
 
