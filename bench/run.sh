@@ -82,8 +82,8 @@ for name in "${names[@]}"; do
 done
 echo "where quillbary's VmRSS exceeds bare_window's most, by mapping (kB):"
 printf '%10s %10s %10s  %s\n' quillbary bare_window difference mapping
-join -a1 -a2 -e0 -o 0,1.2,2.2 <(rss_by_mapping "${pid[quillbary]}") <(rss_by_mapping "${pid[bare_window]}") |
-  awk '{ printf "%10d %10d %10d  %s\n", $2, $3, $2 - $3, $1 }' | sort -k3,3nr | head -n 8
+join --nocheck-order -a1 -a2 -e0 -o 0,1.2,2.2 <(rss_by_mapping "${pid[quillbary]}") <(rss_by_mapping "${pid[bare_window]}") |
+  awk '{ printf "%10d %10d %10d  %s\n", $2, $3, $2 - $3, $1 }' | sort -k3,3nr | awk 'NR <= 8'
 memory_ratio=$(ratio "${rss[quillbary]}" "${rss[bare_window]}")
 echo "ratio quillbary / bare_window: ${memory_ratio}x (goal <= ${MEMORY_GOAL}x: $(verdict "$memory_ratio" "$MEMORY_GOAL"))"
 
@@ -140,7 +140,7 @@ for name in "${names[@]}"; do end_kept "${helper[$name]}"; done
 if [[ -s $PROGRAM_LOG ]]; then
   echo
   echo "== What the windows printed (count, line)"
-  sort "$PROGRAM_LOG" | uniq -c | sort -rn | head -n 10
+  sort "$PROGRAM_LOG" | uniq -c | sort -rn | awk 'NR <= 10'
 fi
 
 echo

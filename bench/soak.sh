@@ -66,5 +66,5 @@ echo "CPU share over the whole soak: ${soak_share} %"
 if [[ -s $PROGRAM_LOG ]]; then
   echo
   echo "== What the program printed (count, line)"
-  sort "$PROGRAM_LOG" | uniq -c | sort -rn | head -n 10
+  sort "$PROGRAM_LOG" | uniq -c | sort -rn | awk 'NR <= 10'
 fi
