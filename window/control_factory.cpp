@@ -12,15 +12,12 @@
 #include "caption_label.h"
 #include "date_picker.h"
 #include "frame_box.h"
+#include "qt_text.h"
 #include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
 
 namespace quillbary {
 namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QDate ToQDate(std::chrono::year_month_day date) {
   return QDate(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),

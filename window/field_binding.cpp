@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "form1.h"
+#include "qt_text.h"
 
 namespace quillbary {
 namespace {
@@ -43,10 +44,6 @@ Widget* Find(const Form1& form, std::string_view name) {
 
 std::chrono::year_month_day ToYearMonthDay(QDate date) {
   return std::chrono::year{date.year()} / date.month() / date.day();
-}
-
-QString ToQString(const std::string& text) {
-  return QString::fromStdString(text);
 }
 
 }  // namespace

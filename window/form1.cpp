@@ -11,16 +11,13 @@
 #include "control_table.h"
 #include "field_binding.h"
 #include "message_boxes.h"
+#include "qt_text.h"
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
 #include "quillbary/clear.h"
 
 namespace quillbary {
 namespace {
-
-QString Name(std::string_view name) {
-  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
 
 bool TakesFocus(const ControlSpec& row) {
   return row.kind != Kind::kLabel && row.kind != Kind::kFrame && row.look.takesFocus;
@@ -48,7 +45,7 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   for (const ControlSpec& row : Controls()) {
     QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
     QWidget* widget = CreateControl(row, parentWidget);
-    controls_.insert(Name(row.name), widget);
+    controls_.insert(ToQString(row.name), widget);
     if (row.kind == Kind::kLabel) widget->lower();  // labels lie on the window, under buttons
     if (TakesFocus(row)) {
       if (previousInTabOrder != nullptr) setTabOrder(previousInTabOrder, widget);
@@ -78,7 +75,7 @@ void Form1::connectCommands() {
 }
 
 QWidget* Form1::control(std::string_view name) const {
-  return controls_.value(Name(name));
+  return controls_.value(ToQString(name));
 }
 
 void Form1::command1Click() {
@@ -109,8 +106,8 @@ void Form1::command3Click() {
 }
 
 void Form1::timer1Timer() {
-  if (auto text = clockFace_.DateText(clock_())) text1_->setText(QString::fromStdString(*text));
-  if (auto text = clockFace_.TimeText(clock_())) text2_->setText(QString::fromStdString(*text));
+  if (auto text = clockFace_.DateText(clock_())) text1_->setText(ToQString(*text));
+  if (auto text = clockFace_.TimeText(clock_())) text2_->setText(ToQString(*text));
 }
 
 void Form1::paintEvent(QPaintEvent*) {

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QString>
 
+#include "qt_text.h"
+
 namespace quillbary {
 namespace {
 
@@ -28,8 +30,7 @@ QString ErrorName(ErrorCode code) {
 }  // namespace
 
 void ShowWarning(QWidget* parent, std::string_view text) {
-  ShowBox(parent, QMessageBox::Warning, QStringLiteral("提示"),
-          QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  ShowBox(parent, QMessageBox::Warning, QStringLiteral("提示"), ToQString(text));
 }
 
 void ShowError(QWidget* parent, const CalcError& error) {
