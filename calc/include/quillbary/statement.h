@@ -1,0 +1,56 @@
+// The interest statement (计息单) a clerk hands on: the inputs and results as
+// the window shows them, the total in capitals, the working, when it was
+// made and lines to sign. Print, PDF, the clipboard and the working box all
+// render this one record.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "quillbary/calculate.h"
+
+namespace quillbary {
+
+inline constexpr std::string_view kStatementTitle = "还款利息计算单";
+inline constexpr std::string_view kWorkingItem = "计算过程";
+
+struct StatementRow {
+  std::string item;   // "正常利息"
+  std::string value;  // the field's text exactly as the window shows it
+};
+
+struct Statement {
+  // The dates, 还款金额, 月利率(‰), 还款方式, the six results under their
+  // captions, the total under its own caption ("利息合计" or "本息合计") and
+  // 合计大写.
+  std::vector<StatementRow> figures;
+  std::vector<std::string> working;  // one line each
+  StatementRow madeAt;               // 制表时间
+  std::vector<std::string> signers;  // 经办人, 复核: a blank line each to sign
+};
+
+// The statement of fields that a Calculate run with a total left, or nothing
+// when Working(fields) gives none. `madeAt` is the local time, as text.
+//
+// For the worked example with 只结利息 the figures read 借款日期 2009-01-01,
+// 到期日期 2009-07-01, 还款日期 2009-09-30, 起息日期 2009-01-01, 还款金额
+// 10000, 月利率(‰) 5.31, 还款方式 只结利息, 正常天数 181, 正常利息 320.37,
+// 逾期天数 91, 逾期利率(‰) " 7.965", 逾期利息 241.61, 利息合计 561.98 and
+// 合计大写 人民币伍佰陆拾壹元玖角捌分. A total that has no capitals (one in
+// exponent form, or above the largest amount the capitals name) says so.
+std::optional<Statement> MakeStatement(const FieldValues& fields, std::string madeAt);
+
+// The statement as plain text, one `项目：值` a line after the title, each
+// working line under the item 计算过程:
+//   还款利息计算单
+//   借款日期：2009-01-01
+//   …
+//   计算过程：日利率 = 5.31 ÷ 30000 = 0.000177
+//   …
+//   制表时间：2026-12-08 09:30:00
+//   经办人：
+//   复核：
+std::string StatementText(const Statement& statement);
+
+}  // namespace quillbary

@@ -1,0 +1,92 @@
+#include "interest_steps.h"
+
+#include <cmath>
+
+#include "quillbary/calc_error.h"
+#include "quillbary/calendar.h"
+#include "quillbary/number_format.h"
+#include "quillbary/number_parse.h"
+
+namespace quillbary::steps {
+namespace {
+
+double Checked(double result) {
+  if (!std::isfinite(result)) throw CalcError(ErrorCode::kOverflow);
+  return result;
+}
+
+}  // namespace
+
+double Multiply(double a, double b) {
+  return Checked(a * b);
+}
+double Divide(double a, double b) {
+  return Checked(a / b);
+}
+double Add(double a, double b) {
+  return Checked(a + b);
+}
+
+bool IsOverdue(const FieldValues& f) {
+  return f.hkrq > f.dqrq;
+}
+
+double OverdueRate(const FieldValues& f) {
+  return Round15(Multiply(ParseNumberStrict(f.ll), kOverdueRateFactor));
+}
+
+DayCounts CountDays(const FieldValues& f) {
+  DayCounts d;
+  if (!IsOverdue(f)) {
+    d.normalFrom = f.qxrq;
+    d.normalTo = f.hkrq;
+    d.overdueFrom = d.overdueTo = f.hkrq;
+  } else {
+    d.normalFrom = f.qxrq;
+    d.normalTo = f.dqrq;
+    d.overdueFrom = f.dqrq;
+    d.overdueTo = f.hkrq;
+  }
+  if (f.qxrq > f.dqrq) {
+    d.startsAfterDue = true;
+    d.normalFrom = d.normalTo = f.qxrq;
+    d.overdueFrom = f.qxrq;
+    d.overdueTo = f.hkrq;
+  }
+  d.normal = DayDifference(d.normalFrom, d.normalTo);
+  d.overdue = DayDifference(d.overdueFrom, d.overdueTo);
+  return d;
+}
+
+Interest NormalInterest(const FieldValues& f) {
+  Interest i;
+  i.rate = ParseNumberStrict(f.ll);
+  i.dailyRate = Round15(Divide(i.rate, kDailyRateDivisor));
+  i.days = ParseLeadingNumber(f.zcts);
+  i.amount = ParseLeadingNumber(f.hkje);
+  i.product = Multiply(i.amount, i.dailyRate);
+  i.value = Multiply(i.product, i.days);
+  return i;
+}
+
+Interest OverdueInterest(const FieldValues& f) {
+  Interest i;
+  i.rate = ParseNumberStrict(f.yqll);
+  i.dailyRate = Round15(Divide(i.rate, kDailyRateDivisor));
+  i.amount = ParseLeadingNumber(f.hkje);
+  i.days = ParseNumberStrict(f.yqts);
+  i.product = Multiply(i.amount, i.dailyRate);
+  i.value = Multiply(i.days, i.product);
+  return i;
+}
+
+double InterestOnlyTotal(const FieldValues& f) {
+  return Add(ParseLeadingNumber(f.zclx), ParseLeadingNumber(f.yqlx));
+}
+
+double PrincipalAndInterestTotal(const FieldValues& f) {
+  return Add(Add(ParseLeadingNumber(f.yqlx), ParseLeadingNumber(f.hkje)),
+             ParseLeadingNumber(f.zclx));
+}
+
+}  // namespace quillbary::steps

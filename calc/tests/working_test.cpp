@@ -1,0 +1,127 @@
+#include "quillbary/working.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "test_names.h"
+
+namespace quillbary {
+namespace {
+
+using std::chrono::year_month_day;
+
+constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
+  return year_month_day{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
+}
+
+// The worked example's inputs, with the repayment and interest start dates
+// and the method as the row gives them, after one Calculate.
+FieldValues Calculated(year_month_day repaid, year_month_day start, bool interestOnly,
+                       bool principalAndInterest) {
+  FieldValues f;
+  f.jkrq = Ymd(2009, 1, 1);
+  f.dqrq = Ymd(2009, 7, 1);
+  f.hkrq = repaid;
+  f.qxrq = start;
+  f.hkje = "10000";
+  f.ll = "5.31";
+  f.zjlx = interestOnly;
+  f.hbjx = principalAndInterest;
+  Calculate(f, [](std::string_view) {});
+  return f;
+}
+
+struct WorkingRow {
+  std::string name;
+  FieldValues fields;
+  std::optional<std::string> working;  // nothing: no working
+};
+
+class WorkingTest : public ::testing::TestWithParam<WorkingRow> {};
+
+TEST_P(WorkingTest, StatesHowEachFigureCameAbout) {
+  const std::optional<std::vector<WorkingLine>> lines = Working(GetParam().fields);
+  ASSERT_EQ(lines.has_value(), GetParam().working.has_value());
+  if (lines) {
+    EXPECT_EQ(WorkingText(*lines), *GetParam().working);
+  }
+}
+
+const std::string kWorkedExampleLines =
+    "日利率 = 5.31 ÷ 30000 = 0.000177\n"
+    "逾期利率(‰) = 5.31 × 1.5 = 7.965\n"
+    "逾期日利率 = 7.965 ÷ 30000 = 0.0002655\n"
+    "正常天数 = 2009-01-01 至 2009-07-01 = 181 天\n"
+    "正常利息 = 10000 × 0.000177 × 181 = 320.37\n"
+    "逾期天数 = 2009-07-01 至 2009-09-30 = 91 天\n"
+    "逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61\n";
+
+FieldValues EditedAfterwards() {
+  FieldValues f = Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false);
+  f.hkje = "20000";
+  return f;
+}
+
+FieldValues StoppedByAnEmptyAmount() {
+  FieldValues f = Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false);
+  f.hkje.clear();
+  Calculate(f, [](std::string_view) {});
+  return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WorkingTest,
+    ::testing::Values(
+        WorkingRow{"WorkedExampleInterestOnly",
+                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false),
+                   kWorkedExampleLines + "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"},
+        WorkingRow{"WorkedExamplePrincipalAddsInTheCommandsOrder",
+                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
+                   kWorkedExampleLines +
+                       "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
+        WorkingRow{"NotOverdue", Calculated(Ymd(2009, 5, 20), Ymd(2009, 1, 1), true, false),
+                   "日利率 = 5.31 ÷ 30000 = 0.000177\n"
+                   "逾期利率(‰) = 0（未逾期）\n"
+                   "逾期日利率 = 0 ÷ 30000 = 0\n"
+                   "正常天数 = 2009-01-01 至 2009-05-20 = 139 天\n"
+                   "正常利息 = 10000 × 0.000177 × 139 = 246.03\n"
+                   "逾期天数 = 0 天（未逾期）\n"
+                   "逾期利息 = 0 × (10000 × 0) = 0（未逾期）\n"
+                   "利息合计 = 246.03 + 0 = 246.03"},
+        WorkingRow{"InterestStartingAfterTheDueDateIsAllOverdue",
+                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 8, 1), true, false),
+                   "日利率 = 5.31 ÷ 30000 = 0.000177\n"
+                   "逾期利率(‰) = 5.31 × 1.5 = 7.965\n"
+                   "逾期日利率 = 7.965 ÷ 30000 = 0.0002655\n"
+                   "正常天数 = 0 天（起息日期晚于到期日期）\n"
+                   "正常利息 = 10000 × 0.000177 × 0 = 0\n"
+                   "逾期天数 = 2009-08-01 至 2009-09-30 = 60 天（自起息日期起算）\n"
+                   "逾期利息 = 60 × (10000 × 0.0002655) = 159.3\n"
+                   "利息合计 = 0 + 159.3 = 159.3"},
+        WorkingRow{"InterestStartingOnTheDueDateHasNoNormalDays",
+                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 7, 1), true, false),
+                   "日利率 = 5.31 ÷ 30000 = 0.000177\n"
+                   "逾期利率(‰) = 5.31 × 1.5 = 7.965\n"
+                   "逾期日利率 = 7.965 ÷ 30000 = 0.0002655\n"
+                   "正常天数 = 0 天\n"
+                   "正常利息 = 10000 × 0.000177 × 0 = 0\n"
+                   "逾期天数 = 2009-07-01 至 2009-09-30 = 91 天\n"
+                   "逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61\n"
+                   "利息合计 = 0 + 241.605 = 241.605 ≈ 241.61"},
+        WorkingRow{"NoMethodMadeNoTotal",
+                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, false), std::nullopt},
+        WorkingRow{"InputsEditedAfterTheRunGiveOtherFigures", EditedAfterwards(), std::nullopt},
+        WorkingRow{"StoppedRunLeavesAnOldTotalBesideNewInputs", StoppedByAnEmptyAmount(),
+                   std::nullopt},
+        WorkingRow{"NeverCalculated", FieldValues{}, std::nullopt}),
+    RowName{});
+
+TEST(IsoDateText, WritesTheRangeEndsWithFourDigitYears) {
+  EXPECT_EQ(IsoDateText(Ymd(1601, 1, 1)), "1601-01-01");
+  EXPECT_EQ(IsoDateText(Ymd(9999, 12, 31)), "9999-12-31");
+}
+
+}  // namespace
+}  // namespace quillbary
