@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
 #include "quillbary/number_format.h"
+#include "quillbary/number_parse.h"
+#include "quillbary/working.h"
 
 using namespace quillbary;
 using namespace quillbary::fuzz;
@@ -74,6 +77,85 @@ Outcome Run(FieldValues fields) {
 
 std::string Days(std::int32_t from, std::int32_t to) {
   return IntegerToText(to - from);
+}
+
+// Evaluates a working line's arithmetic left to right, with one level of
+// parentheses: "91 × (10000 × 0.0002655)".
+double Evaluate(std::string_view expression) {
+  double outer = 0;
+  double inner = 0;
+  bool inParentheses = false;
+  std::string_view pending = "+";  // the operator before the next number
+  std::string_view outerPending;
+  const auto apply = [](double a, std::string_view op, double b) {
+    if (op == "×") return a * b;
+    if (op == "÷") return a / b;
+    return a + b;
+  };
+  while (!expression.empty()) {
+    const std::size_t blank = expression.find(' ');
+    std::string_view token = expression.substr(0, blank);
+    expression = blank == std::string_view::npos ? "" : expression.substr(blank + 1);
+    if (token == "×" || token == "÷" || token == "+") {
+      pending = token;
+      continue;
+    }
+    if (token.front() == '(') {
+      inParentheses = true;
+      outerPending = pending;
+      pending = "+";
+      inner = 0;
+      token.remove_prefix(1);
+    }
+    const bool closes = token.back() == ')';
+    if (closes) token.remove_suffix(1);
+    const double number = ParseNumberStrict(token);
+    if (inParentheses) {
+      inner = apply(inner, pending, number);
+    } else {
+      outer = apply(outer, pending, number);
+    }
+    if (closes) {
+      inParentheses = false;
+      outer = apply(outer, outerPending, inner);
+    }
+  }
+  return outer;
+}
+
+const std::string& FieldText(const FieldValues& f, std::string_view field) {
+  if (field == "yqll") return f.yqll;
+  if (field == "zcts") return f.zcts;
+  if (field == "yqts") return f.yqts;
+  if (field == "zclx") return f.zclx;
+  if (field == "yqlx") return f.yqlx;
+  return f.hj;
+}
+
+// Each line of the working shows figures that its own arithmetic gives, and
+// the figure its field holds.
+void CheckWorking(const FieldValues& after, bool madeATotal) {
+  const std::optional<std::vector<WorkingLine>> lines = Working(after);
+  Require(lines.has_value() == madeATotal, "a working exactly for a run that made a total");
+  if (!lines) return;
+  for (const WorkingLine& line : *lines) {
+    const bool isDayCount = line.expression.find(" 至 ") != std::string::npos || !line.unit.empty();
+    if (!isDayCount && !line.expression.empty()) {
+      Require(NumberToText(Evaluate(line.expression)) == line.value,
+              "a working line's arithmetic gives its value");
+    }
+    if (line.field.empty()) continue;
+    const std::string& field = FieldText(after, line.field);
+    if (isDayCount) {
+      Require(line.value == field, "a day line shows the field's count");
+    } else if (line.field == "yqll") {
+      Require(ParseNumberStrict(field) == ParseLeadingNumber(line.value),
+              "the overdue rate line shows the field's rate");
+    } else {
+      Require(FormatTwoDecimals(line.value) == field && (line.shown.empty() || line.shown == field),
+              "a money line rounds to the field's text");
+    }
+  }
 }
 
 }  // namespace
@@ -142,5 +224,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(after.hjVisible == (!after.hj.empty() || before.hjVisible), "the total shows when set");
     Require(after.l2Visible == !after.hjVisible, "the notice gives way to the total");
   }
+  CheckWorking(after, outcome.error == 0 && (after.zjlx || after.hbjx));
   return 0;
 }
