@@ -1,6 +1,9 @@
 #include "form1.h"
 
+#include <QAbstractButton>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
 #include "quillbary/clear.h"
+#include "statement_menu.h"
 
 namespace quillbary {
 namespace {
@@ -55,6 +59,9 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   text1_ = qobject_cast<QLineEdit*>(control("Text1"));
   text2_ = qobject_cast<QLineEdit*>(control("Text2"));
   connectCommands();
+  statementMenu_ = new StatementMenu(
+      this, [this](std::string_view name) { return control(name); }, clock_);
+  connectInputs();
   control("jkrq")->setFocus();
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -74,6 +81,21 @@ void Form1::connectCommands() {
   }
 }
 
+// Figures on screen stop being a statement's as soon as an input changes.
+void Form1::connectInputs() {
+  const auto forget = [this] { statementMenu_->setFigures(std::nullopt); };
+  for (const ControlSpec& row : Controls()) {
+    QWidget* widget = control(row.name);
+    if (row.kind == Kind::kDatePicker) {
+      connect(qobject_cast<QDateEdit*>(widget), &QDateEdit::dateChanged, this, forget);
+    } else if (row.kind == Kind::kOptionButton) {
+      connect(qobject_cast<QAbstractButton*>(widget), &QAbstractButton::toggled, this, forget);
+    } else if (row.kind == Kind::kTextBox && !row.look.readOnly) {
+      connect(qobject_cast<QLineEdit*>(widget), &QLineEdit::textChanged, this, forget);
+    }
+  }
+}
+
 QWidget* Form1::control(std::string_view name) const {
   return controls_.value(ToQString(name));
 }
@@ -85,20 +107,24 @@ void Form1::command1Click() {
     WriteFields(fields, *this);
     ShowWarning(this, text);
   };
+  bool madeATotal = false;
   try {
-    Calculate(fields, warn);
+    madeATotal = Calculate(fields, warn);
   } catch (const CalcError& error) {
     WriteFields(fields, *this);
+    statementMenu_->setFigures(std::nullopt);
     ShowError(this, error);
     return;
   }
   WriteFields(fields, *this);
+  statementMenu_->setFigures(madeATotal ? std::optional(fields) : std::nullopt);
 }
 
 void Form1::command2Click() {
   FieldValues fields = ReadFields(*this);
   Clear(fields);
   WriteFields(fields, *this);
+  statementMenu_->setFigures(std::nullopt);
 }
 
 void Form1::command3Click() {
@@ -108,6 +134,12 @@ void Form1::command3Click() {
 void Form1::timer1Timer() {
   if (auto text = clockFace_.DateText(clock_())) text1_->setText(ToQString(*text));
   if (auto text = clockFace_.TimeText(clock_())) text2_->setText(ToQString(*text));
+}
+
+// Reaches the window from a right-click or the Menu key anywhere outside a
+// field's own text menu.
+void Form1::contextMenuEvent(QContextMenuEvent* event) {
+  statementMenu_->popup(event->globalPos());
 }
 
 void Form1::paintEvent(QPaintEvent*) {

@@ -13,6 +13,7 @@
 #include "quillbary/clock_face.h"
 
 class QLineEdit;
+class QContextMenuEvent;
 
 namespace quillbary {
 
@@ -29,6 +30,8 @@ class Form1 : public QWidget {
   QWidget* control(std::string_view name) const;
 
   QTimer* timer1() { return &timer1_; }
+  // The menu of the working, the copy, the print and the PDF.
+  class StatementMenu* statementMenu() { return statementMenu_; }
 
  public slots:
   void command1Click();  // 开始计算: calculate
@@ -38,9 +41,11 @@ class Form1 : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void connectCommands();
+  void connectInputs();
 
   QHash<QString, QWidget*> controls_;
   QPixmap emblem_;
@@ -49,6 +54,7 @@ class Form1 : public QWidget {
   ClockFace clockFace_;
   QLineEdit* text1_ = nullptr;
   QLineEdit* text2_ = nullptr;
+  class StatementMenu* statementMenu_ = nullptr;
 };
 
 }  // namespace quillbary

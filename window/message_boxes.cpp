@@ -40,4 +40,8 @@ void ShowError(QWidget* parent, const CalcError& error) {
           QStringLiteral("计算已停止，输入的内容都已保留。"));
 }
 
+void ShowFailure(QWidget* parent, const QString& title, const QString& text) {
+  ShowBox(parent, QMessageBox::Critical, title, text);
+}
+
 }  // namespace quillbary

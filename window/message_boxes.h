@@ -16,4 +16,8 @@ void ShowWarning(QWidget* parent, std::string_view text);
 // then "类型不匹配"). The window stays open with everything the clerk typed.
 void ShowError(QWidget* parent, const CalcError& error);
 
+// Something the clerk asked for could not be done (a file not saved): the
+// critical icon, one OK button (确定).
+void ShowFailure(QWidget* parent, const QString& title, const QString& text);
+
 }  // namespace quillbary

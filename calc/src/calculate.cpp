@@ -17,14 +17,14 @@ const std::string_view* DateOrderWarning(const FieldValues& f) {
 
 }  // namespace
 
-void Calculate(FieldValues& f, const WarningSink& warn) {
+bool Calculate(FieldValues& f, const WarningSink& warn) {
   if (f.hkje.empty()) {
     warn(warning::kEnterAmount);
-    return;
+    return false;
   }
   if (f.ll.empty()) {
     warn(warning::kEnterRate);
-    return;
+    return false;
   }
   if (const std::string_view* text = DateOrderWarning(f)) warn(*text);
 
@@ -56,6 +56,7 @@ void Calculate(FieldValues& f, const WarningSink& warn) {
     f.hjVisible = true;
     f.l1Visible = true;
   }
+  return f.zjlx || f.hbjx;
 }
 
 }  // namespace quillbary

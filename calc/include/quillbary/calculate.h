@@ -95,11 +95,15 @@ using WarningSink = std::function<void(std::string_view text)>;
 // a product, quotient or sum beyond the double range. The fields written
 // before the error keep their new texts.
 //
+// Returns true when the run set the total itself (a method was chosen and no
+// warning stopped it), false when it stopped early or left the total as it
+// was.
+//
 // Worked example: amount "10000", rate "5.31", loan and interest start
 // 2009-01-01, due 2009-07-01, repaid 2009-09-30, zjlx: yqll " 7.965",
 // zcts "181", yqts "91", zclx "320.37", yqlx "241.61" (241.605 rounded half
 // away from zero), hj "561.98" (320.37 + 241.605) under " 利息  合计"; with
 // hbjx, hj "10561.98" under " 本息  合计".
-void Calculate(FieldValues& fields, const WarningSink& warn);
+bool Calculate(FieldValues& fields, const WarningSink& warn);
 
 }  // namespace quillbary

@@ -1,0 +1,62 @@
+// The window's menu for handing the figures on: the working, a copy, a
+// printed statement and a PDF. It stands behind a right-click outside the
+// input fields and the Menu key, and its items have shortcuts of their own.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QString>
+#include <array>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "quillbary/calculate.h"
+#include "quillbary/calendar.h"
+#include "quillbary/statement.h"
+
+namespace quillbary {
+
+class StatementMenu : public QObject {
+  Q_OBJECT
+
+ public:
+  using ControlLookup = std::function<QWidget*(std::string_view name)>;
+  using Clock = std::function<LocalMoment()>;
+  // Where a PDF is to be saved, given the suggested path; empty to cancel.
+  using PathChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
+
+  StatementMenu(QWidget* window, ControlLookup control, Clock clock);
+
+  // The figures now on screen: those of a Calculate run that made a total,
+  // or nothing. Enables the items and sets the result fields' tips.
+  void setFigures(const std::optional<FieldValues>& fields);
+  bool hasFigures() const { return figures_.has_value(); }
+
+  void popup(const QPoint& globalPos);
+  QMenu* menu() { return &menu_; }
+  void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
+
+  // 计息单-YYYYMMDD-HHMMSS.pdf in the documents folder.
+  QString suggestedPdfPath() const;
+
+  void showWorking();  // 计算过程…
+  void copy();         // 复制计算结果
+  void print();        // 打印计息单…
+  void exportPdf();    // 导出 PDF…
+
+ private:
+  std::optional<Statement> statement() const;
+  void setTips(const std::optional<FieldValues>& fields);
+
+  QWidget* window_;
+  ControlLookup control_;
+  Clock clock_;
+  PathChooser choosePath_;
+  QMenu menu_;
+  std::array<QAction*, 4> actions_{};
+  std::optional<FieldValues> figures_;
+};
+
+}  // namespace quillbary

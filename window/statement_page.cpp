@@ -1,0 +1,103 @@
+#include "statement_page.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTextDocument>
+
+#include "qt_text.h"
+
+namespace quillbary {
+namespace {
+
+// Margins of the printed page, in millimetres.
+constexpr qreal kMarginMm = 18;
+
+QString Row(std::string_view item, std::string_view value) {
+  return QStringLiteral("<tr><td class=\"item\">%1</td><td>%2</td></tr>")
+      .arg(ToQString(item).toHtmlEscaped(), ToQString(value).toHtmlEscaped());
+}
+
+// The page's face: a Song face for the Chinese, as the window's captions.
+QFont PageFont() {
+  QFont font;
+  font.setFamilies({"Noto Serif CJK SC", "SimSun", "Noto Sans CJK SC", "Source Han Serif SC",
+                    "AR PL UMing CN", "Songti SC", "serif"});
+  font.setPointSizeF(10.5);
+  return font;
+}
+
+// The statement laid out on a page of `pageWidth` points.
+void Fill(QTextDocument& document, const Statement& statement, qreal pageWidth) {
+  document.setDefaultFont(PageFont());
+  document.setDocumentMargin(0);
+  document.setTextWidth(pageWidth);
+  document.setHtml(StatementHtml(statement));
+}
+
+QPageLayout A4Layout() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                     QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                     QPageLayout::Millimeter);
+}
+
+// Draws the statement on the one page of `device`, scaled to its width.
+void Paint(const Statement& statement, QPagedPaintDevice& device) {
+  QPainter painter(&device);
+  const QRect page = painter.viewport();
+  QTextDocument document;
+  // Lay out at the page's width in points, then scale to the device's dots.
+  const qreal pointsWide = device.pageLayout().paintRect(QPageLayout::Point).width();
+  Fill(document, statement, pointsWide);
+  const qreal scale = page.width() / pointsWide;
+  painter.scale(scale, scale);
+  document.drawContents(&painter);
+}
+
+}  // namespace
+
+QString StatementHtml(const Statement& statement) {
+  QString html = QStringLiteral(
+      "<html><head><meta charset=\"utf-8\"><style>"
+      "table { border-collapse: collapse; } td { padding: 3px 6px; } td.item { width: 28%; }"
+      "</style></head><body>"
+      "<h2 align=\"center\">%1</h2>"
+      "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
+                     .arg(ToQString(kStatementTitle).toHtmlEscaped());
+  for (const StatementRow& row : statement.figures) html += Row(row.item, row.value);
+  for (const std::string& line : statement.working) html += Row(kWorkingItem, line);
+  html += Row(statement.madeAt.item, statement.madeAt.value);
+  for (const std::string& signer : statement.signers) html += Row(signer, "");
+  return html + QStringLiteral("</table></body></html>");
+}
+
+QString WriteStatementPdf(const Statement& statement, const QString& path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  {
+    QPdfWriter writer(&file);
+    writer.setPageLayout(A4Layout());
+    writer.setTitle(ToQString(kStatementTitle));
+    writer.setCreator(QStringLiteral("Quillbary"));
+    Paint(statement, writer);
+  }
+  if (!file.commit()) return file.errorString();
+  return {};
+}
+
+void PrintStatement(const Statement& statement, QWidget* parent) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageLayout(A4Layout());
+  printer.setDocName(ToQString(kStatementTitle));
+  QPrintPreviewDialog preview(&printer, parent);
+  preview.setWindowTitle(QStringLiteral("打印计息单"));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
+                   [&statement](QPrinter* target) { Paint(statement, *target); });
+  preview.exec();
+}
+
+}  // namespace quillbary

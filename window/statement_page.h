@@ -1,0 +1,24 @@
+// The interest statement as the page, the table and the file a clerk hands on.
+#pragma once
+
+#include <QString>
+
+#include "quillbary/statement.h"
+
+class QWidget;
+
+namespace quillbary {
+
+// One HTML table of 项目 and 值 under the title: a spreadsheet or word
+// processor pastes it as a table, and it prints as the statement's page.
+QString StatementHtml(const Statement& statement);
+
+// Writes the statement as a one-page A4 PDF at `path`, all at once: the file
+// is either the whole PDF or left as it was. Returns an empty text, or what
+// went wrong.
+QString WriteStatementPdf(const Statement& statement, const QString& path);
+
+// The print dialog with a preview of the page.
+void PrintStatement(const Statement& statement, QWidget* parent);
+
+}  // namespace quillbary
