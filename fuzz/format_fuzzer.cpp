@@ -1,12 +1,17 @@
 // The writers on any text and any double: the money format is stable on its
-// own output, has the money shape, and stays within half a fen of the value;
-// the signed-column form reads back as the 15-digit value.
+// own output, has the money shape, stays within half a fen of the value and
+// has capitals exactly in plain form; the signed-column form reads back as
+// the 15-digit value.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "fuzz_properties.h"
+#include "quillbary/money_capitals.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
 
@@ -29,7 +34,34 @@ bool HasMoneyShape(std::string_view money) {
   return fraction <= 2 && (fraction == 0 || money.back() != '0');
 }
 
+// Every plain money text has capitals, 负 exactly for a negative amount, with
+// one capital digit for each nonzero digit; an exponent form has none.
+void CheckCapitals(const std::string& money, bool exponentForm) {
+  const std::optional<std::string> capitals = MoneyInCapitals(money);
+  if (exponentForm) {
+    Require(!capitals, "an exponent form has no capitals");
+    return;
+  }
+  Require(capitals.has_value(), "a plain money text has capitals");
+  Require(capitals->starts_with("负") == (money[0] == '-'), "负 exactly for a negative amount");
+  static constexpr std::string_view kNonzeroDigits[] = {"壹", "贰", "叁", "肆", "伍",
+                                                        "陆", "柒", "捌", "玖"};
+  for (char digit = '1'; digit <= '9'; ++digit) {
+    const std::string_view capital = kNonzeroDigits[digit - '1'];
+    std::size_t written = 0;
+    for (std::size_t at = capitals->find(capital); at != std::string::npos;
+         at = capitals->find(capital, at + 1)) {
+      ++written;
+    }
+    Require(written == static_cast<std::size_t>(std::count(money.begin(), money.end(), digit)),
+            "one capital digit for each nonzero digit");
+  }
+}
+
 void CheckMoneyFormat(const std::string& text) {
+  if (MoneyInCapitals(text)) {
+    Require(Try(ParseNumberStrict, text).error == 0, "only a number text has capitals");
+  }
   const std::string money = FormatTwoDecimals(text);
   Require(FormatTwoDecimals(money) == money, "the money format is stable on its own output");
   const Parsed value = Try(ParseNumberStrict, text);
@@ -40,9 +72,11 @@ void CheckMoneyFormat(const std::string& text) {
   const double rounded = Round15(value.value);
   if (std::fabs(rounded) >= 1e15) {
     Require(Try(ParseNumberStrict, money) == Parsed{rounded, 0}, "exponent form keeps the value");
+    CheckCapitals(money, /*exponentForm=*/true);
     return;
   }
   Require(HasMoneyShape(money), "money shape");
+  CheckCapitals(money, /*exponentForm=*/false);
   const double shown = ParseNumberStrict(money);
   // Half a fen, and the spacing of doubles where that is coarser.
   const double spacing = std::nextafter(std::fabs(rounded), INFINITY) - std::fabs(rounded);

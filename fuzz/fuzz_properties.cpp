@@ -27,4 +27,19 @@ bool IsPlainNumber(std::string_view text) {
   return i == text.size();
 }
 
+std::string ToFullWidth(std::string_view text) {
+  std::string wide;
+  for (const char c : text) {
+    if (c < 0x21 || c > 0x7E) {
+      wide += c;
+      continue;
+    }
+    const unsigned codePoint = static_cast<unsigned>(c) + 0xFEE0;
+    wide += '\xEF';
+    wide += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    wide += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+  return wide;
+}
+
 }  // namespace quillbary::fuzz

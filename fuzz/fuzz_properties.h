@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "quillbary/calc_error.h"
@@ -20,6 +21,15 @@ inline void Require(bool holds, const char* what) {
 // A plain number: an optional sign, digits with at most one period (at least
 // one digit), and an optional exponent; no commas, blanks or anything else.
 bool IsPlainNumber(std::string_view text);
+
+// The text with each ASCII character from ! to ~ (0x21..0x7E) written as its
+// full-width twin U+FF01..U+FF5E, in UTF-8; every other byte as it is.
+std::string ToFullWidth(std::string_view text);
+
+// Whether the byte continues a UTF-8 sequence (10xxxxxx).
+inline bool IsContinuationByte(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
 
 // The result of a conversion, with either error as a value, so that two
 // conversions can be compared.

@@ -1,6 +1,7 @@
 // The strict reader on any text: only its two errors, a finite value, blanks
-// around the number and comma group separators ignored, and agreement with
-// the lenient reader on plain number texts.
+// around the number and comma group separators ignored, full-width characters
+// read as their ASCII twins, and agreement with the lenient reader on plain
+// number texts.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(std::isfinite(read.value), "strict read is finite");
   Require(Try(ParseNumberStrict, "  " + text + " ") == read,
           "blanks around the text change nothing");
+  Require(Try(ParseNumberStrict, ToFullWidth(text)) == read,
+          "full-width twins read as their ASCII characters");
 
   if (read.error != static_cast<int>(ErrorCode::kTypeMismatch) &&
       text.find(',') != std::string::npos) {

@@ -121,9 +121,37 @@ double ParseRadixInteger(std::string_view s) {
   return hex ? HexDigitsToDouble(digits) : HexDigitsToDouble(OctalToHex(digits));
 }
 
+// Reads the full-width forms U+FF01..U+FF5E (UTF-8 EF BC 81..EF BD 9E), which
+// a Chinese input method types in full-width mode, as their ASCII twins
+// U+0021..U+007E, 0xFEE0 lower. Every other byte stays as it is. Returns
+// `text` itself, with no copy, when it holds no 0xEF byte; otherwise the
+// folded text, kept in `storage`.
+std::string_view FoldFullWidth(std::string_view text, std::string& storage) {
+  if (text.find('\xEF') == std::string_view::npos) return text;
+  const auto isContinuation = [](unsigned char byte) { return (byte & 0xC0) == 0x80; };
+  storage.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\xEF' && i + 2 < text.size()) {
+      const auto second = static_cast<unsigned char>(text[i + 1]);
+      const auto third = static_cast<unsigned char>(text[i + 2]);
+      const unsigned codePoint = 0xF000u | ((second & 0x3Fu) << 6) | (third & 0x3Fu);
+      if (isContinuation(second) && isContinuation(third) && codePoint >= 0xFF01 &&
+          codePoint <= 0xFF5E) {
+        storage += static_cast<char>(codePoint - 0xFEE0);
+        i += 2;
+        continue;
+      }
+    }
+    storage += text[i];
+  }
+  return storage;
+}
+
 }  // namespace
 
 double ParseLeadingNumber(std::string_view text) {
+  std::string folded;
+  text = FoldFullWidth(text, folded);
   std::string compact;
   compact.reserve(text.size());
   std::copy_if(text.begin(), text.end(), std::back_inserter(compact),
@@ -153,6 +181,8 @@ double ParseLeadingNumber(std::string_view text) {
 }
 
 double ParseNumberStrict(std::string_view text) {
+  std::string folded;
+  text = FoldFullWidth(text, folded);
   const std::size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) throw CalcError(ErrorCode::kTypeMismatch);
   const std::string_view s = text.substr(first, text.find_last_not_of(' ') - first + 1);

@@ -75,7 +75,16 @@ INSTANTIATE_TEST_SUITE_P(
                 std::numeric_limits<double>::denorm_min()},
         ReadRow{"LargestDouble", "1.7976931348623157e308", std::numeric_limits<double>::max()},
         ReadRow{"HugeExponentWithZeroMantissa", "0e99999999999999999999", 0},
-        ReadRow{"LongExponentWithLeadingZeros", "1e000000000000000000000005", 100000}),
+        ReadRow{"LongExponentWithLeadingZeros", "1e000000000000000000000005", 100000},
+        ReadRow{"FullWidthDigits", "１００００", 10000},
+        ReadRow{"FullWidthMixedWithAscii", "1０00", 1000},
+        ReadRow{"FullWidthSignAndPeriod", "－．５", -0.5},
+        ReadRow{"FullWidthCommaEndsTheNumber", "１，０００", 1},
+        ReadRow{"FullWidthThenCurrency", "１０００元", 1000},
+        ReadRow{"FullWidthHex", "＆Ｈ１Ｆ", 31},
+        ReadRow{"IdeographicSpaceIsNotABlank", "\u3000５", 0},
+        ReadRow{"JustBelowTheFullWidthRangeIsNotABlank", "1\xEF\xBC\x80" "2", 1},
+        ReadRow{"HalfAFullWidthDigitIsNoDigit", "\xEF\xBC" "5", 0}),
     RowName{});
 // clang-format on
 
@@ -102,7 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRow{"SmallExponentForm", " 1E-06", 1e-6},
         ReadRow{"IntegerText", "181", 181},
         ReadRow{"Zero", " 0", 0},
-        ReadRow{"TinyUnderflowsToZero", "1e-400", 0}),
+        ReadRow{"TinyUnderflowsToZero", "1e-400", 0},
+        ReadRow{"FullWidthAmount", "１００００", 10000},
+        ReadRow{"FullWidthRate", "５．３１", 5.31},
+        ReadRow{"FullWidthMinus", "－５", -5},
+        ReadRow{"FullWidthGroupSeparators", "１，０００", 1000},
+        ReadRow{"FullWidthExponent", "１ｅ３", 1000},
+        ReadRow{"FullWidthSignedExponent", "１．５Ｅ＋２０", 1.5e20}),
     RowName{});
 // clang-format on
 
@@ -150,7 +165,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorRow{"HexFloat", "0x1p3", ErrorCode::kTypeMismatch},
                       ErrorRow{"Parentheses", "(5)", ErrorCode::kTypeMismatch},
                       ErrorRow{"Currency", "¥5", ErrorCode::kTypeMismatch},
-                      ErrorRow{"FullWidthDigits", "５", ErrorCode::kTypeMismatch},
+                      ErrorRow{"FullWidthPercentSign", "５％", ErrorCode::kTypeMismatch},
+                      ErrorRow{"IdeographicSpaceIsNotABlank", "\u3000５",
+                               ErrorCode::kTypeMismatch},
                       ErrorRow{"BeyondTheRange", "1e400", ErrorCode::kOverflow},
                       ErrorRow{"NegativeBeyondTheRange", "-2e308", ErrorCode::kOverflow},
                       ErrorRow{"RoundsAboveTheLargest", "1.79769313486232E+308",

@@ -10,6 +10,15 @@
 // code 6, in both readers; it never becomes infinity. A nonzero number too
 // small for a double reads as the nearest double, which may be a subnormal or
 // a zero of the number's sign.
+//
+// Full-width input: both readers first read every full-width form U+FF01 to
+// U+FF5E (what a Chinese input method types in full-width mode: ０-９, ．,
+// ＋, －, ，, Ｅ, ＆Ｈ...) as its ASCII twin U+0021 to U+007E, Unicode's
+// width folding, then apply their grammar. A folded character means what its
+// twin means: the strict reader refuses ５％ as it refuses 5%, and the lenient
+// reader stops at ，as at a comma. Full-width and ASCII characters mix
+// freely. Nothing outside that range is folded: the ideographic space U+3000
+// is not a blank.
 #pragma once
 
 #include <string_view>
@@ -37,6 +46,10 @@ namespace quillbary {
 //   "1.2.3"       -> 1.2         "+7"        -> 7
 //   "&H1F"        -> 31          "&o17"      -> 15
 //   "&HG"         -> 0           "-&H1F"     -> 0
+//   "１００００"  -> 10000       "１０００元" -> 1000
+//   "1０00"       -> 1000        "－．５"    -> -0.5
+//   "１，０００"  -> 1           "＆Ｈ１Ｆ"  -> 31
+//   "\u3000５"    -> 0 (U+3000 is no blank)
 //   "1e999"       -> CalcError(kOverflow)
 double ParseLeadingNumber(std::string_view text);
 
@@ -55,7 +68,11 @@ double ParseLeadingNumber(std::string_view text);
 //   " 7.965"      -> 7.965       " .45"      -> 0.45
 //   "1,000.5"     -> 1000.5      "100."      -> 100
 //   "-1.5E+20"    -> -1.5e20     "+3"        -> 3
+//   "５．３１"    -> 5.31        "１，０００" -> 1000
+//   "－５"        -> -5          "１ｅ３"    -> 1000
 //   "5%"          -> CalcError(kTypeMismatch)
+//   "５％"        -> CalcError(kTypeMismatch)
+//   "\u3000５"    -> CalcError(kTypeMismatch) (U+3000 is no blank)
 //   ""            -> CalcError(kTypeMismatch)
 //   "1,"          -> CalcError(kTypeMismatch)
 //   "1e400"       -> CalcError(kOverflow)
