@@ -11,6 +11,7 @@ build_packages=(
   qt6-base-dev
   fonts-noto-cjk      # the Chinese captions
   fonts-ebgaramond    # the face of the total
+  fonts-arphic-gbsn00lp  # the statement's PDF: a Song face whose text pdftotext reads back
   fonts-dejavu-core
 )
 test_packages=(
@@ -19,6 +20,7 @@ test_packages=(
   clang libclang-rt-14-dev              # the sanitizer build and the fuzzers
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file   # checks of the desktop files and the .deb
+  poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
 )
 bench_packages=(

@@ -25,7 +25,7 @@ QString Row(std::string_view item, std::string_view value) {
 // The page's face: a Song face for the Chinese, as the window's captions.
 QFont PageFont() {
   QFont font;
-  font.setFamilies({"Noto Serif CJK SC", "SimSun", "Noto Sans CJK SC", "Source Han Serif SC",
+  font.setFamilies({"AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei", "Noto Serif CJK SC",
                     "AR PL UMing CN", "Songti SC", "serif"});
   font.setPointSizeF(10.5);
   return font;
