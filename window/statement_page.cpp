@@ -17,17 +17,41 @@ namespace {
 // Margins of the printed page, in millimetres.
 constexpr qreal kMarginMm = 18;
 
-QString Row(std::string_view item, std::string_view value) {
-  return QStringLiteral("<tr><td class=\"item\">%1</td><td>%2</td></tr>")
-      .arg(ToQString(item).toHtmlEscaped(), ToQString(value).toHtmlEscaped());
+QString Escaped(std::string_view text) {
+  return ToQString(text).toHtmlEscaped();
 }
 
-// The page's face: a Song face for the Chinese, as the window's captions.
+QString Row(std::string_view item, std::string_view value) {
+  return QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(Escaped(item), Escaped(value));
+}
+
+// The working under one 计算过程 cell that spans its lines.
+QString WorkingRows(const std::vector<std::string>& lines) {
+  QString rows;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    rows += QStringLiteral("<tr>");
+    if (i == 0) {
+      rows += QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
+    }
+    rows += QStringLiteral("<td>%1</td></tr>").arg(Escaped(lines[i]));
+  }
+  return rows;
+}
+
+// A row tall enough to sign in.
+QString SignatureRow(std::string_view signer) {
+  return QStringLiteral("<tr><td>%1<br>&nbsp;</td><td></td></tr>").arg(Escaped(signer));
+}
+
+// The page's faces: a serif for the figures, then a Song face for the
+// Chinese. The Song face comes before any face that maps the Kangxi radicals
+// to the same glyphs as the common characters (人 and ⼈), since a PDF reader
+// would extract the radicals.
 QFont PageFont() {
   QFont font;
-  font.setFamilies({"AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei", "Noto Serif CJK SC",
+  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei", "Noto Serif CJK SC",
                     "AR PL UMing CN", "Songti SC", "serif"});
-  font.setPointSizeF(10.5);
+  font.setPointSizeF(10);
   return font;
 }
 
@@ -63,15 +87,15 @@ void Paint(const Statement& statement, QPagedPaintDevice& device) {
 QString StatementHtml(const Statement& statement) {
   QString html = QStringLiteral(
       "<html><head><meta charset=\"utf-8\"><style>"
-      "table { border-collapse: collapse; } td { padding: 3px 6px; } td.item { width: 28%; }"
+      "table { border-collapse: collapse; } td { padding: 3px 6px; }"
       "</style></head><body>"
       "<h2 align=\"center\">%1</h2>"
       "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
-                     .arg(ToQString(kStatementTitle).toHtmlEscaped());
+                     .arg(Escaped(kStatementTitle));
   for (const StatementRow& row : statement.figures) html += Row(row.item, row.value);
-  for (const std::string& line : statement.working) html += Row(kWorkingItem, line);
+  html += WorkingRows(statement.working);
   html += Row(statement.madeAt.item, statement.madeAt.value);
-  for (const std::string& signer : statement.signers) html += Row(signer, "");
+  for (const std::string& signer : statement.signers) html += SignatureRow(signer);
   return html + QStringLiteral("</table></body></html>");
 }
 
