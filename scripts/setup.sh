@@ -12,6 +12,7 @@ build_packages=(
   fonts-noto-cjk      # the Chinese captions
   fonts-ebgaramond    # the face of the total
   fonts-dejavu-core
+  xvfb xauth          # scripts/run.sh --virtual, on a machine without a display
 )
 test_packages=(
   "${build_packages[@]}"
