@@ -12,13 +12,14 @@ build_packages=(
   fonts-noto-cjk      # the Chinese captions
   fonts-ebgaramond    # the face of the total
   fonts-dejavu-core
+  xvfb xauth          # scripts/run.sh --virtual, on a machine without a display
 )
 test_packages=(
   "${build_packages[@]}"
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev              # the sanitizer build and the fuzzers
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
-  appstream desktop-file-utils dpkg-dev file   # checks of the desktop files and the .deb
+  appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
 )
 bench_packages=(

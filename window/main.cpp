@@ -2,11 +2,19 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLocale>
+#include <iostream>
 
+#include "command_line.h"
 #include "form1.h"
 #include "local_clock.h"
 
 int main(int argc, char* argv[]) {
+  // --help, --version and wrong arguments are answered before QApplication,
+  // which aborts when there is no display.
+  const auto answered = quillbary::AnswerCommandLine({argv + 1, argv + argc}, QUILLBARY_VERSION,
+                                                     std::cout, std::cerr);
+  if (answered) return *answered;
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillbary"));
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
