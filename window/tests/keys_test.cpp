@@ -1,10 +1,10 @@
 // The keys a clerk presses: Return, Enter and Space on the buttons, F4 and
 // Alt+Down on the date pickers, Ctrl+Q, and Escape.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
