@@ -9,6 +9,7 @@ set -euo pipefail
 build_packages=(
   g++ cmake ninja-build
   qt6-base-dev
+  qt6-translations-l10n   # Qt's own texts (menus, calendar, boxes) in Chinese
   fonts-noto-cjk      # the Chinese captions
   fonts-ebgaramond    # the face of the total
   fonts-dejavu-core

@@ -1,9 +1,9 @@
 // Quillbary: the interest due when a loan, or part of one, is repaid.
 #include <QApplication>
 #include <QIcon>
-#include <QLocale>
 #include <iostream>
 
+#include "app_setup.h"
 #include "command_line.h"
 #include "form1.h"
 #include "local_clock.h"
@@ -20,8 +20,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("org.quillbary.Quillbary"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
-  // Month and weekday names of the date pickers' calendars in Chinese.
-  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 
   quillbary::Form1 form1(quillbary::LocalClock{});
   form1.show();
