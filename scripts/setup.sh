@@ -9,17 +9,19 @@ set -euo pipefail
 build_packages=(
   g++ cmake ninja-build
   qt6-base-dev
+  qt6-translations-l10n   # Qt's own texts (menus, calendar, boxes) in Chinese
   fonts-noto-cjk      # the Chinese captions
   fonts-ebgaramond    # the face of the total
   fonts-arphic-gbsn00lp  # the statement's PDF: a Song face whose text pdftotext reads back
   fonts-dejavu-core
+  xvfb xauth          # scripts/run.sh --virtual, on a machine without a display
 )
 test_packages=(
   "${build_packages[@]}"
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev              # the sanitizer build and the fuzzers
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
-  appstream desktop-file-utils dpkg-dev file   # checks of the desktop files and the .deb
+  appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
 )

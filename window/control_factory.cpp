@@ -5,11 +5,11 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QStringList>
 
 #include "caption_label.h"
+#include "command_button.h"
 #include "date_picker.h"
 #include "frame_box.h"
 #include "qt_text.h"
@@ -58,6 +58,9 @@ QWidget* NewWidget(const ControlSpec& row, QWidget* parent) {
                                                      : new QLabel(caption, parent);
       label->setWordWrap(row.look.wrap == Wrap::kAnywhere);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      // The caption stands on the window colour, as the frame, the options and
+      // the buttons do; the emblem shows only between controls.
+      label->setAutoFillBackground(true);
       return label;
     }
     case Kind::kTextBox: {
@@ -76,7 +79,7 @@ QWidget* NewWidget(const ControlSpec& row, QWidget* parent) {
       return edit;
     }
     case Kind::kCommandButton:
-      return new QPushButton(caption, parent);
+      return new CommandButton(caption, parent);
     case Kind::kOptionButton:
       return new QRadioButton(caption, parent);
     case Kind::kFrame:

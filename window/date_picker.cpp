@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
-#include <QStyleOptionComplex>
+#include <QStyleOptionComboBox>
 
 namespace quillbary {
 namespace {
@@ -45,6 +47,12 @@ QStyle* PickerStyle() {
   return style;
 }
 
+bool OpensCalendar(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+  return (event.key() == Qt::Key_F4 && modifiers == Qt::NoModifier) ||
+         (event.key() == Qt::Key_Down && modifiers == Qt::AltModifier);
+}
+
 }  // namespace
 
 DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) {
@@ -66,6 +74,30 @@ bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
         this, [this] { setSelectedSection(currentSection()); }, Qt::QueuedConnection);
   }
   return QDateEdit::eventFilter(watched, event);
+}
+
+void DatePicker::keyPressEvent(QKeyEvent* event) {
+  if (!calendarPopup() || !OpensCalendar(*event)) {
+    QDateEdit::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  openCalendar();
+}
+
+void DatePicker::openCalendar() {
+  // The date edit opens its calendar only for a press on its arrow, and then
+  // places it below the field, on the screen; the press is made here.
+  QStyleOptionComboBox option;
+  option.initFrom(this);
+  option.editable = true;
+  option.subControls = QStyle::SC_All;
+  const QRect arrow =
+      style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this);
+  const QPointF at = arrow.center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QDateEdit::mousePressEvent(&press);
 }
 
 }  // namespace quillbary

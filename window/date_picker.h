@@ -9,6 +9,7 @@ namespace quillbary {
 // other field of the window; the arrow keys move between year, month and day.
 // A click selects the year, month or day under the mouse, so that the digits
 // typed next replace it, and a full year or month moves the typing on.
+// F4 or Alt+Down opens the calendar, as on a drop-down list.
 class DatePicker : public QDateEdit {
   Q_OBJECT
 
@@ -18,6 +19,10 @@ class DatePicker : public QDateEdit {
  protected:
   bool focusNextPrevChild(bool next) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void openCalendar();
 };
 
 }  // namespace quillbary

@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <array>
 #include <utility>
 
 #include "control_factory.h"
 #include "control_table.h"
 #include "field_binding.h"
+#include "light_palette.h"
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/calc_error.h"
@@ -44,6 +46,7 @@ Form1::Form1(ClockSource clock, QWidget* parent)
                           "Microsoft YaHei", "PingFang SC"});
   windowFont.setPixelSize(12);
   setFont(windowFont);
+  setPalette(LightPalette());  // before the controls, which take their colours from it
 
   QWidget* previousInTabOrder = nullptr;
   for (const ControlSpec& row : Controls()) {
@@ -79,6 +82,9 @@ void Form1::connectCommands() {
   for (const auto& [name, handler] : commands) {
     connect(qobject_cast<QPushButton*>(control(name)), &QPushButton::clicked, this, handler);
   }
+  // Ctrl+Q ends the program as 退出 does.
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
+          &Form1::command3Click);
 }
 
 // Figures on screen stop being a statement's as soon as an input changes.

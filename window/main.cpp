@@ -1,19 +1,26 @@
 // Quillbary: the interest due when a loan, or part of one, is repaid.
 #include <QApplication>
 #include <QIcon>
-#include <QLocale>
+#include <iostream>
 
+#include "app_setup.h"
+#include "command_line.h"
 #include "form1.h"
 #include "local_clock.h"
 
 int main(int argc, char* argv[]) {
+  // --help, --version and wrong arguments are answered before QApplication,
+  // which aborts when there is no display.
+  const auto answered = quillbary::AnswerCommandLine({argv + 1, argv + argc}, QUILLBARY_VERSION,
+                                                     std::cout, std::cerr);
+  if (answered) return *answered;
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillbary"));
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("org.quillbary.Quillbary"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
-  // Month and weekday names of the date pickers' calendars in Chinese.
-  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 
   quillbary::Form1 form1(quillbary::LocalClock{});
   form1.show();

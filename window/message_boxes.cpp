@@ -14,6 +14,7 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
   QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
   box.setInformativeText(detail);
   box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+  box.setEscapeButton(QMessageBox::Ok);  // Escape closes the box as 确定 does
   box.exec();
 }
 

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include "app_setup.h"
 #include "caption_label.h"
 #include "form1.h"
 #include "form_driver.h"
@@ -42,6 +43,7 @@ class CalculateTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void results_data();
   void results();
   void warnings_data();
@@ -50,6 +52,11 @@ class CalculateTest : public QObject {
   void errorKeepsTheWindowAndTheInputs();
   void typingAndPickingCalculateNothing();
 };
+
+void CalculateTest::initTestCase() {
+  // As the program sets itself up, in whatever locale the test runs in.
+  QVERIFY(SetUpApplication());
+}
 
 void CalculateTest::results_data() {
   QTest::addColumn<Inputs>("inputs");

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "app_setup.h"
 #include "form1.h"
 #include "form_driver.h"
 
@@ -35,6 +36,7 @@ class CommandsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void clearAfterACalculation();
   void calculateRightAfterClearAsksForTheAmount();
   void clock_data();
@@ -42,6 +44,11 @@ class CommandsTest : public QObject {
   void clockReadsDateThenTime();
   void clockWritesOnlyWhatChanged();
 };
+
+void CommandsTest::initTestCase() {
+  // As the program sets itself up, in whatever locale the test runs in.
+  QVERIFY(SetUpApplication());
+}
 
 void CommandsTest::clearAfterACalculation() {
   Form1 form(FixedClock());

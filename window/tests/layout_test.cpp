@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "app_setup.h"
 #include "caption_label.h"
 #include "form1.h"
 #include "form_driver.h"
@@ -29,6 +30,7 @@ class LayoutTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void controls_data();
   void controls();
   void resultFieldsLook_data();
@@ -44,6 +46,11 @@ class LayoutTest : public QObject {
   void captionBreaksOnlyAtBlanks_data();
   void captionBreaksOnlyAtBlanks();
 };
+
+void LayoutTest::initTestCase() {
+  // As the program sets itself up, in whatever locale the test runs in.
+  QVERIFY(SetUpApplication());
+}
 
 void LayoutTest::controls_data() {
   QTest::addColumn<QString>("kind");
@@ -182,6 +189,7 @@ void LayoutTest::datePickers() {
   for (const char* name : {"jkrq", "dqrq", "hkrq", "qxrq"}) {
     auto* picker = qobject_cast<QDateEdit*>(form.control(name));
     QCOMPARE(picker->date(), QDate(2005, 1, 1));
+    QCOMPARE(picker->text(), QStringLiteral("2005-01-01"));  // in every locale
     QCOMPARE(picker->minimumDate(), QDate(1601, 1, 1));
     QCOMPARE(picker->maximumDate(), QDate(9999, 12, 31));
     QVERIFY(picker->calendarPopup());

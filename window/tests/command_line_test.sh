@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs the program with each command line of the table below on no display at
+# all, and checks its exit status, its standard output and its standard error.
+# Without a display, QApplication aborts (status 134): every answer here must
+# come before it. Also checks that the man page describes each option of --help.
+# usage: command_line_test.sh BINARY VERSION MAN_PAGE
+set -uo pipefail
+binary=$1 version=$2 man_page=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# name @ arguments, split at blanks ("" is one empty argument) @ status @
+# first line of standard output ("-": none) @ the argument that the one line
+# of standard error names ("-": no standard error)
+rows=(
+  "version@--version@0@quillbary $version@-"
+  "help@--help@0@用法：quillbary [--help | --version]@-"
+  "first of two understood@--version --help@0@quillbary $version@-"
+  "Qt's own option@-platform offscreen@2@-@-platform"
+  "short option@-h@2@-@-h"
+  "misspelt option@--versio@2@-@--versio"
+  "empty argument@\"\"@2@-@"
+  "understood then not@--help extra@2@-@extra"
+)
+
+failures=0
+fail() { failures=$((failures + 1)); echo "FAIL $*"; }
+
+for row in "${rows[@]}"; do
+  IFS='@' read -r name joined status first_line named <<<"$row"
+  read -r -a args <<<"$joined"
+  [[ $joined == '""' ]] && args=("")
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$binary" "${args[@]}" \
+    >"$work/out" 2>"$work/err" </dev/null
+  got=$?
+  expected_err="quillbary: 无法识别的参数“$named”；用法见 quillbary --help"
+  [[ $first_line == - ]] && first_line=
+  [[ $named == - ]] && expected_err=
+  problems=()
+  [[ $got == "$status" ]] || problems+=("status $got, not $status.")
+  [[ $(head -n 1 "$work/out") == "$first_line" ]] || problems+=("Standard output is not as expected.")
+  [[ $(cat "$work/err") == "$expected_err" && $(wc -l <"$work/err") -le 1 ]] ||
+    problems+=("Standard error is not: $expected_err")
+  if [[ ${#problems[@]} -gt 0 ]]; then
+    fail "$name: ${problems[*]}"
+    sed 's/^/  stdout: /' "$work/out"
+    sed 's/^/  stderr: /' "$work/err"
+  else
+    echo "ok   $name"
+  fi
+done
+
+# An answer that cannot be written is an error, not a silent success.
+env -u DISPLAY "$binary" --version >/dev/full 2>"$work/err"
+got=$?
+if [[ $got == 1 && $(wc -l <"$work/err") == 1 ]]; then echo "ok   full disk"; else
+  fail "full disk: status $got"; fi
+
+# Each option has its line in --help and is described in the man page.
+"$binary" --help >"$work/help"
+for option in --help --version; do
+  if grep -qE -- "^  $option  " "$work/help" && grep -qF -- "\\-\\-${option#--}" "$man_page"; then
+    echo "ok   $option in --help and the man page"
+  else
+    fail "$option missing from --help or the man page"
+  fi
+done
+
+[[ $failures == 0 ]]

@@ -1,0 +1,214 @@
+// The keys a clerk presses: Return, Enter and Space on the buttons, F4 and
+// Alt+Down on the date pickers, Ctrl+Q, and Escape.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "app_setup.h"
+#include "form1.h"
+#include "form_driver.h"
+
+namespace quillbary::testing {
+
+namespace {
+constexpr int kStillRunning = 99;
+
+const Inputs kWorkedExample{QDate(2009, 1, 1),
+                            QDate(2009, 7, 1),
+                            QDate(2009, 9, 30),
+                            QDate(2009, 1, 1),
+                            QStringLiteral("10000"),
+                            QStringLiteral("5.31"),
+                            "zjlx"};
+
+// Presses `key` on `target` from within the application's event loop and
+// returns how the loop ended: with the program's exit status when the key
+// ended the program, else with kStillRunning.
+int PressInEventLoop(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, bool ends) {
+  QTimer::singleShot(0, target, [=] {
+    QTest::keyClick(target, key, modifiers);
+    if (!ends) QCoreApplication::exit(kStillRunning);
+  });
+  // A key that should end the program and does not gives up after ten seconds.
+  QTimer::singleShot(10'000, target, [] { QCoreApplication::exit(kStillRunning); });
+  return QApplication::exec();
+}
+}  // namespace
+
+class KeysTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void keysPressTheFocusedButton_data();
+  void keysPressTheFocusedButton();
+  void ctrlQEndsTheProgram();
+  void datePickerKeys_data();
+  void datePickerKeys();
+  void escapeDoesNothingInTheWindow();
+  void escapeClosesABoxAsOkDoes();
+};
+
+void KeysTest::initTestCase() {
+  QVERIFY(SetUpApplication());
+}
+
+void KeysTest::keysPressTheFocusedButton_data() {
+  QTest::addColumn<Qt::Key>("key");
+  QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<bool>("ends");
+  QTest::addColumn<QString>("hj");    // the total afterwards
+  QTest::addColumn<QString>("hkje");  // the amount afterwards
+
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+  } keys[] = {{"Return", Qt::Key_Return, Qt::NoModifier},
+              {"Enter", Qt::Key_Enter, Qt::KeypadModifier},
+              {"Space", Qt::Key_Space, Qt::NoModifier}};
+  for (const auto& [name, key, modifiers] : keys) {
+    const auto row = [&](const char* button) -> QTestData& {
+      return QTest::addRow("%s on %s", name, button) << key << modifiers << button;
+    };
+    row("Command1") << false << "561.98"
+                    << "10000";  // 开始计算
+    row("Command2") << false << ""
+                    << "";  // 清空
+    row("Command3") << true << ""
+                    << "10000";  // 退出
+  }
+}
+
+void KeysTest::keysPressTheFocusedButton() {
+  QFETCH(Qt::Key, key);
+  QFETCH(Qt::KeyboardModifiers, modifiers);
+  QFETCH(QString, button);
+  QFETCH(bool, ends);
+  QFETCH(QString, hj);
+  QFETCH(QString, hkje);
+
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  BoxCatcher catcher;
+  Enter(form, kWorkedExample);
+  QWidget* target = form.control(button.toStdString());
+  target->setFocus();
+
+  QCOMPARE(PressInEventLoop(target, key, modifiers, ends), ends ? 0 : kStillRunning);
+  QCOMPARE(Text(form, "hj"), hj);
+  QCOMPARE(Text(form, "hkje"), hkje);
+  QCOMPARE(catcher.caught, QList<CaughtBox>{});
+}
+
+void KeysTest::ctrlQEndsTheProgram() {
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  TypeText(form, "hkje", QStringLiteral("10000"));  // the focus in a field, and nothing asked
+  QCOMPARE(PressInEventLoop(form.control("hkje"), Qt::Key_Q, Qt::ControlModifier, true), 0);
+}
+
+void KeysTest::datePickerKeys_data() {
+  QTest::addColumn<Qt::Key>("key");
+  QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+  QTest::addColumn<bool>("opens");
+  QTest::addColumn<QDate>("date");  // the picker's date afterwards
+  QTest::newRow("F4 opens the calendar")
+      << Qt::Key_F4 << Qt::KeyboardModifiers() << true << QDate(2005, 1, 1);
+  QTest::newRow("Alt+Down opens the calendar")
+      << Qt::Key_Down << Qt::KeyboardModifiers(Qt::AltModifier) << true << QDate(2005, 1, 1);
+  QTest::newRow("Down steps the year")
+      << Qt::Key_Down << Qt::KeyboardModifiers() << false << QDate(2004, 1, 1);
+}
+
+void KeysTest::datePickerKeys() {
+  QFETCH(Qt::Key, key);
+  QFETCH(Qt::KeyboardModifiers, modifiers);
+  QFETCH(bool, opens);
+  QFETCH(QDate, date);
+
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  auto* picker = qobject_cast<QDateEdit*>(form.control("dqrq"));
+  picker->setFocus();
+  picker->setSelectedSection(QDateTimeEdit::YearSection);
+  QTest::keyClick(picker, key, modifiers);
+  QCOMPARE(picker->calendarWidget()->isVisible(), opens);
+  QCOMPARE(picker->date(), date);
+  if (!opens) return;
+  // The calendar has the keyboard, and picks the date.
+  const QWidget* popup = picker->calendarWidget()->window();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);  // the next day
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QTRY_VERIFY(!popup->isVisible());
+  QCOMPARE(picker->date(), QDate(2005, 1, 2));
+}
+
+void KeysTest::escapeDoesNothingInTheWindow() {
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  BoxCatcher catcher;
+  Enter(form, kWorkedExample);
+  Click(form, "Command1");
+  const auto fields = [&form] {
+    QStringList texts;
+    for (const char* name : {"hkje", "ll", "zcts", "zclx", "yqts", "yqll", "yqlx", "hj"}) {
+      texts << Text(form, name);
+    }
+    return texts;
+  };
+  const QStringList before = fields();
+  // Through every stop of the tab order.
+  for (int stop = 0; stop < 16; ++stop) {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus, Qt::Key_Escape);
+    QVERIFY2(form.isVisible(), qPrintable(focus->objectName()));
+    QCOMPARE(QApplication::focusWidget(), focus);
+    QTest::keyClick(focus, Qt::Key_Tab);
+  }
+  QCOMPARE(fields(), before);
+  QCOMPARE(catcher.caught, QList<CaughtBox>{});
+}
+
+void KeysTest::escapeClosesABoxAsOkDoes() {
+  Form1 form(FixedClock());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  // Escape is pressed on the box once; a box still open after that is closed
+  // with its button so that the test goes on.
+  QString shown;
+  QString pressed;
+  int escapes = 0;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &form, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    if (escapes++ > 0) {
+      box->buttons().first()->click();
+      return;
+    }
+    shown = box->text();
+    connect(box, &QMessageBox::buttonClicked, box,
+            [&pressed](QAbstractButton* button) { pressed = button->text(); });
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  poll.start(5);
+  Click(form, "Command1");  // with no amount: a warning
+  QCOMPARE(shown, QStringLiteral("请输入还款金额！"));
+  QCOMPARE(escapes, 1);
+  QCOMPARE(pressed, QStringLiteral("确定"));
+}
+
+}  // namespace quillbary::testing
+
+QTEST_MAIN(quillbary::testing::KeysTest)
+#include "keys_test.moc"
