@@ -54,7 +54,7 @@ void ShowWorkingBox(QWidget* parent, const QString& text) {
   auto* view = new QPlainTextEdit(text, &box);
   view->setReadOnly(true);
   view->setLineWrapMode(QPlainTextEdit::NoWrap);
-  view->setMinimumSize(520, 360);
+  view->setMinimumSize(540, 430);  // the whole statement without scrolling
   auto* buttons = new QDialogButtonBox(&box);
   QPushButton* copy = buttons->addButton(QStringLiteral("复制"), QDialogButtonBox::ActionRole);
   QPushButton* close = buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
