@@ -14,7 +14,6 @@
 
 #include "message_boxes.h"
 #include "qt_text.h"
-#include "quillbary/money_capitals.h"
 #include "quillbary/working.h"
 #include "statement_page.h"
 
@@ -100,8 +99,7 @@ void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
 }
 
 void StatementMenu::setTips(const std::optional<FieldValues>& fields) {
-  const std::optional<std::vector<WorkingLine>> lines =
-      fields ? Working(*fields) : std::nullopt;
+  const std::optional<std::vector<WorkingLine>> lines = fields ? Working(*fields) : std::nullopt;
   const auto tip = [this](std::string_view name, const QString& text) {
     QWidget* widget = control_(name);
     widget->setToolTip(text);
@@ -118,9 +116,8 @@ void StatementMenu::setTips(const std::optional<FieldValues>& fields) {
   }
   QString total;
   if (lines) {
-    const std::optional<std::string> capitals = MoneyInCapitals(fields->hj);
-    total = ToQString(WorkingText(*lines));
-    if (capitals) total += QStringLiteral("\n合计大写：人民币") + ToQString(*capitals);
+    total = ToQString(WorkingText(*lines) + "\n" + std::string(kCapitalsItem) + "：" +
+                      TotalInCapitals(fields->hj));
   }
   tip("hj", total);
 }

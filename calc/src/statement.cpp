@@ -16,12 +16,12 @@ std::string CaptionWithoutBlanks(std::string caption) {
   return caption;
 }
 
-std::string Capitals(const std::string& total) {
+}  // namespace
+
+std::string TotalInCapitals(std::string_view total) {
   const std::optional<std::string> capitals = MoneyInCapitals(total);
   return capitals ? "人民币" + *capitals : std::string(kNoCapitals);
 }
-
-}  // namespace
 
 std::optional<Statement> MakeStatement(const FieldValues& f, std::string madeAt) {
   const std::optional<std::vector<WorkingLine>> working = Working(f);
@@ -42,7 +42,7 @@ std::optional<Statement> MakeStatement(const FieldValues& f, std::string madeAt)
       {"逾期利率(‰)", f.yqll},
       {"逾期利息", f.yqlx},
       {CaptionWithoutBlanks(f.l1Caption), f.hj},
-      {"合计大写", Capitals(f.hj)},
+      {std::string(kCapitalsItem), TotalInCapitals(f.hj)},
   };
   for (const WorkingLine& line : *working) s.working.push_back(line.Text());
   s.madeAt = {"制表时间", std::move(madeAt)};

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "quillbary/calculate.h"
@@ -14,6 +15,7 @@ namespace quillbary {
 
 inline constexpr std::string_view kStatementTitle = "还款利息计算单";
 inline constexpr std::string_view kWorkingItem = "计算过程";
+inline constexpr std::string_view kCapitalsItem = "合计大写";
 
 struct StatementRow {
   std::string item;   // "正常利息"
@@ -40,6 +42,12 @@ struct Statement {
 // 合计大写 人民币伍佰陆拾壹元玖角捌分. A total that has no capitals (one in
 // exponent form, or above the largest amount the capitals name) says so.
 std::optional<Statement> MakeStatement(const FieldValues& fields, std::string madeAt);
+
+// The total's money text in capitals as the statement words it:
+// "561.98" -> "人民币伍佰陆拾壹元玖角捌分"; a total without capitals ("1E+16",
+// or above the largest amount MoneyInCapitals names) ->
+// "（金额超出大写的范围，不写大写）".
+std::string TotalInCapitals(std::string_view total);
 
 // The statement as plain text, one `项目：值` a line after the title, each
 // working line under the item 计算过程:
