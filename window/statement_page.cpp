@@ -1,5 +1,6 @@
 #include "statement_page.h"
 
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -8,6 +9,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "qt_text.h"
 
@@ -69,15 +71,17 @@ QPageLayout A4Layout() {
                      QPageLayout::Millimeter);
 }
 
-// Draws the statement on the one page of `device`, scaled to its width.
+// Draws the statement on the one page of `device`, scaled to its width, and
+// smaller still when a very long text would run past the foot of the page.
 void Paint(const Statement& statement, QPagedPaintDevice& device) {
   QPainter painter(&device);
   const QRect page = painter.viewport();
   QTextDocument document;
   // Lay out at the page's width in points, then scale to the device's dots.
-  const qreal pointsWide = device.pageLayout().paintRect(QPageLayout::Point).width();
-  Fill(document, statement, pointsWide);
-  const qreal scale = page.width() / pointsWide;
+  const QRectF pagePoints = device.pageLayout().paintRect(QPageLayout::Point);
+  Fill(document, statement, pagePoints.width());
+  const qreal fit = std::min(1.0, pagePoints.height() / document.size().height());
+  const qreal scale = page.width() / pagePoints.width() * fit;
   painter.scale(scale, scale);
   document.drawContents(&painter);
 }

@@ -54,6 +54,7 @@ class StatementTest : public QObject {
   void itemsFollowTheFiguresOnScreen();
   void resultFieldsExplainThemselves();
   void copyPutsTextAndTable();
+  void pdfHoldsEveryFigureOnOnePage_data();
   void pdfHoldsEveryFigureOnOnePage();
   void pdfIntoAFolderThatCannotBeWrittenLeavesNoFile();
   void menuOpensOutsideTheInputs();
@@ -142,7 +143,18 @@ void StatementTest::copyPutsTextAndTable() {
   QVERIFY(data->html().contains(QStringLiteral("<td>561.98</td>")));
 }
 
+void StatementTest::pdfHoldsEveryFigureOnOnePage_data() {
+  QTest::addColumn<QString>("amount");
+  QTest::newRow("worked example") << QStringLiteral("10000");
+  // Read as 10000 all the same; its text fills many lines of the page.
+  QTest::newRow("amount text running past the page")
+      << QStringLiteral("10000") + QString(3000, QChar(u'元'));
+}
+
 void StatementTest::pdfHoldsEveryFigureOnOnePage() {
+  QFETCH(QString, amount);
+  Inputs inputs = kWorkedExample;
+  inputs.amount = amount;
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("计息单.pdf"));
   QString suggested;
@@ -150,7 +162,7 @@ void StatementTest::pdfHoldsEveryFigureOnOnePage() {
     suggested = offered;
     return path;
   });
-  Enter(*form_, kWorkedExample);
+  Enter(*form_, inputs);
   Click(*form_, "Command1");
   QTest::keyClick(form_.get(), Qt::Key_S, Qt::ControlModifier);
 
