@@ -13,8 +13,8 @@
 #include "date_picker.h"
 #include "frame_box.h"
 #include "qt_text.h"
-#include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 namespace {

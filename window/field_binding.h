@@ -1,7 +1,7 @@
 // Moves the window's field values into the calculation's record and back.
 #pragma once
 
-#include "quillbary/calculate.h"
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "print_fields.h"
 #include "quillbary/calc_error.h"
 #include "test_names.h"
 
@@ -88,14 +89,7 @@ TEST_P(Calculation, WritesEveryFieldAndWarnsInOrder) {
   const FieldValues expected = Shown(row.before, row.results);
   FieldValues fields = row.before;
   EXPECT_EQ(CalculateCollecting(fields), row.warnings);
-  EXPECT_EQ(fields.zcts, expected.zcts);
-  EXPECT_EQ(fields.zclx, expected.zclx);
-  EXPECT_EQ(fields.yqts, expected.yqts);
-  EXPECT_EQ(fields.yqll, expected.yqll);
-  EXPECT_EQ(fields.yqlx, expected.yqlx);
-  EXPECT_EQ(fields.hj, expected.hj);
-  EXPECT_EQ(fields.l1Caption, expected.l1Caption);
-  EXPECT_EQ(fields, expected) << "a field the table does not name changed, or a visibility";
+  EXPECT_EQ(fields, expected);
 }
 
 TEST_P(Calculation, SecondRunGivesTheSameFields) {
@@ -295,11 +289,6 @@ TEST_P(Errors, LeaveWithTheTypedErrorKeepingWhatWasWritten) {
   } catch (const CalcError& error) {
     EXPECT_EQ(error.code(), row.code);
   }
-  EXPECT_EQ(fields.yqll, expected.yqll);
-  EXPECT_EQ(fields.zcts, expected.zcts);
-  EXPECT_EQ(fields.yqts, expected.yqts);
-  EXPECT_EQ(fields.zclx, expected.zclx);
-  EXPECT_EQ(fields.hj, expected.hj);
   EXPECT_EQ(fields, expected);
 }
 
