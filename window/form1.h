@@ -9,7 +9,6 @@
 #include <functional>
 #include <string_view>
 
-#include "quillbary/calendar.h"
 #include "quillbary/clock_face.h"
 
 class QLineEdit;
