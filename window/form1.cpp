@@ -19,7 +19,7 @@
 namespace quillbary {
 namespace {
 
-bool TakesFocus(const ControlSpec& row) {
+bool TakesFocus(const ControlRow& row) {
   return row.kind != Kind::kLabel && row.kind != Kind::kFrame && row.look.takesFocus;
 }
 
@@ -42,10 +42,11 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   setFont(windowFont);
 
   QWidget* previousInTabOrder = nullptr;
-  for (const ControlSpec& row : Controls()) {
+  controls_.reserve(Controls().size());
+  for (const ControlRow& row : Controls()) {
     QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
     QWidget* widget = CreateControl(row, parentWidget);
-    controls_.insert(ToQString(row.name), widget);
+    controls_.push_back(widget);
     if (row.kind == Kind::kLabel) widget->lower();  // labels lie on the window, under buttons
     if (TakesFocus(row)) {
       if (previousInTabOrder != nullptr) setTabOrder(previousInTabOrder, widget);
@@ -75,30 +76,33 @@ void Form1::connectCommands() {
 }
 
 QWidget* Form1::control(std::string_view name) const {
-  return controls_.value(ToQString(name));
+  const ControlRow* row = FindControl(name);
+  if (row == nullptr) return nullptr;
+  const auto index = static_cast<std::size_t>(row - Controls().data());
+  return index < controls_.size() ? controls_[index] : nullptr;
 }
 
 void Form1::command1Click() {
-  FieldValues fields = ReadFields(*this);
+  FieldValues fields = ReadFields(controls_);
   // Each warning shows over the fields as the calculation has left them so far.
   const auto warn = [this, &fields](std::string_view text) {
-    WriteFields(fields, *this);
+    WriteFields(fields, controls_);
     ShowWarning(this, text);
   };
   try {
     Calculate(fields, warn);
   } catch (const CalcError& error) {
-    WriteFields(fields, *this);
+    WriteFields(fields, controls_);
     ShowError(this, error);
     return;
   }
-  WriteFields(fields, *this);
+  WriteFields(fields, controls_);
 }
 
 void Form1::command2Click() {
-  FieldValues fields = ReadFields(*this);
+  FieldValues fields = ReadFields(controls_);
   Clear(fields);
-  WriteFields(fields, *this);
+  WriteFields(fields, controls_);
 }
 
 void Form1::command3Click() {

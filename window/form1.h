@@ -1,13 +1,13 @@
 // The one window: the inputs, the results, the three commands and the clock.
 #pragma once
 
-#include <QHash>
 #include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "quillbary/clock_face.h"
 
@@ -41,7 +41,7 @@ class Form1 : public QWidget {
  private:
   void connectCommands();
 
-  QHash<QString, QWidget*> controls_;
+  std::vector<QWidget*> controls_;  // one for each row of the control table, in its order
   QPixmap emblem_;
   QTimer timer1_;
   ClockSource clock_;

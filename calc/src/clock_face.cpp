@@ -68,7 +68,6 @@ std::string FormatClock(LocalMoment moment, std::string_view pattern) {
   return out;
 }
 
-
 std::optional<std::string> ClockFace::DateText(LocalMoment moment) {
   const auto day = std::chrono::floor<std::chrono::days>(moment);
   if (shownDay_ == day) return std::nullopt;

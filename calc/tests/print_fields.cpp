@@ -24,9 +24,9 @@ void PrintTo(const FieldValues& f, std::ostream* out) {
     *out << ", ";
   }
   const std::pair<const char*, const std::string*> texts[] = {
-      {"hkje", &f.hkje}, {"ll", &f.ll},     {"zcts", &f.zcts}, {"zclx", &f.zclx},
-      {"yqts", &f.yqts}, {"yqll", &f.yqll}, {"yqlx", &f.yqlx}, {"hj", &f.hj},
-      {"l1Caption", &f.l1Caption}};
+      {"hkje", &f.hkje}, {"ll", &f.ll},     {"zcts", &f.zcts},
+      {"zclx", &f.zclx}, {"yqts", &f.yqts}, {"yqll", &f.yqll},
+      {"yqlx", &f.yqlx}, {"hj", &f.hj},     {"l1Caption", &f.l1Caption}};
   for (const auto& [name, text] : texts) *out << name << " \"" << *text << "\", ";
   *out << "zjlx " << f.zjlx << ", hbjx " << f.hbjx << ", l1Visible " << f.l1Visible
        << ", l2Visible " << f.l2Visible << ", hjVisible " << f.hjVisible << '}';

@@ -30,7 +30,6 @@ inline constexpr std::string_view kTimePattern = "h时mm分ss秒";
 //   2009-12-31 23:59:59, "h时mm分ss秒"  -> "23时59分59秒"
 std::string FormatClock(LocalMoment moment, std::string_view pattern);
 
-
 class ClockFace {
  public:
   // The new text of the date field, FormatClock(moment, kDatePattern), when
