@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "quillbary/calc_error.h"
@@ -84,6 +85,7 @@ class StrictRead : public ::testing::TestWithParam<ReadRow> {};
 TEST_P(StrictRead, ReadsTheWholeText) {
   const ReadRow& row = GetParam();
   EXPECT_EQ(ParseNumberStrict(row.text), row.expected) << '"' << row.text << '"';
+  EXPECT_EQ(TryParseNumberStrict(row.text), row.expected) << '"' << row.text << '"';
 }
 
 // clang-format off
@@ -122,6 +124,7 @@ TEST_P(StrictReadError, RaisesTheTypedError) {
   } catch (const CalcError& error) {
     EXPECT_EQ(error.code(), row.code) << '"' << row.text << '"';
   }
+  EXPECT_EQ(TryParseNumberStrict(row.text), std::nullopt) << '"' << row.text << '"';
 }
 
 // clang-format off
