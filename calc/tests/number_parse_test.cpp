@@ -104,7 +104,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRow{"SmallExponentForm", " 1E-06", 1e-6},
         ReadRow{"IntegerText", "181", 181},
         ReadRow{"Zero", " 0", 0},
-        ReadRow{"TinyUnderflowsToZero", "1e-400", 0}),
+        ReadRow{"TinyUnderflowsToZero", "1e-400", 0},
+        ReadRow{"SignWithGroups", "-1,000.5", -1000.5},
+        ReadRow{"PlusWithAGroup", "+1,0", 10},
+        ReadRow{"ExponentAfterGroups", "1,000e3", 1e6}),
     RowName{});
 // clang-format on
 
@@ -147,6 +150,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorRow{"CommaInFraction", "1.2,3", ErrorCode::kTypeMismatch},
                       ErrorRow{"ExponentWithoutDigits", "2e", ErrorCode::kTypeMismatch},
                       ErrorRow{"ExponentSignOnly", "2e-", ErrorCode::kTypeMismatch},
+                      ErrorRow{"TextAfterAValidExponent", "1e5x", ErrorCode::kTypeMismatch},
+                      ErrorRow{"TrailingTab", "1\t", ErrorCode::kTypeMismatch},
+                      ErrorRow{"ExponentLetterD", "1d5", ErrorCode::kTypeMismatch},
+                      ErrorRow{"ExponentLetterX", "1x5", ErrorCode::kTypeMismatch},
+                      ErrorRow{"SignAfterGroups", "1,000-", ErrorCode::kTypeMismatch},
                       ErrorRow{"Hexadecimal", "&H1F", ErrorCode::kTypeMismatch},
                       ErrorRow{"Infinity", "inf", ErrorCode::kTypeMismatch},
                       ErrorRow{"NotANumber", "nan", ErrorCode::kTypeMismatch},
