@@ -38,7 +38,7 @@ QString Results(const Form1& form) {
 }
 }  // namespace
 
-class CalculateTest : public QObject {
+class CalculateTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -73,9 +73,7 @@ void CalculateTest::results() {
   QFETCH(QString, results);
   QFETCH(QString, caption);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   BoxCatcher boxes;
   Enter(form, inputs);
   Click(form, "Command1");
@@ -153,9 +151,7 @@ void CalculateTest::warnings() {
   QFETCH(QList<CaughtBox>, boxes);
   QFETCH(QString, results);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   Enter(form, inputs);
   BoxCatcher catcher([&form] { return Results(form); });
   Click(form, "Command1");
@@ -194,9 +190,7 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs() {
   QFETCH(QString, message);
   QFETCH(QString, results);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   Enter(form, inputs);
   {
     BoxCatcher catcher;
@@ -223,9 +217,7 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs() {
 }
 
 void CalculateTest::typingAndPickingCalculateNothing() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, WorkedExample("zjlx"));
   Click(form, "Command1");

@@ -31,7 +31,7 @@ QLineEdit* Field(const Form1& form, const char* name) {
 }
 }  // namespace
 
-class CommandsTest : public QObject {
+class CommandsTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -44,9 +44,7 @@ class CommandsTest : public QObject {
 };
 
 void CommandsTest::clearAfterACalculation() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, kWorkedExample);
   Click(form, "Command1");
@@ -75,9 +73,7 @@ void CommandsTest::clearAfterACalculation() {
 }
 
 void CommandsTest::calculateRightAfterClearAsksForTheAmount() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   Enter(form, kWorkedExample);
   {
     BoxCatcher catcher;

@@ -25,7 +25,7 @@ QColor TextColour(QWidget* widget) {
 }
 }  // namespace
 
-class LayoutTest : public QObject {
+class LayoutTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -100,7 +100,7 @@ void LayoutTest::controls() {
   QFETCH(bool, shownAtStart);
   QFETCH(QString, accessibleName);
 
-  Form1 form(FixedClock());
+  Form1& form = shown();
   QWidget* widget = form.control(QTest::currentDataTag());
   QVERIFY(widget != nullptr);
   QCOMPARE(widget->objectName(), QString::fromLatin1(QTest::currentDataTag()));
@@ -140,7 +140,7 @@ void LayoutTest::resultFieldsLook() {
   QFETCH(bool, resultBackground);
   QFETCH(bool, readOnly);
 
-  Form1 form(FixedClock());
+  Form1& form = shown();
   auto* edit = qobject_cast<QLineEdit*>(form.control(QTest::currentDataTag()));
   QCOMPARE(TextColour(edit), text);
   QCOMPARE(edit->palette().color(QPalette::Base) == form.palette().color(QPalette::Midlight),
@@ -149,7 +149,7 @@ void LayoutTest::resultFieldsLook() {
 }
 
 void LayoutTest::window() {
-  Form1 form(FixedClock());
+  Form1& form = shown();
   QCOMPARE(form.objectName(), QStringLiteral("Form1"));
   QCOMPARE(form.windowTitle(), QStringLiteral("Quillbary"));
   QCOMPARE(form.size(), QSize(452, 220));
@@ -162,9 +162,7 @@ void LayoutTest::window() {
 }
 
 void LayoutTest::startState() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   QCOMPARE(QApplication::focusWidget(), form.control("jkrq"));
   for (const char* name : {"hkje", "ll", "zcts", "zclx", "yqts", "yqll", "yqlx", "hj"}) {
     QVERIFY2(Text(form, name).isEmpty(), name);
@@ -178,7 +176,7 @@ void LayoutTest::startState() {
 }
 
 void LayoutTest::datePickers() {
-  Form1 form(FixedClock());
+  Form1& form = shown();
   for (const char* name : {"jkrq", "dqrq", "hkrq", "qxrq"}) {
     auto* picker = qobject_cast<QDateEdit*>(form.control(name));
     QCOMPARE(picker->date(), QDate(2005, 1, 1));
@@ -205,9 +203,7 @@ void LayoutTest::datePickerClickSelectsTheFieldUnderTheMouse() {
   QFETCH(QString, typed);
   QFETCH(QDate, date);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   auto* picker = qobject_cast<QDateEdit*>(form.control("hkrq"));  // not the one with the focus
   auto* text = picker->findChild<QLineEdit*>();
   QTest::mouseClick(text, Qt::LeftButton, Qt::NoModifier, QPoint(x, text->height() / 2));
@@ -217,7 +213,7 @@ void LayoutTest::datePickerClickSelectsTheFieldUnderTheMouse() {
 }
 
 void LayoutTest::fonts() {
-  Form1 form(FixedClock());
+  Form1& form = shown();
   const QFont total = form.control("hj")->font();
   QVERIFY(total.bold() && total.italic());
   QCOMPARE(total.pixelSize(), 24);
@@ -231,9 +227,7 @@ void LayoutTest::fonts() {
 }
 
 void LayoutTest::tabOrder() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   // The two options are one stop, as a group; the arrow keys move between them.
   const QStringList expected = {"jkrq",     "dqrq",     "hkrq", "qxrq", "hkje", "ll",
                                 "zcts",     "zclx",     "yqts", "yqll", "yqlx", "Command1",
@@ -251,7 +245,7 @@ void LayoutTest::tabOrder() {
 }
 
 void LayoutTest::noticeFitsItsPlace() {
-  Form1 form(FixedClock());
+  Form1& form = shown();
   auto* notice = qobject_cast<QLabel*>(form.control("l2"));
   QVERIFY(!notice->text().isEmpty());
   QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
@@ -279,7 +273,7 @@ void LayoutTest::captionBreaksOnlyAtBlanks() {
   QFETCH(QString, widthOf);
   QFETCH(QStringList, lines);
 
-  Form1 form(FixedClock());
+  Form1& form = shown();
   auto* label = qobject_cast<CaptionLabel*>(form.control("l1"));
   QVERIFY(label != nullptr);
   label->setText(caption);
