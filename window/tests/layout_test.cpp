@@ -148,7 +148,7 @@ void LayoutTest::controls() {
   QFETCH(bool, shownAtStart);
   QFETCH(QString, accessibleName);
 
-  Form1& form = shown();
+  Form1 form(FixedClock());  // its own, never shown: as built, before the first tick
   QWidget* widget = form.control(QTest::currentDataTag());
   QVERIFY(widget != nullptr);
   QCOMPARE(widget->objectName(), QString::fromLatin1(QTest::currentDataTag()));
@@ -188,7 +188,7 @@ void LayoutTest::resultFieldsLook() {
   QFETCH(bool, resultBackground);
   QFETCH(bool, readOnly);
 
-  Form1& form = shown();
+  Form1 form(FixedClock());
   auto* edit = qobject_cast<QLineEdit*>(form.control(QTest::currentDataTag()));
   QCOMPARE(TextColour(edit), text);
   QCOMPARE(edit->palette().color(QPalette::Base) == form.palette().color(QPalette::Midlight),
@@ -197,7 +197,7 @@ void LayoutTest::resultFieldsLook() {
 }
 
 void LayoutTest::window() {
-  Form1& form = shown();
+  Form1 form(FixedClock());
   QCOMPARE(form.objectName(), QStringLiteral("Form1"));
   QCOMPARE(form.windowTitle(), QStringLiteral("Quillbary"));
   QCOMPARE(form.size(), QSize(452, 220));
@@ -224,7 +224,7 @@ void LayoutTest::startState() {
 }
 
 void LayoutTest::datePickers() {
-  Form1& form = shown();
+  Form1 form(FixedClock());
   for (const char* name : {"jkrq", "dqrq", "hkrq", "qxrq"}) {
     auto* picker = qobject_cast<QDateEdit*>(form.control(name));
     QCOMPARE(picker->date(), QDate(2005, 1, 1));
@@ -261,7 +261,7 @@ void LayoutTest::datePickerClickSelectsTheFieldUnderTheMouse() {
 }
 
 void LayoutTest::fonts() {
-  Form1& form = shown();
+  Form1 form(FixedClock());
   const QFont total = form.control("hj")->font();
   QVERIFY(total.bold() && total.italic());
   QCOMPARE(total.pixelSize(), 24);
@@ -293,7 +293,7 @@ void LayoutTest::tabOrder() {
 }
 
 void LayoutTest::noticeFitsItsPlace() {
-  Form1& form = shown();
+  Form1 form(FixedClock());
   auto* notice = qobject_cast<QLabel*>(form.control("l2"));
   QVERIFY(!notice->text().isEmpty());
   QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
@@ -321,7 +321,7 @@ void LayoutTest::captionBreaksOnlyAtBlanks() {
   QFETCH(QString, widthOf);
   QFETCH(QStringList, lines);
 
-  Form1& form = shown();
+  Form1 form(FixedClock());
   auto* label = qobject_cast<CaptionLabel*>(form.control("l1"));
   QVERIFY(label != nullptr);
   label->setText(caption);
