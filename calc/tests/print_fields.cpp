@@ -7,9 +7,11 @@ namespace quillbary {
 namespace {
 
 void PrintDate(std::ostream& out, std::chrono::year_month_day date) {
-  out << std::setfill('0') << std::setw(4) << static_cast<int>(date.year()) << '-' << std::setw(2)
+  const char fill = out.fill('0');
+  out << std::setw(4) << static_cast<int>(date.year()) << '-' << std::setw(2)
       << static_cast<unsigned>(date.month()) << '-' << std::setw(2)
       << static_cast<unsigned>(date.day());
+  out.fill(fill);
 }
 
 }  // namespace
