@@ -1,7 +1,7 @@
 // The whole Calculate on fuzzed dates, texts and method: only the two typed
 // errors, only the known warnings, day counts equal to the calendar
-// differences, money fields in their final format, and the same fields from
-// a second run.
+// differences, money fields in their final format, and the same fields and
+// warnings from a second run, on the same fields or on its own output.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -190,6 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Require(outcome.warnings.size() <= 2, "at most a date warning and the method warning");
   Require(Run(before) == outcome, "a second run on the same fields gives the same");
+  Require(Run(after) == outcome, "a run on its own output changes nothing and warns the same");
 
   if (before.hkje.empty() || before.ll.empty()) {
     Require(after == before && outcome.warnings.size() == 1, "an empty input only warns");

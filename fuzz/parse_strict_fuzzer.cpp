@@ -1,9 +1,10 @@
-// The strict reader on any text: only its two errors, a finite value, blanks
-// around the number and comma group separators ignored, full-width characters
-// read as their ASCII twins, and agreement with the lenient reader on plain
-// number texts.
+// The strict reader on any text: only its two errors, a finite value, the
+// same answer without errors, blanks around the number and comma group
+// separators ignored, full-width characters read as their ASCII twins, and
+// agreement with the lenient reader on plain number texts.
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "fuzz_properties.h"
@@ -19,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               read.error == static_cast<int>(ErrorCode::kTypeMismatch),
           "strict read fails only with its two errors");
   Require(std::isfinite(read.value), "strict read is finite");
+  const std::optional<double> tried = TryParseNumberStrict(text);
+  Require(read.error == 0 ? tried == read.value : !tried.has_value(),
+          "the reader without errors gives the value or nothing");
   Require(Try(ParseNumberStrict, "  " + text + " ") == read,
           "blanks around the text change nothing");
   Require(Try(ParseNumberStrict, ToFullWidth(text)) == read,

@@ -13,8 +13,8 @@
 #include "date_picker.h"
 #include "frame_box.h"
 #include "qt_text.h"
-#include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 namespace {
@@ -50,7 +50,7 @@ QFont FontFor(FontRole role, const QFont& windowFont) {
   return font;
 }
 
-QWidget* NewWidget(const ControlSpec& row, QWidget* parent) {
+QWidget* NewWidget(const ControlRow& row, QWidget* parent) {
   const QString caption = ToQString(row.caption);
   switch (row.kind) {
     case Kind::kLabel: {
@@ -96,7 +96,7 @@ QWidget* NewWidget(const ControlSpec& row, QWidget* parent) {
   return nullptr;
 }
 
-void ApplyLook(const ControlSpec& row, QWidget* widget) {
+void ApplyLook(const ControlRow& row, QWidget* widget) {
   QPalette palette = widget->palette();
   const bool isLabel = row.kind == Kind::kLabel;
   if (row.look.text != TextColour::kDefault) {
@@ -117,14 +117,14 @@ void ApplyLook(const ControlSpec& row, QWidget* widget) {
 
 }  // namespace
 
-QWidget* CreateControl(const ControlSpec& row, QWidget* parent) {
+QWidget* CreateControl(const ControlRow& row, QWidget* parent) {
   QWidget* widget = NewWidget(row, parent);
   widget->setObjectName(ToQString(row.name));
   ApplyLook(row, widget);
 
   int left = row.left;
   int top = row.top;
-  if (const ControlSpec* frame = FindControl(row.parent)) {
+  if (const ControlRow* frame = FindControl(row.parent)) {
     left -= frame->left;
     top -= frame->top;
   }

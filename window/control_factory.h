@@ -9,6 +9,6 @@ namespace quillbary {
 
 // A widget of the row's kind, named, captioned, placed and styled as the row
 // says, as a child of `parent` (the window, or the frame the row names).
-QWidget* CreateControl(const ControlSpec& row, QWidget* parent);
+QWidget* CreateControl(const ControlRow& row, QWidget* parent);
 
 }  // namespace quillbary

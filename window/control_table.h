@@ -1,9 +1,12 @@
 // The controls of the window: every control's name, kind, caption, place,
-// tab position and look, in one table that Form1 builds itself from.
+// look and the record member it shows, in one table that Form1 builds itself
+// from and that the field values are moved by.
 #pragma once
 
 #include <span>
 #include <string_view>
+
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 
@@ -42,22 +45,30 @@ struct Look {
   Wrap wrap = Wrap::kNone;  // for labels tall enough for two lines
 };
 
-struct ControlSpec {
+// The members of the field record a control shows; null where it shows none.
+struct MemberShown {
+  std::string FieldValues::*text = nullptr;                  // a text box's text, a label's caption
+  std::chrono::year_month_day FieldValues::*date = nullptr;  // a picker's date
+  bool FieldValues::*checked = nullptr;                      // an option's choice
+  bool FieldValues::*visible = nullptr;                      // whether it is shown
+};
+
+struct ControlRow {
   std::string_view name;
   Kind kind;
   std::string_view caption;
   int left, top, width, height;  // twips, from the window's top-left corner
-  int tabIndex;
   Look look;
   std::string_view accessibleName;  // what a screen reader announces
   std::string_view parent;          // the frame the control stands in, if any
+  MemberShown shows;
 };
 
 // The controls in tab order. Labels and the frame hold a place in it but
 // never take the focus.
-std::span<const ControlSpec> Controls();
+std::span<const ControlRow> Controls();
 
 // The row of `name`, or nullptr.
-const ControlSpec* FindControl(std::string_view name);
+const ControlRow* FindControl(std::string_view name);
 
 }  // namespace quillbary

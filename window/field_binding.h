@@ -1,20 +1,25 @@
-// Moves the window's field values into the calculation's record and back.
+// Moves the window's field values into the calculation's record and back, by
+// the record member each row of the control table names.
 #pragma once
 
-#include "quillbary/calculate.h"
+#include <QWidget>
+#include <span>
+
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 
-class Form1;
+// The window's controls, one for each row of Controls() and in its order.
+using ControlWidgets = std::span<QWidget* const>;
 
-// Every field the commands read: the pickers' dates, the texts, the chosen
+// Every member the controls show: the pickers' dates, the texts, the chosen
 // method, the caption of the total and what is shown.
-FieldValues ReadFields(const Form1& form);
+FieldValues ReadFields(ControlWidgets controls);
 
 // Writes back what the commands may change: the texts, the total's caption
 // and what is shown. A text that did not change is left alone, so a field
 // keeps its cursor and undo history. The pickers and the method are never
 // written: no command changes them.
-void WriteFields(const FieldValues& fields, Form1& form);
+void WriteFields(const FieldValues& fields, ControlWidgets controls);
 
 }  // namespace quillbary

@@ -25,7 +25,7 @@
 namespace quillbary {
 namespace {
 
-bool TakesFocus(const ControlSpec& row) {
+bool TakesFocus(const ControlRow& row) {
   return row.kind != Kind::kLabel && row.kind != Kind::kFrame && row.look.takesFocus;
 }
 
@@ -49,10 +49,11 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   setPalette(LightPalette());  // before the controls, which take their colours from it
 
   QWidget* previousInTabOrder = nullptr;
-  for (const ControlSpec& row : Controls()) {
+  controls_.reserve(Controls().size());
+  for (const ControlRow& row : Controls()) {
     QWidget* parentWidget = row.parent.empty() ? this : control(row.parent);
     QWidget* widget = CreateControl(row, parentWidget);
-    controls_.insert(ToQString(row.name), widget);
+    controls_.push_back(widget);
     if (row.kind == Kind::kLabel) widget->lower();  // labels lie on the window, under buttons
     if (TakesFocus(row)) {
       if (previousInTabOrder != nullptr) setTabOrder(previousInTabOrder, widget);
@@ -90,7 +91,7 @@ void Form1::connectCommands() {
 // Figures on screen stop being a statement's as soon as an input changes.
 void Form1::connectInputs() {
   const auto forget = [this] { statementMenu_->setFigures(std::nullopt); };
-  for (const ControlSpec& row : Controls()) {
+  for (const ControlRow& row : Controls()) {
     QWidget* widget = control(row.name);
     if (row.kind == Kind::kDatePicker) {
       connect(qobject_cast<QDateEdit*>(widget), &QDateEdit::dateChanged, this, forget);
@@ -103,33 +104,36 @@ void Form1::connectInputs() {
 }
 
 QWidget* Form1::control(std::string_view name) const {
-  return controls_.value(ToQString(name));
+  const ControlRow* row = FindControl(name);
+  if (row == nullptr) return nullptr;
+  const auto index = static_cast<std::size_t>(row - Controls().data());
+  return index < controls_.size() ? controls_[index] : nullptr;
 }
 
 void Form1::command1Click() {
-  FieldValues fields = ReadFields(*this);
+  FieldValues fields = ReadFields(controls_);
   // Each warning shows over the fields as the calculation has left them so far.
   const auto warn = [this, &fields](std::string_view text) {
-    WriteFields(fields, *this);
+    WriteFields(fields, controls_);
     ShowWarning(this, text);
   };
   bool madeATotal = false;
   try {
     madeATotal = Calculate(fields, warn);
   } catch (const CalcError& error) {
-    WriteFields(fields, *this);
+    WriteFields(fields, controls_);
     statementMenu_->setFigures(std::nullopt);
     ShowError(this, error);
     return;
   }
-  WriteFields(fields, *this);
+  WriteFields(fields, controls_);
   statementMenu_->setFigures(madeATotal ? std::optional(fields) : std::nullopt);
 }
 
 void Form1::command2Click() {
-  FieldValues fields = ReadFields(*this);
+  FieldValues fields = ReadFields(controls_);
   Clear(fields);
-  WriteFields(fields, *this);
+  WriteFields(fields, controls_);
   statementMenu_->setFigures(std::nullopt);
 }
 

@@ -1,15 +1,14 @@
 // The one window: the inputs, the results, the three commands and the clock.
 #pragma once
 
-#include <QHash>
 #include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <string_view>
+#include <vector>
 
-#include "quillbary/calendar.h"
 #include "quillbary/clock_face.h"
 
 class QLineEdit;
@@ -47,7 +46,7 @@ class Form1 : public QWidget {
   void connectCommands();
   void connectInputs();
 
-  QHash<QString, QWidget*> controls_;
+  std::vector<QWidget*> controls_;  // one for each row of the control table, in its order
   QPixmap emblem_;
   QTimer timer1_;
   ClockSource clock_;

@@ -1,7 +1,7 @@
 // The local date and time, read from the system clock.
 #pragma once
 
-#include "quillbary/calendar.h"
+#include "quillbary/clock_face.h"
 
 namespace quillbary {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "quillbary/calculate.h"
-#include "quillbary/calendar.h"
+#include "quillbary/clock_face.h"
 #include "quillbary/statement.h"
 
 namespace quillbary {

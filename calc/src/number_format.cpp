@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "quillbary/calc_error.h"
 #include "quillbary/number_parse.h"
@@ -164,13 +165,9 @@ std::string IntegerToText(std::int64_t value) {
 
 std::string FormatTwoDecimals(std::string_view text) {
   if (text.empty()) return {};
-  double value = 0;
-  try {
-    value = ParseNumberStrict(text);
-  } catch (const CalcError&) {
-    return std::string(text);
-  }
-  const Decimal15 d = ToDecimal15(value);
+  const std::optional<double> value = TryParseNumberStrict(text);
+  if (!value) return std::string(text);
+  const Decimal15 d = ToDecimal15(*value);
   if (d.count > 0 && d.exponent > kLargestPlainExponent) {
     std::string out = d.negative ? "-" : "";
     AppendExponentForm(d, out);

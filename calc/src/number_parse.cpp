@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -60,15 +61,34 @@ std::int64_t LeadingPowerOfTen(std::string_view number) {
 }
 
 // Converts a number text already checked against a grammar (optional '-',
-// digits, at most one period, optional exponent) to the nearest double.
-double DecimalToDouble(std::string_view number) {
+// digits, at most one period, optional exponent) to the nearest double, or
+// nothing when its value lies beyond the double range.
+std::optional<double> DecimalToDoubleInRange(std::string_view number) {
   double value = 0;
   const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
   if (ec == std::errc::result_out_of_range) {
-    if (LeadingPowerOfTen(number) >= 0) throw CalcError(ErrorCode::kOverflow);
+    if (LeadingPowerOfTen(number) >= 0) return std::nullopt;
     return number[0] == '-' ? -0.0 : 0.0;
   }
   return value;
+}
+
+double DecimalToDouble(std::string_view number) {
+  const std::optional<double> value = DecimalToDoubleInRange(number);
+  if (!value) throw CalcError(ErrorCode::kOverflow);
+  return *value;
+}
+
+// What the strict reader makes of a text: its value, or why it has none.
+struct StrictRead {
+  double value = 0;
+  std::optional<ErrorCode> refused;
+};
+
+StrictRead FromDecimal(std::string_view number) {
+  const std::optional<double> value = DecimalToDoubleInRange(number);
+  if (!value) return {0, ErrorCode::kOverflow};
+  return {*value, std::nullopt};
 }
 
 double HexDigitsToDouble(std::string_view digits) {
@@ -180,11 +200,14 @@ double ParseLeadingNumber(std::string_view text) {
   return DecimalToDouble(s.substr(from, i - from));
 }
 
-double ParseNumberStrict(std::string_view text) {
+namespace {
+
+StrictRead ReadStrict(std::string_view text) {
+  constexpr StrictRead kNotANumber{0, ErrorCode::kTypeMismatch};
   std::string folded;
   text = FoldFullWidth(text, folded);
   const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) throw CalcError(ErrorCode::kTypeMismatch);
+  if (first == std::string_view::npos) return kNotANumber;
   const std::string_view s = text.substr(first, text.find_last_not_of(' ') - first + 1);
 
   std::size_t i = 0;
@@ -202,19 +225,33 @@ double ParseNumberStrict(std::string_view text) {
     digits += fractionEnd - (i + 1);
     i = fractionEnd;
   }
-  if (digits == 0) throw CalcError(ErrorCode::kTypeMismatch);
+  if (digits == 0) return kNotANumber;
   if (i < s.size()) {
     const std::size_t end = ExponentEnd(s, i);
-    if (end == i || end != s.size()) throw CalcError(ErrorCode::kTypeMismatch);
+    if (end == i || end != s.size()) return kNotANumber;
   }
 
   const std::size_t from = (s[0] == '+') ? 1 : 0;
-  if (!hasCommas) return DecimalToDouble(s.substr(from));
+  if (!hasCommas) return FromDecimal(s.substr(from));
   std::string plain;
   plain.reserve(s.size());
   std::copy_if(s.begin() + static_cast<std::ptrdiff_t>(from), s.end(), std::back_inserter(plain),
                [](char c) { return c != ','; });
-  return DecimalToDouble(plain);
+  return FromDecimal(plain);
+}
+
+}  // namespace
+
+std::optional<double> TryParseNumberStrict(std::string_view text) {
+  const StrictRead read = ReadStrict(text);
+  if (read.refused) return std::nullopt;
+  return read.value;
+}
+
+double ParseNumberStrict(std::string_view text) {
+  const StrictRead read = ReadStrict(text);
+  if (read.refused) throw CalcError(*read.refused);
+  return read.value;
 }
 
 }  // namespace quillbary

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "print_fields.h"
+
 namespace quillbary {
 namespace {
 

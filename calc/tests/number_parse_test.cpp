@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "quillbary/calc_error.h"
@@ -93,6 +94,7 @@ class StrictRead : public ::testing::TestWithParam<ReadRow> {};
 TEST_P(StrictRead, ReadsTheWholeText) {
   const ReadRow& row = GetParam();
   EXPECT_EQ(ParseNumberStrict(row.text), row.expected) << '"' << row.text << '"';
+  EXPECT_EQ(TryParseNumberStrict(row.text), row.expected) << '"' << row.text << '"';
 }
 
 // clang-format off
@@ -117,7 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadRow{"FullWidthMinus", "－５", -5},
         ReadRow{"FullWidthGroupSeparators", "１，０００", 1000},
         ReadRow{"FullWidthExponent", "１ｅ３", 1000},
-        ReadRow{"FullWidthSignedExponent", "１．５Ｅ＋２０", 1.5e20}),
+        ReadRow{"FullWidthSignedExponent", "１．５Ｅ＋２０", 1.5e20},
+        ReadRow{"SignWithGroups", "-1,000.5", -1000.5},
+        ReadRow{"PlusWithAGroup", "+1,0", 10},
+        ReadRow{"ExponentAfterGroups", "1,000e3", 1e6}),
     RowName{});
 // clang-format on
 
@@ -137,6 +142,7 @@ TEST_P(StrictReadError, RaisesTheTypedError) {
   } catch (const CalcError& error) {
     EXPECT_EQ(error.code(), row.code) << '"' << row.text << '"';
   }
+  EXPECT_EQ(TryParseNumberStrict(row.text), std::nullopt) << '"' << row.text << '"';
 }
 
 // clang-format off
@@ -159,6 +165,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorRow{"CommaInFraction", "1.2,3", ErrorCode::kTypeMismatch},
                       ErrorRow{"ExponentWithoutDigits", "2e", ErrorCode::kTypeMismatch},
                       ErrorRow{"ExponentSignOnly", "2e-", ErrorCode::kTypeMismatch},
+                      ErrorRow{"TextAfterAValidExponent", "1e5x", ErrorCode::kTypeMismatch},
+                      ErrorRow{"TrailingTab", "1\t", ErrorCode::kTypeMismatch},
+                      ErrorRow{"ExponentLetterD", "1d5", ErrorCode::kTypeMismatch},
+                      ErrorRow{"ExponentLetterX", "1x5", ErrorCode::kTypeMismatch},
+                      ErrorRow{"SignAfterGroups", "1,000-", ErrorCode::kTypeMismatch},
                       ErrorRow{"Hexadecimal", "&H1F", ErrorCode::kTypeMismatch},
                       ErrorRow{"Infinity", "inf", ErrorCode::kTypeMismatch},
                       ErrorRow{"NotANumber", "nan", ErrorCode::kTypeMismatch},

@@ -25,6 +25,9 @@ Inputs WorkedExample(const char* method) {
           method};
 }
 
+constexpr int kRedHue = 0;
+constexpr int kBlueHue = 240;
+
 QString Caption(const Form1& form) {
   return qobject_cast<QLabel*>(form.control("l1"))->text();
 }
@@ -39,7 +42,7 @@ QString Results(const Form1& form) {
 }
 }  // namespace
 
-class CalculateTest : public QObject {
+class CalculateTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -80,9 +83,7 @@ void CalculateTest::results() {
   QFETCH(QString, results);
   QFETCH(QString, caption);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   BoxCatcher boxes;
   Enter(form, inputs);
   Click(form, "Command1");
@@ -98,6 +99,19 @@ void CalculateTest::results() {
   QVERIFY(!form.control("l2")->isVisible());
   QCOMPARE(Text(form, "hkje"), inputs.amount);
   QCOMPARE(Text(form, "ll"), inputs.rate);
+
+  // What the clerk sees: the caption in red, on lines that fit its box; the
+  // figures in blue.
+  QVERIFY(PixelsOfHue(Painted(form, "l1"), kRedHue) > 0);
+  auto* label = qobject_cast<CaptionLabel*>(form.control("l1"));
+  for (const QString& line : label->lines()) {
+    QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width(),
+             qPrintable(line));
+  }
+  for (const char* name : {"zcts", "zclx", "yqts", "yqll", "hj"}) {
+    QVERIFY2(PixelsOfHue(Painted(form, name), kBlueHue) > 0, name);
+  }
+  QCOMPARE(PixelsOfHue(Painted(form, "yqlx"), kBlueHue), 0);
 }
 
 void CalculateTest::warnings_data() {
@@ -160,9 +174,7 @@ void CalculateTest::warnings() {
   QFETCH(QList<CaughtBox>, boxes);
   QFETCH(QString, results);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   Enter(form, inputs);
   BoxCatcher catcher([&form] { return Results(form); });
   Click(form, "Command1");
@@ -201,9 +213,7 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs() {
   QFETCH(QString, message);
   QFETCH(QString, results);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   Enter(form, inputs);
   {
     BoxCatcher catcher;
@@ -214,6 +224,7 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs() {
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.text, message);
     QCOMPARE(box.buttons, QStringList{"确定"});
+    QCOMPARE(box.detail, QStringLiteral("计算已停止，输入的内容都已保留。"));
   }
   QVERIFY(form.isVisible());
   QCOMPARE(Results(form), results);
@@ -230,9 +241,7 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs() {
 }
 
 void CalculateTest::typingAndPickingCalculateNothing() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, WorkedExample("zjlx"));
   Click(form, "Command1");

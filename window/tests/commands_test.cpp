@@ -32,7 +32,7 @@ QLineEdit* Field(const Form1& form, const char* name) {
 }
 }  // namespace
 
-class CommandsTest : public QObject {
+class CommandsTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -51,9 +51,7 @@ void CommandsTest::initTestCase() {
 }
 
 void CommandsTest::clearAfterACalculation() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, kWorkedExample);
   Click(form, "Command1");
@@ -82,9 +80,7 @@ void CommandsTest::clearAfterACalculation() {
 }
 
 void CommandsTest::calculateRightAfterClearAsksForTheAmount() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   Enter(form, kWorkedExample);
   {
     BoxCatcher catcher;

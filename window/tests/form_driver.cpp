@@ -5,6 +5,8 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 
 namespace quillbary::testing {
 
@@ -20,6 +22,36 @@ ClockSource FixedClock() {
 
 QString Text(const Form1& form, const char* name) {
   return qobject_cast<QLineEdit*>(form.control(name))->text();
+}
+
+void FormFixture::init() {
+  form_ = std::make_unique<Form1>(FixedClock());
+  form_->show();
+  QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void FormFixture::cleanup() {
+  form_.reset();
+}
+
+QImage Painted(Form1& form, const char* name) {
+  const QWidget* widget = form.control(name);
+  return form.grab(QRect(widget->mapTo(&form, QPoint(0, 0)), widget->size())).toImage();
+}
+
+int PixelsOfHue(const QImage& image, int hue) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor colour = image.pixelColor(x, y);
+      const int distance = std::abs(colour.hsvHue() - hue);
+      if (colour.hsvHue() >= 0 && std::min(distance, 360 - distance) <= 30 &&
+          colour.hsvSaturation() >= 160 && colour.value() >= 120) {
+        ++count;
+      }
+    }
+  }
+  return count;
 }
 
 void TypeDate(Form1& form, const char* picker, QDate date) {
@@ -65,12 +97,16 @@ void BoxCatcher::poll() {
   if (modal == nullptr) return;
   auto* box = qobject_cast<QMessageBox*>(modal);
   if (box == nullptr) {
-    caught.append(
-        {modal->windowTitle(), QMessageBox::NoIcon, QStringLiteral("not a message box"), {}, {}});
+    caught.append({modal->windowTitle(),
+                   QMessageBox::NoIcon,
+                   QStringLiteral("not a message box"),
+                   {},
+                   {},
+                   {}});
     modal->close();
     return;
   }
-  CaughtBox seen{box->windowTitle(), box->icon(), box->text(), {}, {}};
+  CaughtBox seen{box->windowTitle(), box->icon(), box->text(), {}, {}, box->informativeText()};
   for (QAbstractButton* button : box->buttons()) seen.buttons << button->text();
   if (snapshot_) seen.snapshot = snapshot_();
   caught.append(seen);
@@ -78,14 +114,15 @@ void BoxCatcher::poll() {
 }
 
 CaughtBox Warning(const QString& text, const QString& snapshot) {
-  return {QStringLiteral("提示"), QMessageBox::Warning, text, {QStringLiteral("确定")}, snapshot};
+  return {
+      QStringLiteral("提示"), QMessageBox::Warning, text, {QStringLiteral("确定")}, snapshot, {}};
 }
 
 char* toString(const CaughtBox& box) {
-  const QString text = QStringLiteral("{%1, icon %2, \"%3\", [%4], \"%5\"}")
+  const QString text = QStringLiteral("{%1, icon %2, \"%3\", [%4], \"%5\", \"%6\"}")
                            .arg(box.title)
                            .arg(static_cast<int>(box.icon))
-                           .arg(box.text, box.buttons.join(','), box.snapshot);
+                           .arg(box.text, box.buttons.join(','), box.snapshot, box.detail);
   return qstrdup(text.toUtf8().constData());
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDate>
+#include <QImage>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "form1.h"
 
@@ -22,6 +24,30 @@ LocalMoment At(int year, unsigned month, unsigned day, int hour, int minute, int
 ClockSource FixedClock();
 
 QString Text(const Form1& form, const char* name);
+
+// The base of a test class whose every test starts with a window on the
+// fixed clock, shown and active: init() opens it, cleanup() closes it.
+class FormFixture : public QObject {
+  Q_OBJECT
+
+ protected:
+  Form1& shown() { return *form_; }
+
+ private slots:
+  void init();
+  void cleanup();
+
+ private:
+  std::unique_ptr<Form1> form_;
+};
+
+// The window as painted, cut to the box of the control `name`.
+QImage Painted(Form1& form, const char* name);
+
+// How many pixels of `image` are of a strong colour within 30 degrees of
+// `hue` (0 red, 240 blue): text of that colour, not black, grey or the
+// emblem's pale tints.
+int PixelsOfHue(const QImage& image, int hue);
 
 // Types `date` into the picker as the clerk would, from its year field on.
 void TypeDate(Form1& form, const char* picker, QDate date);
@@ -44,6 +70,7 @@ struct CaughtBox {
   QString text;
   QStringList buttons;
   QString snapshot;  // what BoxCatcher's snapshot function saw at that moment
+  QString detail;    // the line under the text
 
   bool operator==(const CaughtBox&) const = default;
 };

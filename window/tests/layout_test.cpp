@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include "app_setup.h"
@@ -19,6 +20,48 @@ namespace quillbary::testing {
 namespace {
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
+constexpr int kRedHue = 0;
+
+// Every control of the window, in no particular order.
+QList<QWidget*> NamedControls(const Form1& form) {
+  QList<QWidget*> controls;
+  for (QWidget* child : form.findChildren<QWidget*>()) {
+    if (!child->objectName().isEmpty() &&
+        form.control(child->objectName().toStdString()) == child) {
+      controls << child;
+    }
+  }
+  return controls;
+}
+
+QRect PlaceInWindow(const Form1& form, const QWidget* widget) {
+  return {widget->mapTo(&form, QPoint(0, 0)), widget->size()};
+}
+
+// Where a click lands on the control: an option takes it on its mark and
+// caption only, any other control on its whole box.
+QRect ClickAreaInWindow(const Form1& form, QWidget* widget) {
+  QRect area = widget->rect();
+  if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+    QStyleOptionButton style;
+    style.initFrom(option);
+    style.text = option->text();
+    area = option->style()->subElementRect(QStyle::SE_RadioButtonClickRect, &style, option);
+  }
+  return area.translated(widget->mapTo(&form, QPoint(0, 0)));
+}
+
+// The width a button's caption is drawn in, beside its check mark if any.
+int CaptionRoom(QAbstractButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  const bool isRadio = qobject_cast<QRadioButton*>(button) != nullptr;
+  return button->style()
+      ->subElementRect(isRadio ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents,
+                       &option, button)
+      .width();
+}
 
 QColor TextColour(QWidget* widget) {
   return widget->palette().color(qobject_cast<QLabel*>(widget) ? QPalette::WindowText
@@ -26,7 +69,7 @@ QColor TextColour(QWidget* widget) {
 }
 }  // namespace
 
-class LayoutTest : public QObject {
+class LayoutTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -45,6 +88,11 @@ class LayoutTest : public QObject {
   void noticeFitsItsPlace();
   void captionBreaksOnlyAtBlanks_data();
   void captionBreaksOnlyAtBlanks();
+  void noticeAndClockArePaintedRed();
+  void captionsFitTheirBoxes();
+  void datesFitTheirPickers();
+  void controlsLieInsideTheWindow();
+  void focusableControlsDoNotOverlap();
 };
 
 void LayoutTest::initTestCase() {
@@ -107,7 +155,7 @@ void LayoutTest::controls() {
   QFETCH(bool, shownAtStart);
   QFETCH(QString, accessibleName);
 
-  Form1 form(FixedClock());
+  Form1 form(FixedClock());  // its own, never shown: as built, before the first tick
   QWidget* widget = form.control(QTest::currentDataTag());
   QVERIFY(widget != nullptr);
   QCOMPARE(widget->objectName(), QString::fromLatin1(QTest::currentDataTag()));
@@ -169,9 +217,7 @@ void LayoutTest::window() {
 }
 
 void LayoutTest::startState() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   QCOMPARE(QApplication::focusWidget(), form.control("jkrq"));
   for (const char* name : {"hkje", "ll", "zcts", "zclx", "yqts", "yqll", "yqlx", "hj"}) {
     QVERIFY2(Text(form, name).isEmpty(), name);
@@ -213,9 +259,7 @@ void LayoutTest::datePickerClickSelectsTheFieldUnderTheMouse() {
   QFETCH(QString, typed);
   QFETCH(QDate, date);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   auto* picker = qobject_cast<QDateEdit*>(form.control("hkrq"));  // not the one with the focus
   auto* text = picker->findChild<QLineEdit*>();
   QTest::mouseClick(text, Qt::LeftButton, Qt::NoModifier, QPoint(x, text->height() / 2));
@@ -239,9 +283,7 @@ void LayoutTest::fonts() {
 }
 
 void LayoutTest::tabOrder() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   // The two options are one stop, as a group; the arrow keys move between them.
   const QStringList expected = {"jkrq",     "dqrq",     "hkrq", "qxrq", "hkje", "ll",
                                 "zcts",     "zclx",     "yqts", "yqll", "yqlx", "Command1",
@@ -293,6 +335,78 @@ void LayoutTest::captionBreaksOnlyAtBlanks() {
   label->setText(caption);
   label->setFixedWidth(label->fontMetrics().horizontalAdvance(widthOf));
   QCOMPARE(label->lines(), lines);
+}
+
+void LayoutTest::noticeAndClockArePaintedRed() {
+  Form1& form = shown();
+  const QImage notice = Painted(form, "l2");
+  const int half = notice.height() / 2;
+  // Two lines of red text: the notice wraps and is not cut off after one.
+  QVERIFY(PixelsOfHue(notice.copy(0, 0, notice.width(), half), kRedHue) > 0);
+  QVERIFY(PixelsOfHue(notice.copy(0, half, notice.width(), notice.height() - half), kRedHue) > 0);
+  QTRY_VERIFY(PixelsOfHue(Painted(form, "Text1"), kRedHue) > 0);
+  QTRY_VERIFY(PixelsOfHue(Painted(form, "Text2"), kRedHue) > 0);
+}
+
+void LayoutTest::captionsFitTheirBoxes() {
+  Form1& form = shown();
+  for (QWidget* widget : NamedControls(form)) {
+    const QFontMetrics metrics = widget->fontMetrics();
+    const char* name = qPrintable(widget->objectName());
+    if (auto* label = qobject_cast<QLabel*>(widget); label && !label->wordWrap()) {
+      QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(), name);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+      QVERIFY2(metrics.horizontalAdvance(button->text()) <= CaptionRoom(button), name);
+    } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+      QVERIFY2(metrics.horizontalAdvance(frame->title()) + 16 <= frame->width(), name);
+    }
+  }
+}
+
+void LayoutTest::datesFitTheirPickers() {
+  Form1& form = shown();
+  for (auto* picker : form.findChildren<QDateEdit*>()) {
+    auto* text = picker->findChild<QLineEdit*>();
+    const QFontMetrics metrics = text->fontMetrics();
+    QChar widest = u'0';
+    for (QChar digit = u'1'; digit <= u'9'; digit = QChar(digit.unicode() + 1)) {
+      if (metrics.horizontalAdvance(digit) > metrics.horizontalAdvance(widest)) widest = digit;
+    }
+    const QString widestDate =
+        QString(4, widest) + '-' + QString(2, widest) + '-' + QString(2, widest);
+    // A line edit keeps two pixels free on either side of its text.
+    const QMargins margins = text->textMargins();
+    const int room = text->contentsRect().width() - margins.left() - margins.right() - 4;
+    QVERIFY2(
+        metrics.horizontalAdvance(widestDate) <= room,
+        qPrintable(
+            picker->objectName() +
+            QStringLiteral(": %1 of %2").arg(metrics.horizontalAdvance(widestDate)).arg(room)));
+  }
+}
+
+void LayoutTest::controlsLieInsideTheWindow() {
+  Form1& form = shown();
+  for (QWidget* widget : NamedControls(form)) {
+    QVERIFY2(form.rect().contains(PlaceInWindow(form, widget)), qPrintable(widget->objectName()));
+  }
+}
+
+// A click lands on one control only.
+void LayoutTest::focusableControlsDoNotOverlap() {
+  Form1& form = shown();
+  QList<QWidget*> focusable;
+  for (QWidget* widget : NamedControls(form)) {
+    if (widget->focusPolicy() != Qt::NoFocus) focusable << widget;
+  }
+  QVERIFY(focusable.size() >= 16);
+  for (qsizetype i = 0; i < focusable.size(); ++i) {
+    for (qsizetype j = i + 1; j < focusable.size(); ++j) {
+      QVERIFY2(
+          !ClickAreaInWindow(form, focusable[i]).intersects(ClickAreaInWindow(form, focusable[j])),
+          qPrintable(focusable[i]->objectName() + " / " + focusable[j]->objectName()));
+    }
+  }
 }
 
 }  // namespace quillbary::testing

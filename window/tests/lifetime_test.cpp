@@ -19,7 +19,7 @@ int RunUntilEnded() {
 }
 }  // namespace
 
-class LifetimeTest : public QObject {
+class LifetimeTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -28,18 +28,14 @@ class LifetimeTest : public QObject {
 };
 
 void LifetimeTest::exitEndsTheProgram() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   TypeText(form, "hkje", QStringLiteral("10000"));  // nothing is asked about it
   QTimer::singleShot(0, &form, [&form] { Click(form, "Command3"); });
   QCOMPARE(RunUntilEnded(), 0);
 }
 
 void LifetimeTest::closingTheWindowEndsTheProgram() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  Form1& form = shown();
   QTimer::singleShot(0, &form, [&form] { form.close(); });
   QCOMPARE(RunUntilEnded(), 0);
   QVERIFY(!form.isVisible());

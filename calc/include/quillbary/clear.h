@@ -1,7 +1,7 @@
 // The Clear command (the 清空 button).
 #pragma once
 
-#include "quillbary/calculate.h"
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 

@@ -48,8 +48,9 @@ std::string IntegerToText(std::int64_t value);
 
 // The money format, two decimals at most and a period always:
 // 1. An empty text stays empty.
-// 2. A text that ParseNumberStrict refuses (type mismatch, or beyond the
-//    double range) is returned unchanged.
+// 2. A text that the strict reader refuses (TryParseNumberStrict gives
+//    nothing: not a number, or beyond the double range) is returned
+//    unchanged.
 // 3. Otherwise the value's 15-digit form is rounded, in decimal, to two
 //    decimal places, halves away from zero.
 // 4. The result: a minus sign when the rounded value is below zero (a value

@@ -21,6 +21,7 @@
 // is not a blank.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace quillbary {
@@ -77,5 +78,14 @@ double ParseLeadingNumber(std::string_view text);
 //   "1,"          -> CalcError(kTypeMismatch)
 //   "1e400"       -> CalcError(kOverflow)
 double ParseNumberStrict(std::string_view text);
+
+// The strict reader without errors, for a caller to whom a text that is not a
+// number is an ordinary answer: the value ParseNumberStrict gives, or nothing
+// where it raises either error.
+//
+//   " 7.965"      -> 7.965       "1,000.5"   -> 1000.5
+//   "5%"          -> nothing     ""          -> nothing
+//   "1e400"       -> nothing     "1e-400"    -> 0
+std::optional<double> TryParseNumberStrict(std::string_view text);
 
 }  // namespace quillbary
