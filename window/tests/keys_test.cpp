@@ -39,7 +39,7 @@ int PressInEventLoop(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifie
 }
 }  // namespace
 
-class KeysTest : public QObject {
+class KeysTest : public FormFixture {
   Q_OBJECT
 
  private slots:
@@ -93,9 +93,7 @@ void KeysTest::keysPressTheFocusedButton() {
   QFETCH(QString, hj);
   QFETCH(QString, hkje);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, kWorkedExample);
   QWidget* target = form.control(button.toStdString());
@@ -108,9 +106,7 @@ void KeysTest::keysPressTheFocusedButton() {
 }
 
 void KeysTest::ctrlQEndsTheProgram() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   TypeText(form, "hkje", QStringLiteral("10000"));  // the focus in a field, and nothing asked
   QCOMPARE(PressInEventLoop(form.control("hkje"), Qt::Key_Q, Qt::ControlModifier, true), 0);
 }
@@ -134,9 +130,7 @@ void KeysTest::datePickerKeys() {
   QFETCH(bool, opens);
   QFETCH(QDate, date);
 
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   auto* picker = qobject_cast<QDateEdit*>(form.control("dqrq"));
   picker->setFocus();
   picker->setSelectedSection(QDateTimeEdit::YearSection);
@@ -153,9 +147,7 @@ void KeysTest::datePickerKeys() {
 }
 
 void KeysTest::escapeDoesNothingInTheWindow() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, kWorkedExample);
   Click(form, "Command1");
@@ -180,9 +172,7 @@ void KeysTest::escapeDoesNothingInTheWindow() {
 }
 
 void KeysTest::escapeClosesABoxAsOkDoes() {
-  Form1 form(FixedClock());
-  form.show();
-  QVERIFY(QTest::qWaitForWindowActive(&form));
+  Form1& form = shown();
   // Escape is pressed on the box once; a box still open after that is closed
   // with its button so that the test goes on.
   QString shown;

@@ -45,12 +45,10 @@ QString Run(const QString& program, const QStringList& arguments) {
 }
 }  // namespace
 
-class StatementTest : public QObject {
+class StatementTest : public FormFixture {
   Q_OBJECT
 
  private slots:
-  void init();
-  void cleanup();
   void itemsFollowTheFiguresOnScreen_data();
   void itemsFollowTheFiguresOnScreen();
   void resultFieldsExplainThemselves();
@@ -61,23 +59,7 @@ class StatementTest : public QObject {
   void menuOpensOutsideTheInputs();
   void workingBoxShowsTheStatement();
   void printOpensAPreview();
-
- private:
-  std::unique_ptr<Form1> form_;
-  std::unique_ptr<BoxCatcher> catcher_;
 };
-
-void StatementTest::init() {
-  form_ = std::make_unique<Form1>(FixedClock());
-  form_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  catcher_ = std::make_unique<BoxCatcher>();
-}
-
-void StatementTest::cleanup() {
-  catcher_.reset();
-  form_.reset();
-}
 
 void StatementTest::itemsFollowTheFiguresOnScreen_data() {
   QTest::addColumn<QStringList>("steps");  // what the clerk does after entering the example
@@ -93,47 +75,51 @@ void StatementTest::itemsFollowTheFiguresOnScreen_data() {
 }
 
 void StatementTest::itemsFollowTheFiguresOnScreen() {
+  Form1& form = shown();
+  BoxCatcher catcher;
   QFETCH(QStringList, steps);
   QFETCH(bool, enabled);
-  Enter(*form_, kWorkedExample);
+  Enter(form, kWorkedExample);
   for (const QString& step : steps) {
     if (step == "untick") {
       // Neither option chosen, as at start.
       for (const char* name : {"zjlx", "hbjx"}) {
-        auto* option = qobject_cast<QAbstractButton*>(form_->control(name));
+        auto* option = qobject_cast<QAbstractButton*>(form.control(name));
         option->setAutoExclusive(false);
         option->setChecked(false);
         option->setAutoExclusive(true);
       }
     } else if (step == "amount") {
-      TypeText(*form_, "hkje", QStringLiteral("20000"));
+      TypeText(form, "hkje", QStringLiteral("20000"));
     } else {
-      Click(*form_, step.toUtf8().constData());
+      Click(form, step.toUtf8().constData());
     }
   }
-  QCOMPARE(EnabledItems(*form_).size(), enabled ? 4 : 0);
+  QCOMPARE(EnabledItems(form).size(), enabled ? 4 : 0);
 }
 
 void StatementTest::resultFieldsExplainThemselves() {
-  Enter(*form_, kWorkedExample);
-  Click(*form_, "Command1");
-  const QString tip = form_->control("zclx")->toolTip();
+  Form1& form = shown();
+  Enter(form, kWorkedExample);
+  Click(form, "Command1");
+  const QString tip = form.control("zclx")->toolTip();
   QCOMPARE(tip, QStringLiteral("正常利息 = 10000 × 0.000177 × 181 = 320.37"));
-  QCOMPARE(form_->control("zclx")->accessibleDescription(), tip);
-  QCOMPARE(form_->control("yqts")->toolTip(),
+  QCOMPARE(form.control("zclx")->accessibleDescription(), tip);
+  QCOMPARE(form.control("yqts")->toolTip(),
            QStringLiteral("逾期天数 = 2009-07-01 至 2009-09-30 = 91 天"));
-  const QString total = form_->control("hj")->toolTip();
+  const QString total = form.control("hj")->toolTip();
   QVERIFY2(total.endsWith(QStringLiteral(
                "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98\n合计大写：人民币伍佰陆拾壹元玖角捌分")),
            qPrintable(total));
-  Click(*form_, "Command2");
-  QVERIFY(form_->control("hj")->toolTip().isEmpty());
+  Click(form, "Command2");
+  QVERIFY(form.control("hj")->toolTip().isEmpty());
 }
 
 void StatementTest::copyPutsTextAndTable() {
-  Enter(*form_, kWorkedExample);
-  Click(*form_, "Command1");
-  QTest::keyClick(form_.get(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  Form1& form = shown();
+  Enter(form, kWorkedExample);
+  Click(form, "Command1");
+  QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
   const QMimeData* data = QApplication::clipboard()->mimeData();
   const QStringList lines = data->text().split('\n', Qt::SkipEmptyParts);
   QCOMPARE(lines.first(), QStringLiteral("还款利息计算单"));
@@ -153,49 +139,54 @@ void StatementTest::pdfHoldsEveryFigureOnOnePage_data() {
 }
 
 void StatementTest::pdfHoldsEveryFigureOnOnePage() {
+  Form1& form = shown();
+  BoxCatcher catcher;
   QFETCH(QString, amount);
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("计息单.pdf"));
   QString suggested;
-  form_->statementMenu()->setPathChooser([&](QWidget*, const QString& offered) {
+  form.statementMenu()->setPathChooser([&](QWidget*, const QString& offered) {
     suggested = offered;
     return path;
   });
-  Enter(*form_, kWorkedExample);
-  qobject_cast<QLineEdit*>(form_->control("hkje"))->setText(amount);  // as if pasted
-  Click(*form_, "Command1");
-  QTest::keyClick(form_.get(), Qt::Key_S, Qt::ControlModifier);
+  Enter(form, kWorkedExample);
+  qobject_cast<QLineEdit*>(form.control("hkje"))->setText(amount);  // as if pasted
+  Click(form, "Command1");
+  QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
 
   QVERIFY(suggested.endsWith(QStringLiteral("/计息单-20090301-090507.pdf")));
-  QCOMPARE(catcher_->caught, QList<CaughtBox>{});
+  QCOMPARE(catcher.caught, QList<CaughtBox>{});
   QVERIFY(Run("pdfinfo", {path}).contains(QRegularExpression("Pages:\\s+1\\n")));
   const QString text = Run("pdftotext", {"-layout", path, "-"});
   for (const QString& figure : kFigures) QVERIFY2(text.contains(figure), qPrintable(figure));
 }
 
 void StatementTest::pdfIntoAFolderThatCannotBeWrittenLeavesNoFile() {
+  Form1& form = shown();
+  BoxCatcher catcher;
   // A file where the folder should be: no one, root included, can write there.
   QTemporaryDir folder;
   QFile notAFolder(folder.filePath("plain-file"));
   QVERIFY(notAFolder.open(QIODevice::WriteOnly));
   notAFolder.close();
   const QString path = notAFolder.fileName() + "/计息单.pdf";
-  form_->statementMenu()->setPathChooser([&](QWidget*, const QString&) { return path; });
-  Enter(*form_, kWorkedExample);
-  Click(*form_, "Command1");
-  QTest::keyClick(form_.get(), Qt::Key_S, Qt::ControlModifier);
+  form.statementMenu()->setPathChooser([&](QWidget*, const QString&) { return path; });
+  Enter(form, kWorkedExample);
+  Click(form, "Command1");
+  QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
 
-  QCOMPARE(catcher_->caught.size(), 1);
-  QCOMPARE(catcher_->caught.first().title, QStringLiteral("导出 PDF 失败"));
-  QCOMPARE(catcher_->caught.first().icon, QMessageBox::Critical);
+  QCOMPARE(catcher.caught.size(), 1);
+  QCOMPARE(catcher.caught.first().title, QStringLiteral("导出 PDF 失败"));
+  QCOMPARE(catcher.caught.first().icon, QMessageBox::Critical);
   QVERIFY(!QFile::exists(path));
   QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"plain-file"});
-  QCOMPARE(Text(*form_, "hj"), QStringLiteral("561.98"));
+  QCOMPARE(Text(form, "hj"), QStringLiteral("561.98"));
 }
 
 void StatementTest::menuOpensOutsideTheInputs() {
-  QMenu* menu = form_->statementMenu()->menu();
-  QWidget* label = form_->control("Label4");
+  Form1& form = shown();
+  QMenu* menu = form.statementMenu()->menu();
+  QWidget* label = form.control("Label4");
   QContextMenuEvent rightClick(QContextMenuEvent::Mouse, label->rect().center(),
                                label->mapToGlobal(label->rect().center()));
   QApplication::sendEvent(label, &rightClick);
@@ -204,7 +195,7 @@ void StatementTest::menuOpensOutsideTheInputs() {
   menu->close();
 
   // The Menu key on a focused button, as the desktop delivers it.
-  QWidget* button = form_->control("Command1");
+  QWidget* button = form.control("Command1");
   QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, button->rect().center(),
                             button->mapToGlobal(button->rect().center()));
   QApplication::sendEvent(button, &menuKey);
@@ -213,8 +204,9 @@ void StatementTest::menuOpensOutsideTheInputs() {
 }
 
 void StatementTest::workingBoxShowsTheStatement() {
-  Enter(*form_, kWorkedExample);
-  Click(*form_, "Command1");
+  Form1& form = shown();
+  Enter(form, kWorkedExample);
+  Click(form, "Command1");
   QString working;
   QTimer::singleShot(50, [&] {
     auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -222,15 +214,14 @@ void StatementTest::workingBoxShowsTheStatement() {
     working = box->findChild<QPlainTextEdit*>()->toPlainText();
     box->reject();
   });
-  catcher_.reset();  // the boxes are closed here
-  QTest::keyClick(form_.get(), Qt::Key_F1);
+  QTest::keyClick(&form, Qt::Key_F1);
   QVERIFY(working.contains(QStringLiteral("逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61")));
 }
 
 void StatementTest::printOpensAPreview() {
-  Enter(*form_, kWorkedExample);
-  Click(*form_, "Command1");
-  catcher_.reset();  // the preview is closed here
+  Form1& form = shown();
+  Enter(form, kWorkedExample);
+  Click(form, "Command1");
 
   bool previewed = false;
   QTimer poll;
@@ -241,7 +232,7 @@ void StatementTest::printOpensAPreview() {
     }
   });
   poll.start(20);
-  QTest::keyClick(form_.get(), Qt::Key_P, Qt::ControlModifier);
+  QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
   QVERIFY(previewed);
 }
 
