@@ -18,7 +18,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillbary"));
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
-  QApplication::setDesktopFileName(QStringLiteral("org.quillbary.Quillbary"));
+  QApplication::setDesktopFileName(QStringLiteral("org.quillbary.quillbary"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 

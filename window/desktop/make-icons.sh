@@ -5,7 +5,7 @@
 # after changing the SVG. Needs: librsvg2-bin (rsvg-convert).
 set -euo pipefail
 cd "$(dirname "$0")/icons/hicolor"
-name=org.quillbary.Quillbary
+name=org.quillbary.quillbary
 for size in 16 24 32 48 64 128 256; do
   mkdir -p "${size}x${size}/apps"
   rsvg-convert --width "$size" --height "$size" --format png \

@@ -8,7 +8,7 @@ binary="$1/bin/quillbary"
 [[ -x $binary ]] || { echo "not installed: $binary" >&2; exit 1; }
 
 export QUILLBARY_BINARY=$binary
-export QUILLBARY_DESKTOP_ENTRY=$1/share/applications/org.quillbary.Quillbary.desktop
+export QUILLBARY_DESKTOP_ENTRY=$1/share/applications/org.quillbary.quillbary.desktop
 exec xvfb-run --auto-servernum --server-args="-screen 0 800x600x24 -noreset" bash -c '
   set -euo pipefail
   unset QT_QPA_PLATFORM

@@ -19,7 +19,7 @@ failures=0
 mkdir "$work/tree"
 dpkg-deb -x "$deb" "$work/tree"
 for size in 16 24 32 48 64 128 256; do
-  icon=$work/tree/usr/share/icons/hicolor/${size}x${size}/apps/org.quillbary.Quillbary.png
+  icon=$work/tree/usr/share/icons/hicolor/${size}x${size}/apps/org.quillbary.quillbary.png
   if [[ -f $icon && $(file -b "$icon") == "PNG image data, $size x $size, 8-bit/color RGBA"* ]]; then
     echo "ok   ${size}x${size} icon"
   else
