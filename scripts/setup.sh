@@ -20,6 +20,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file   # checks of the desktop files and the .deb
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
+  g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )
 bench_packages=(
   "${build_packages[@]}"
