@@ -22,6 +22,8 @@ ctest --test-dir build/test --output-on-failure --parallel 2
     -DQUILLBARY_GTEST_SOURCE=/usr/src/googletest
   cmake --build build/windows
   # The Wine folder is made once, before the tests, so they never wait for it.
+  # A Wine without 32-bit support says it "failed to open
+  # ...syswow64\rundll32.exe" then: harmless.
   [[ -f $WINEPREFIX/system.reg ]] || /usr/lib/wine/wine64 wineboot --init </dev/null
   ctest --test-dir build/windows --output-on-failure </dev/null
   /usr/lib/wine/wineserver -w  # no Wine process outlives the tests
