@@ -24,6 +24,7 @@ test_packages=(
   appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
+  g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )
 bench_packages=(
   "${build_packages[@]}"
