@@ -72,9 +72,9 @@ void KeysTest::keysPressTheFocusedButton_data() {
   } keys[] = {{"Return", Qt::Key_Return, Qt::NoModifier},
               {"Enter", Qt::Key_Enter, Qt::KeypadModifier},
               {"Space", Qt::Key_Space, Qt::NoModifier}};
-  for (const auto& [name, key, modifiers] : keys) {
-    const auto row = [&](const char* button) -> QTestData& {
-      return QTest::addRow("%s on %s", name, button) << key << modifiers << button;
+  for (const auto& press : keys) {
+    const auto row = [&press](const char* button) -> QTestData& {
+      return QTest::addRow("%s on %s", press.name, button) << press.key << press.modifiers << button;
     };
     row("Command1") << false << "561.98"
                     << "10000";  // 开始计算
