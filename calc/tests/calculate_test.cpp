@@ -9,16 +9,13 @@
 #include "print_fields.h"
 #include "quillbary/calc_error.h"
 #include "test_names.h"
+#include "test_dates.h"
 
 namespace quillbary {
 namespace {
 
 using std::chrono::year_month_day;
 using Warnings = std::vector<std::string>;
-
-constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
-  return year_month_day{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
 
 constexpr year_month_day kStartDate = Ymd(2005, 1, 1);
 

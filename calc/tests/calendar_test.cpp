@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "test_names.h"
+#include "test_dates.h"
 
 namespace quillbary {
 namespace {
 
 using std::chrono::year;
 using std::chrono::year_month_day;
-
-constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
-  return year_month_day{year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
 
 struct DaysRow {
   const char* name;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "test_names.h"
+#include "test_dates.h"
 
 namespace quillbary {
 namespace {
@@ -12,10 +13,6 @@ namespace {
 using namespace std::chrono;
 
 using std::chrono::year_month_day;
-
-constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
-  return year_month_day{year{y}, month{m}, day{d}};
-}
 
 constexpr LocalMoment At(int y, unsigned mo, unsigned d, int h, int mi, int s) {
   return local_days{year{y} / month{mo} / day{d}} + hours{h} + minutes{mi} + seconds{s};

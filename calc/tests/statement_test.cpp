@@ -3,15 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "quillbary/working.h"
+#include "test_dates.h"
 
 namespace quillbary {
 namespace {
 
 using std::chrono::year_month_day;
-
-constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
-  return year_month_day{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
 
 FieldValues WorkedExample(std::string amount, bool interestOnly) {
   FieldValues f;

@@ -6,15 +6,12 @@
 #include <string>
 
 #include "test_names.h"
+#include "test_dates.h"
 
 namespace quillbary {
 namespace {
 
 using std::chrono::year_month_day;
-
-constexpr year_month_day Ymd(int y, unsigned m, unsigned d) {
-  return year_month_day{std::chrono::year{y}, std::chrono::month{m}, std::chrono::day{d}};
-}
 
 // The worked example's inputs, with the repayment and interest start dates
 // and the method as the row gives them, after one Calculate.
