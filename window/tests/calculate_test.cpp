@@ -13,18 +13,6 @@ Q_DECLARE_METATYPE(quillbary::testing::Inputs)
 namespace quillbary::testing {
 
 namespace {
-// The worked example: loan and interest start 2009-01-01, due 2009-07-01,
-// repaid 2009-09-30, 10000 at 5.31 per mille a month.
-Inputs WorkedExample(const char* method) {
-  return {QDate(2009, 1, 1),
-          QDate(2009, 7, 1),
-          QDate(2009, 9, 30),
-          QDate(2009, 1, 1),
-          QStringLiteral("10000"),
-          QStringLiteral("5.31"),
-          method};
-}
-
 constexpr int kRedHue = 0;
 constexpr int kBlueHue = 240;
 

@@ -15,14 +15,6 @@ Q_DECLARE_METATYPE(quillbary::LocalMoment)
 namespace quillbary::testing {
 
 namespace {
-const Inputs kWorkedExample{QDate(2009, 1, 1),
-                            QDate(2009, 7, 1),
-                            QDate(2009, 9, 30),
-                            QDate(2009, 1, 1),
-                            QStringLiteral("10000"),
-                            QStringLiteral("5.31"),
-                            "zjlx"};
-
 QDate DateOf(const Form1& form, const char* picker) {
   return qobject_cast<QDateEdit*>(form.control(picker))->date();
 }
@@ -53,7 +45,7 @@ void CommandsTest::initTestCase() {
 void CommandsTest::clearAfterACalculation() {
   Form1& form = shown();
   BoxCatcher catcher;
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
   QCOMPARE(Text(form, "hj"), QStringLiteral("561.98"));
   QTRY_VERIFY(!Text(form, "Text2").isEmpty());
@@ -69,10 +61,10 @@ void CommandsTest::clearAfterACalculation() {
   QVERIFY(form.control("l2")->isVisible());
   QVERIFY(!form.control("hj")->isVisible());
   QVERIFY(!form.control("l1")->isVisible());
-  QCOMPARE(DateOf(form, "jkrq"), kWorkedExample.loan);
-  QCOMPARE(DateOf(form, "dqrq"), kWorkedExample.due);
-  QCOMPARE(DateOf(form, "hkrq"), kWorkedExample.repaid);
-  QCOMPARE(DateOf(form, "qxrq"), kWorkedExample.start);
+  QCOMPARE(DateOf(form, "jkrq"), WorkedExample().loan);
+  QCOMPARE(DateOf(form, "dqrq"), WorkedExample().due);
+  QCOMPARE(DateOf(form, "hkrq"), WorkedExample().repaid);
+  QCOMPARE(DateOf(form, "qxrq"), WorkedExample().start);
   QVERIFY(qobject_cast<QRadioButton*>(form.control("zjlx"))->isChecked());
   QCOMPARE(Text(form, "Text1"), date);
   QCOMPARE(Text(form, "Text2"), time);
@@ -81,7 +73,7 @@ void CommandsTest::clearAfterACalculation() {
 
 void CommandsTest::calculateRightAfterClearAsksForTheAmount() {
   Form1& form = shown();
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   {
     BoxCatcher catcher;
     Click(form, "Command1");

@@ -156,8 +156,7 @@ void DesktopTest::legibleUnderADarkPalette() {
   QVERIFY(QTest::qWaitForWindowExposed(&form));
   if (calculated) {
     BoxCatcher catcher;
-    Enter(form, {QDate(2009, 1, 1), QDate(2009, 7, 1), QDate(2009, 9, 30), QDate(2009, 1, 1),
-                 QStringLiteral("10000"), QStringLiteral("5.31"), "zjlx"});
+    Enter(form, WorkedExample());
     Click(form, "Command1");
     QCOMPARE(Text(form, "hj"), QStringLiteral("561.98"));
   }

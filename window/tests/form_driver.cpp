@@ -87,6 +87,12 @@ void Enter(Form1& form, const Inputs& inputs) {
   if (inputs.method != nullptr) Click(form, inputs.method);
 }
 
+Inputs WorkedExample(const char* method) {
+  return {QDate(2009, 1, 1), QDate(2009, 7, 1),        QDate(2009, 9, 30),
+          QDate(2009, 1, 1), QStringLiteral("10000"), QStringLiteral("5.31"),
+          method};
+}
+
 BoxCatcher::BoxCatcher(std::function<QString()> snapshot) : snapshot_(std::move(snapshot)) {
   connect(&timer_, &QTimer::timeout, this, &BoxCatcher::poll);
   timer_.start(5);

@@ -63,6 +63,10 @@ struct Inputs {
 };
 void Enter(Form1& form, const Inputs& inputs);
 
+// The worked example: loan and interest start 2009-01-01, due 2009-07-01,
+// repaid 2009-09-30, 10000 at 5.31 per mille a month, by `method`.
+Inputs WorkedExample(const char* method = "zjlx");
+
 // What a box showed when it was caught.
 struct CaughtBox {
   QString title;

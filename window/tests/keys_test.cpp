@@ -17,14 +17,6 @@ namespace quillbary::testing {
 namespace {
 constexpr int kStillRunning = 99;
 
-const Inputs kWorkedExample{QDate(2009, 1, 1),
-                            QDate(2009, 7, 1),
-                            QDate(2009, 9, 30),
-                            QDate(2009, 1, 1),
-                            QStringLiteral("10000"),
-                            QStringLiteral("5.31"),
-                            "zjlx"};
-
 // Presses `key` on `target` from within the application's event loop and
 // returns how the loop ended: with the program's exit status when the key
 // ended the program, else with kStillRunning.
@@ -95,7 +87,7 @@ void KeysTest::keysPressTheFocusedButton() {
 
   Form1& form = shown();
   BoxCatcher catcher;
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   QWidget* target = form.control(button.toStdString());
   target->setFocus();
 
@@ -149,7 +141,7 @@ void KeysTest::datePickerKeys() {
 void KeysTest::escapeDoesNothingInTheWindow() {
   Form1& form = shown();
   BoxCatcher catcher;
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
   const auto fields = [&form] {
     QStringList texts;

@@ -20,10 +20,6 @@
 namespace quillbary::testing {
 
 namespace {
-const Inputs kWorkedExample{QDate(2009, 1, 1),  QDate(2009, 7, 1),      QDate(2009, 9, 30),
-                            QDate(2009, 1, 1),  QStringLiteral("10000"), QStringLiteral("5.31"),
-                            "zjlx"};
-
 // Every figure of the worked example as the statement must show it.
 const QStringList kFigures = {"2009-01-01", "2009-07-01", "2009-09-30", "10000", "5.31",
                               "只结利息",   "181",        "320.37",     "91",    "7.965",
@@ -79,7 +75,7 @@ void StatementTest::itemsFollowTheFiguresOnScreen() {
   BoxCatcher catcher;
   QFETCH(QStringList, steps);
   QFETCH(bool, enabled);
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   for (const QString& step : steps) {
     if (step == "untick") {
       // Neither option chosen, as at start.
@@ -100,7 +96,7 @@ void StatementTest::itemsFollowTheFiguresOnScreen() {
 
 void StatementTest::resultFieldsExplainThemselves() {
   Form1& form = shown();
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
   const QString tip = form.control("zclx")->toolTip();
   QCOMPARE(tip, QStringLiteral("正常利息 = 10000 × 0.000177 × 181 = 320.37"));
@@ -117,7 +113,7 @@ void StatementTest::resultFieldsExplainThemselves() {
 
 void StatementTest::copyPutsTextAndTable() {
   Form1& form = shown();
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
   QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
   const QMimeData* data = QApplication::clipboard()->mimeData();
@@ -149,7 +145,7 @@ void StatementTest::pdfHoldsEveryFigureOnOnePage() {
     suggested = offered;
     return path;
   });
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   qobject_cast<QLineEdit*>(form.control("hkje"))->setText(amount);  // as if pasted
   Click(form, "Command1");
   QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
@@ -171,7 +167,7 @@ void StatementTest::pdfIntoAFolderThatCannotBeWrittenLeavesNoFile() {
   notAFolder.close();
   const QString path = notAFolder.fileName() + "/计息单.pdf";
   form.statementMenu()->setPathChooser([&](QWidget*, const QString&) { return path; });
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
   QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
 
@@ -205,7 +201,7 @@ void StatementTest::menuOpensOutsideTheInputs() {
 
 void StatementTest::workingBoxShowsTheStatement() {
   Form1& form = shown();
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
   QString working;
   QTimer::singleShot(50, [&] {
@@ -220,7 +216,7 @@ void StatementTest::workingBoxShowsTheStatement() {
 
 void StatementTest::printOpensAPreview() {
   Form1& form = shown();
-  Enter(form, kWorkedExample);
+  Enter(form, WorkedExample());
   Click(form, "Command1");
 
   bool previewed = false;
