@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "quillbary/calculate.h"
+#include "quillbary/field_values.h"
 #include "quillbary/clock_face.h"
 #include "quillbary/statement.h"
 
@@ -32,14 +32,10 @@ class StatementMenu : public QObject {
   // The figures now on screen: those of a Calculate run that made a total,
   // or nothing. Enables the items and sets the result fields' tips.
   void setFigures(const std::optional<FieldValues>& fields);
-  bool hasFigures() const { return figures_.has_value(); }
 
   void popup(const QPoint& globalPos);
   QMenu* menu() { return &menu_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
-
-  // 计息单-YYYYMMDD-HHMMSS.pdf in the documents folder.
-  QString suggestedPdfPath() const;
 
   void showWorking();  // 计算过程…
   void copy();         // 复制计算结果
@@ -48,6 +44,8 @@ class StatementMenu : public QObject {
 
  private:
   std::optional<Statement> statement() const;
+  // 计息单-YYYYMMDD-HHMMSS.pdf in the documents folder.
+  QString suggestedPdfPath() const;
   void setTips(const std::optional<FieldValues>& fields);
 
   QWidget* window_;

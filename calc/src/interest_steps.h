@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "quillbary/calculate.h"
+#include "quillbary/field_values.h"
 
 namespace quillbary::steps {
 

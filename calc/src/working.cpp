@@ -1,10 +1,12 @@
 #include "quillbary/working.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
 #include "interest_steps.h"
 #include "quillbary/calc_error.h"
+#include "quillbary/calculate.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "quillbary/calculate.h"
 #include "quillbary/working.h"
 #include "test_dates.h"
 

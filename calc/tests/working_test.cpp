@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "test_names.h"
+#include "quillbary/calculate.h"
 #include "test_dates.h"
+#include "test_names.h"
 
 namespace quillbary {
 namespace {

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "quillbary/calculate.h"
+#include "quillbary/field_values.h"
 
 namespace quillbary {
 
