@@ -1,4 +1,4 @@
-#include "form_driver.h"
+#include "form/tests/form_driver.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,8 +3,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "form1.h"
-#include "form_driver.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
 
 namespace quillbary::testing {
 

@@ -2,10 +2,10 @@
 #include <QLabel>
 #include <QTest>
 
-#include "app_setup.h"
-#include "caption_label.h"
-#include "form1.h"
-#include "form_driver.h"
+#include "app/app_setup.h"
+#include "form/controls/caption_label.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
 
 Q_DECLARE_METATYPE(quillbary::testing::CaughtBox)
 Q_DECLARE_METATYPE(quillbary::testing::Inputs)

@@ -1,4 +1,4 @@
-#include "command_button.h"
+#include "form/controls/command_button.h"
 
 #include <QKeyEvent>
 

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "control_table.h"
+#include "form/control_table.h"
 
 namespace quillbary {
 

@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "form1.h"
+#include "form/form1.h"
 
 namespace quillbary::testing {
 

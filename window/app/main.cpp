@@ -3,10 +3,10 @@
 #include <QIcon>
 #include <iostream>
 
-#include "app_setup.h"
-#include "command_line.h"
-#include "form1.h"
-#include "local_clock.h"
+#include "app/app_setup.h"
+#include "app/command_line.h"
+#include "app/local_clock.h"
+#include "form/form1.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,

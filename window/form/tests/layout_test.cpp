@@ -10,10 +10,10 @@
 #include <QStyleOptionButton>
 #include <QTest>
 
-#include "app_setup.h"
-#include "caption_label.h"
-#include "form1.h"
-#include "form_driver.h"
+#include "app/app_setup.h"
+#include "form/controls/caption_label.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
 
 namespace quillbary::testing {
 

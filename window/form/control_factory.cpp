@@ -1,4 +1,4 @@
-#include "control_factory.h"
+#include "form/control_factory.h"
 
 #include <QDate>
 #include <QDateEdit>
@@ -8,21 +8,16 @@
 #include <QRadioButton>
 #include <QStringList>
 
-#include "caption_label.h"
-#include "command_button.h"
-#include "date_picker.h"
-#include "frame_box.h"
+#include "form/controls/caption_label.h"
+#include "form/controls/command_button.h"
+#include "form/controls/date_picker.h"
+#include "form/controls/frame_box.h"
 #include "qt_text.h"
 #include "quillbary/calendar.h"
 #include "quillbary/field_values.h"
 
 namespace quillbary {
 namespace {
-
-QDate ToQDate(std::chrono::year_month_day date) {
-  return QDate(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
-               static_cast<int>(static_cast<unsigned>(date.day())));
-}
 
 // Font sizes are set in pixels, like the places, so that text and controls
 // keep their proportions at any screen density: 9 pt, 12 pt and 18 pt at the

@@ -6,9 +6,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app_setup.h"
-#include "form1.h"
-#include "form_driver.h"
+#include "app/app_setup.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
 
 Q_DECLARE_METATYPE(quillbary::LocalMoment)
 

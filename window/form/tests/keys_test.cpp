@@ -8,9 +8,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app_setup.h"
-#include "form1.h"
-#include "form_driver.h"
+#include "app/app_setup.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
 
 namespace quillbary::testing {
 

@@ -13,9 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "form1.h"
-#include "form_driver.h"
-#include "statement_menu.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
+#include "statement/statement_menu.h"
 
 namespace quillbary::testing {
 

@@ -1,4 +1,4 @@
-#include "light_palette.h"
+#include "form/light_palette.h"
 
 #include <QColor>
 

@@ -1,4 +1,4 @@
-#include "local_clock.h"
+#include "app/local_clock.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "caption_label.h"
+#include "form/controls/caption_label.h"
 
 #include <QPainter>
 #include <QRegularExpression>

@@ -11,9 +11,9 @@
 #include <cmath>
 #include <memory>
 
-#include "app_setup.h"
-#include "form1.h"
-#include "form_driver.h"
+#include "app/app_setup.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
 
 namespace quillbary::testing {
 

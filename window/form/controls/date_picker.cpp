@@ -1,4 +1,4 @@
-#include "date_picker.h"
+#include "form/controls/date_picker.h"
 
 #include <QApplication>
 #include <QEvent>

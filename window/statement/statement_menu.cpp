@@ -1,4 +1,4 @@
-#include "statement_menu.h"
+#include "statement/statement_menu.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,7 +15,7 @@
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/working.h"
-#include "statement_page.h"
+#include "statement/statement_page.h"
 
 namespace quillbary {
 namespace {

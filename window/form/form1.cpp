@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "form/form1.h"
 
 #include <QAbstractButton>
 #include <QContextMenuEvent>
@@ -11,16 +11,16 @@
 #include <array>
 #include <utility>
 
-#include "control_factory.h"
-#include "control_table.h"
-#include "field_binding.h"
-#include "light_palette.h"
+#include "form/control_factory.h"
+#include "form/control_table.h"
+#include "form/field_binding.h"
+#include "form/light_palette.h"
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
 #include "quillbary/clear.h"
-#include "statement_menu.h"
+#include "statement/statement_menu.h"
 
 namespace quillbary {
 namespace {

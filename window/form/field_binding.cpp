@@ -1,4 +1,4 @@
-#include "field_binding.h"
+#include "form/field_binding.h"
 
 #include <QAbstractButton>
 #include <QDateEdit>
@@ -6,15 +6,11 @@
 #include <QLineEdit>
 #include <cassert>
 
-#include "control_table.h"
+#include "form/control_table.h"
 #include "qt_text.h"
 
 namespace quillbary {
 namespace {
-
-std::chrono::year_month_day ToYearMonthDay(QDate date) {
-  return std::chrono::year{date.year()} / date.month() / date.day();
-}
 
 // The text of a text box, or the caption of a label.
 QString TextOf(const QWidget* widget) {

@@ -1,4 +1,4 @@
-#include "app_setup.h"
+#include "app/app_setup.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

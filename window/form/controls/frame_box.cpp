@@ -1,4 +1,4 @@
-#include "frame_box.h"
+#include "form/controls/frame_box.h"
 
 #include <QPainter>
 

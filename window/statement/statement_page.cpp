@@ -1,4 +1,4 @@
-#include "statement_page.h"
+#include "statement/statement_page.h"
 
 
 #include <QPageLayout>
