@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 
 namespace quillbary {
@@ -66,6 +68,7 @@ bool DatePicker::focusNextPrevChild(bool next) {
 }
 
 bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress) finishTyping();
   // The text under the mouse gets the click first and places the cursor; the
   // section at the cursor is selected once it has.
   if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
@@ -77,6 +80,20 @@ bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DatePicker::keyPressEvent(QKeyEvent* event) {
+  const bool plain = (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0;
+  if (plain && event->text().size() == 1 && event->text()[0].isPrint()) {
+    // Letters and the like are refused, never handed to the date edit's own
+    // reading of the text.
+    typeCharacter(event->text()[0]);
+    event->accept();
+    return;
+  }
+  if (typing_ && event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+    if (typing_->backspace()) showTyping();
+    event->accept();
+    return;
+  }
+  finishTyping();
   if (!calendarPopup() || !OpensCalendar(*event)) {
     QDateEdit::keyPressEvent(event);
     return;
@@ -85,7 +102,63 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
   openCalendar();
 }
 
+void DatePicker::inputMethodEvent(QInputMethodEvent* event) {
+  // An input method commits 年, 月 and 日 (and full-width digits) as text.
+  if (event->preeditString().isEmpty() && !event->commitString().isEmpty()) {
+    for (const QChar c : event->commitString()) typeCharacter(c);
+    event->accept();
+    return;
+  }
+  QDateEdit::inputMethodEvent(event);
+}
+
+void DatePicker::focusInEvent(QFocusEvent* event) {
+  QDateEdit::focusInEvent(event);
+  if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {
+    setSelectedSection(YearSection);
+  }
+}
+
+void DatePicker::focusOutEvent(QFocusEvent* event) {
+  finishTyping();
+  QDateEdit::focusOutEvent(event);
+}
+
+bool DatePicker::typeCharacter(QChar c) {
+  if (!typing_) {
+    const TypedDate::Section from = currentSection() == MonthSection ? TypedDate::kMonth
+                                    : currentSection() == DaySection ? TypedDate::kDay
+                                                                     : TypedDate::kYear;
+    typing_ = std::make_unique<TypedDate>(date(), from);
+  }
+  if (!typing_->type(c)) return false;
+  showTyping();
+  return true;
+}
+
+void DatePicker::showTyping() {
+  const QDate typed = typing_->date();
+  if (typed.isValid() && typed >= minimumDate() && typed <= maximumDate()) setDate(typed);
+  // The digits as typed, where the date edit would show its own reading;
+  // the date edit is not told, since it would read "2011-2-01" otherwise.
+  QLineEdit* edit = lineEdit();
+  const QSignalBlocker blocker(edit);
+  edit->setText(typing_->text());
+  edit->setSelection(typing_->sectionStart(), typing_->sectionLength());
+}
+
+void DatePicker::finishTyping() {
+  if (!typing_) return;
+  const QDate typed = typing_->date();
+  const bool exists = typed.isValid() && typed >= minimumDate() && typed <= maximumDate();
+  const QDate before = typing_->before();
+  typing_.reset();
+  setDate(exists ? typed : before);
+  lineEdit()->setText(textFromDateTime(dateTime()));
+}
+
 void DatePicker::openCalendar() {
+  finishTyping();
   // The date edit opens its calendar only for a press on its arrow, and then
   // places it below the field, on the screen; the press is made here.
   QStyleOptionComboBox option;

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QDateEdit>
+#include <memory>
+
+#include "form/controls/typed_date.h"
 
 namespace quillbary {
 
@@ -10,6 +13,14 @@ namespace quillbary {
 // A click selects the year, month or day under the mouse, so that the digits
 // typed next replace it, and a full year or month moves the typing on.
 // F4 or Alt+Down opens the calendar, as on a drop-down list.
+//
+// Digits and separators typed go to a TypedDate, so that a date is typed as
+// it is shown ("2011-02-04", "2011/2/4", "2011年2月4日"). The picker takes each
+// date the typing gives as it comes; when the typing ends (the focus leaves,
+// another key, a click, the calendar) on a date that does not exist
+// ("2009-02-30"), it goes back to the date it had before the typing, never to
+// a neighbouring one. Tab or Shift+Tab into the picker selects the year, so
+// that what is typed replaces the whole date.
 class DatePicker : public QDateEdit {
   Q_OBJECT
 
@@ -20,9 +31,17 @@ class DatePicker : public QDateEdit {
   bool focusNextPrevChild(bool next) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void openCalendar();
+  bool typeCharacter(QChar c);
+  void showTyping();
+  void finishTyping();
+
+  std::unique_ptr<TypedDate> typing_;
 };
 
 }  // namespace quillbary

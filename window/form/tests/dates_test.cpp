@@ -1,0 +1,116 @@
+// Dates typed into a picker as the clerk reads them, key by key.
+#include <QApplication>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/app_setup.h"
+#include "form/form1.h"
+#include "form/tests/form_driver.h"
+
+namespace quillbary::testing {
+
+namespace {
+// Each character as its own key press and release, as a keyboard or an
+// input method delivers it; characters beyond Latin-1 (年) included.
+void TypeKeys(QWidget* target, const QString& text) {
+  for (const QChar c : text) {
+    const Qt::Key key = c.isDigit()          ? Qt::Key(Qt::Key_0 + c.digitValue())
+                        : c.unicode() < 0x80 ? Qt::Key(c.toUpper().unicode())
+                                             : Qt::Key_unknown;
+    QTest::sendKeyEvent(QTest::Click, target, key, QString(c), Qt::NoModifier);
+  }
+}
+
+QDateEdit* Picker(Form1& form, const char* name) {
+  return qobject_cast<QDateEdit*>(form.control(name));
+}
+}  // namespace
+
+class DatesTest : public FormFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void typedFromTheYear_data();
+  void typedFromTheYear();
+  void focusByTabSelectsTheYear_data();
+  void focusByTabSelectsTheYear();
+};
+
+void DatesTest::initTestCase() {
+  QVERIFY(SetUpApplication());
+}
+
+void DatesTest::typedFromTheYear_data() {
+  QTest::addColumn<QDate>("before");  // the picker's date when the typing starts
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QDate>("date");  // the picker's date once Tab leaves it
+
+  const QDate start(2005, 1, 1);
+  const QDate feb4(2011, 2, 4);
+  QTest::newRow("dashes as shown") << start << "2011-02-04" << feb4;
+  QTest::newRow("dashes, one-digit month and day") << start << "2011-2-4" << feb4;
+  QTest::newRow("slashes") << start << "2011/2/4" << feb4;
+  QTest::newRow("dots") << start << "2011.2.4" << feb4;
+  QTest::newRow("digits only") << start << "20110204" << feb4;
+  QTest::newRow("year month day in Chinese") << start << "2011年2月4日" << feb4;
+  QTest::newRow("two-digit month then its dash") << start << "2011-12-4" << QDate(2011, 12, 4);
+  QTest::newRow("a dash after the last day changes nothing") << start << "2011-2-4-" << feb4;
+  QTest::newRow("a dash more after the month is no minus") << start << "2011-2--4" << feb4;
+  QTest::newRow("from the 31st into a shorter month") << QDate(2005, 1, 31) << "2011-02-04" << feb4;
+  QTest::newRow("30 February keeps the date it had") << start << "2009-02-30" << start;
+  QTest::newRow("29 February of a common year keeps the date it had")
+      << QDate(2010, 5, 6) << "2009-2-29" << QDate(2010, 5, 6);
+  QTest::newRow("29 February of a leap year") << start << "2008-2-29" << QDate(2008, 2, 29);
+  QTest::newRow("month 13 keeps the date it had") << start << "2009-13-01" << start;
+}
+
+void DatesTest::typedFromTheYear() {
+  QFETCH(QDate, before);
+  QFETCH(QString, typed);
+  QFETCH(QDate, date);
+
+  Form1& form = shown();
+  QDateEdit* picker = Picker(form, "dqrq");
+  picker->setDate(before);
+  picker->setFocus();
+  picker->setSelectedSection(QDateTimeEdit::YearSection);
+  TypeKeys(picker, typed);
+  QTest::keyClick(picker, Qt::Key_Tab);
+
+  QVERIFY(!picker->hasFocus());
+  QCOMPARE(picker->date(), date);
+  QCOMPARE(picker->text(), date.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void DatesTest::focusByTabSelectsTheYear_data() {
+  QTest::addColumn<QString>("from");  // the field the focus leaves
+  QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+  QTest::newRow("Tab from the picker before") << "jkrq" << Qt::KeyboardModifiers(Qt::NoModifier);
+  QTest::newRow("Shift+Tab from the picker after")
+      << "hkrq" << Qt::KeyboardModifiers(Qt::ShiftModifier);
+}
+
+void DatesTest::focusByTabSelectsTheYear() {
+  QFETCH(QString, from);
+  QFETCH(Qt::KeyboardModifiers, modifiers);
+
+  Form1& form = shown();
+  QDateEdit* picker = Picker(form, "dqrq");
+  // The clerk was last in the day of the picker.
+  picker->setFocus();
+  picker->setSelectedSection(QDateTimeEdit::DaySection);
+  QWidget* before = form.control(from.toStdString());
+  before->setFocus();
+  QTest::keyClick(before, Qt::Key_Tab, modifiers);
+  QCOMPARE(QApplication::focusWidget(), picker);
+
+  TypeKeys(picker, QStringLiteral("20110204"));
+  QCOMPARE(picker->date(), QDate(2011, 2, 4));
+}
+
+}  // namespace quillbary::testing
+
+QTEST_MAIN(quillbary::testing::DatesTest)
+#include "dates_test.moc"
