@@ -1,7 +1,11 @@
 #include "quillbary/statement.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 
+#include "interest_steps.h"
 #include "quillbary/money_capitals.h"
 #include "quillbary/working.h"
 
@@ -16,6 +20,83 @@ std::string CaptionWithoutBlanks(std::string caption) {
   return caption;
 }
 
+std::string_view WithoutBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A number text in plain decimal form: an optional minus, digits, and an
+// optional period with digits after it ("10000.", "-.25"); not an exponent
+// form.
+bool IsPlainDecimal(std::string_view text) {
+  if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+  bool digits = false;
+  bool period = false;
+  for (char c : text) {
+    if (c == '.' && !period) {
+      period = true;
+    } else if (c >= '0' && c <= '9') {
+      digits = true;
+    } else {
+      return false;
+    }
+  }
+  return digits;
+}
+
+// The value a plain decimal text has, written with a zero before a bare
+// period, thousands separators in the integer part and at least
+// `minDecimals` decimals; only zeros are added, so the value stays the
+// text's. Any other text (an exponent form) is returned as it is.
+//   "10000." -> "10,000.00"   "-.25" -> "-0.25"   "1E+16" -> "1E+16"
+std::string Grouped(std::string_view text, std::size_t minDecimals) {
+  text = WithoutBlanks(text);
+  if (!IsPlainDecimal(text)) return std::string(text);
+  std::string sign;
+  if (text.front() == '-') {
+    sign = "-";
+    text.remove_prefix(1);
+  }
+  const std::size_t period = text.find('.');
+  std::string_view whole = text.substr(0, period);
+  std::string fraction(period == std::string_view::npos ? "" : text.substr(period + 1));
+  if (whole.empty()) whole = "0";
+  std::string grouped;
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    if (i > 0 && (whole.size() - i) % 3 == 0) grouped += ',';
+    grouped += whole[i];
+  }
+  if (fraction.size() < minDecimals) fraction.append(minDecimals - fraction.size(), '0');
+  return sign + grouped + (fraction.empty() ? "" : "." + fraction);
+}
+
+// The shortest text that reads back to `value`: plain below 1E+15, as the
+// fields write it, else an exponent form as the fields show one.
+std::string ValueText(double value) {
+  std::array<char, 400> buffer{};
+  const bool huge = std::abs(value) >= 1e15;
+  const auto end = huge ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                        std::chars_format::scientific)
+                        : std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                        std::chars_format::fixed);
+  std::string text(buffer.data(), end.ptr);
+  std::replace(text.begin(), text.end(), 'e', 'E');
+  return text;
+}
+
+std::string Money(std::string_view text) {
+  return Grouped(text, 2) + " 元";
+}
+
+std::string Rate(std::string_view text) {
+  return Grouped(text, 0) + "‰";
+}
+
+std::string Days(std::string_view text) {
+  return std::string(WithoutBlanks(text)) + " 天";
+}
+
 }  // namespace
 
 std::string TotalInCapitals(std::string_view total) {
@@ -27,21 +108,24 @@ std::optional<Statement> MakeStatement(const FieldValues& f, std::string madeAt)
   const std::optional<std::vector<WorkingLine>> working = Working(f);
   if (!working) return std::nullopt;
 
+  // The amount and the rate as the calculation read them, whatever else the
+  // clerk typed around the number.
+  const steps::Interest normal = steps::NormalInterest(f);
   Statement s;
   s.figures = {
       {"借款日期", IsoDateText(f.jkrq)},
       {"到期日期", IsoDateText(f.dqrq)},
       {"还款日期", IsoDateText(f.hkrq)},
       {"起息日期", IsoDateText(f.qxrq)},
-      {"还款金额", f.hkje},
-      {"月利率(‰)", f.ll},
+      {"还款金额", Money(ValueText(normal.amount))},
+      {"月利率", Rate(ValueText(normal.rate))},
       {"还款方式", f.zjlx ? "只结利息" : "还本结息"},
-      {"正常天数", f.zcts},
-      {"正常利息", f.zclx},
-      {"逾期天数", f.yqts},
-      {"逾期利率(‰)", f.yqll},
-      {"逾期利息", f.yqlx},
-      {CaptionWithoutBlanks(f.l1Caption), f.hj},
+      {"正常天数", Days(f.zcts)},
+      {"正常利息", Money(f.zclx)},
+      {"逾期天数", Days(f.yqts)},
+      {"逾期利率", Rate(f.yqll)},
+      {"逾期利息", Money(f.yqlx)},
+      {CaptionWithoutBlanks(f.l1Caption), Money(f.hj)},
       {std::string(kCapitalsItem), TotalInCapitals(f.hj)},
   };
   for (const WorkingLine& line : *working) s.working.push_back(line.Text());
@@ -59,7 +143,8 @@ std::string StatementText(const Statement& s) {
     text += value;
   };
   for (const StatementRow& row : s.figures) add(row.item, row.value);
-  for (const std::string& line : s.working) add(kWorkingItem, line);
+  add(kWorkingItem, "");
+  for (const std::string& line : s.working) text += "\n  " + line;
   add(s.madeAt.item, s.madeAt.value);
   for (const std::string& signer : s.signers) add(signer, "");
   return text + '\n';

@@ -57,6 +57,28 @@ std::string RateExpression(double rate) {
   return Join({OperandText(rate), kDividedBy, OperandText(steps::kDailyRateDivisor)});
 }
 
+// The total adds the unrounded interests, so the figures as shown may miss
+// it by a fen; then one line adds them as shown and says why they differ:
+//   利息按显示相加 = 480.56 + 362.41 = 842.97，合计 842.96 按未舍入的利息相加
+std::optional<WorkingLine> ShownSumLine(const FieldValues& f) {
+  try {
+    const double normal = ParseNumberStrict(f.zclx);
+    const double late = ParseNumberStrict(f.yqlx);
+    const double sum = f.zjlx ? steps::Add(normal, late)
+                              : steps::Add(steps::Add(late, ParseLeadingNumber(f.hkje)), normal);
+    const std::string shownSum = FormatTwoDecimals(NumberToSignedText(sum));
+    if (shownSum == f.hj) return std::nullopt;
+    std::string expression =
+        f.zjlx ? Join({f.zclx, kPlus, f.yqlx})
+               : Join({f.yqlx, kPlus, OperandText(ParseLeadingNumber(f.hkje)), kPlus, f.zclx});
+    return WorkingLine{
+        "", f.zjlx ? "利息按显示相加" : "本息按显示相加", std::move(expression), shownSum, "",
+        "", "，合计 " + f.hj + " 按未舍入的利息相加"};
+  } catch (const CalcError&) {
+    return std::nullopt;  // the figures shown are not all numbers to add
+  }
+}
+
 std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   const bool overdue = steps::IsOverdue(f);
   const steps::DayCounts days = steps::CountDays(f);
@@ -80,17 +102,18 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   }
 
   std::vector<WorkingLine> lines;
-  lines.push_back({"", "日利率", RateExpression(normal.rate), NumberToText(normal.dailyRate), "",
-                   "", ""});
+  lines.push_back(
+      {"", "日利率", RateExpression(normal.rate), NumberToText(normal.dailyRate), "", "", ""});
   if (overdue) {
-    lines.push_back({"yqll", "逾期利率(‰)",
-                     Join({OperandText(normal.rate), kTimes, OperandText(steps::kOverdueRateFactor)}),
-                     NumberToText(late.rate), "", "", ""});
+    lines.push_back(
+        {"yqll", "逾期利率(‰)",
+         Join({OperandText(normal.rate), kTimes, OperandText(steps::kOverdueRateFactor)}),
+         NumberToText(late.rate), "", "", ""});
   } else {
     lines.push_back({"yqll", "逾期利率(‰)", "", "0", "", "", std::string(kNotOverdue)});
   }
-  lines.push_back({"", "逾期日利率", RateExpression(late.rate), NumberToText(late.dailyRate), "",
-                   "", ""});
+  lines.push_back(
+      {"", "逾期日利率", RateExpression(late.rate), NumberToText(late.dailyRate), "", "", ""});
 
   WorkingLine normalDays = DayLine("zcts", "正常天数", days.normalFrom, days.normalTo, days.normal);
   WorkingLine overdueDays =
@@ -117,14 +140,14 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   const std::string normalText = OperandText(ParseLeadingNumber(unformatted.zclx));
   const std::string lateText = OperandText(ParseLeadingNumber(unformatted.yqlx));
   if (f.zjlx) {
-    lines.push_back(
-        MoneyLine("hj", "利息合计", Join({normalText, kPlus, lateText}), total, f.hj));
+    lines.push_back(MoneyLine("hj", "利息合计", Join({normalText, kPlus, lateText}), total, f.hj));
   } else {
     lines.push_back(MoneyLine(
         "hj", "本息合计",
         Join({lateText, kPlus, OperandText(ParseLeadingNumber(f.hkje)), kPlus, normalText}), total,
         f.hj));
   }
+  if (std::optional<WorkingLine> shownSum = ShownSumLine(f)) lines.push_back(std::move(*shownSum));
   return lines;
 }
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
+#include <random>
 #include <string>
 
 #include "quillbary/calculate.h"
+#include "quillbary/number_parse.h"
 #include "test_dates.h"
 #include "test_names.h"
 
@@ -75,10 +78,10 @@ INSTANTIATE_TEST_SUITE_P(
         WorkingRow{"WorkedExampleInterestOnly",
                    Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false),
                    kWorkedExampleLines + "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"},
-        WorkingRow{"WorkedExamplePrincipalAddsInTheCommandsOrder",
-                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
-                   kWorkedExampleLines +
-                       "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
+        WorkingRow{
+            "WorkedExamplePrincipalAddsInTheCommandsOrder",
+            Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
+            kWorkedExampleLines + "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
         WorkingRow{"NotOverdue", Calculated(Ymd(2009, 5, 20), Ymd(2009, 1, 1), true, false),
                    "日利率 = 5.31 ÷ 30000 = 0.000177\n"
                    "逾期利率(‰) = 0（未逾期）\n"
@@ -115,6 +118,74 @@ INSTANTIATE_TEST_SUITE_P(
                    std::nullopt},
         WorkingRow{"NeverCalculated", FieldValues{}, std::nullopt}),
     RowName{});
+
+// The worked example's dates with the amount and the method of the row.
+FieldValues WithAmount(std::string amount, bool interestOnly) {
+  FieldValues f = Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), interestOnly, !interestOnly);
+  f.hkje = std::move(amount);
+  Calculate(f, [](std::string_view) {});
+  return f;
+}
+
+struct ShownSumRow {
+  std::string name;
+  std::string amount;
+  bool interestOnly = true;
+  std::string lastLine;
+};
+
+class ShownSumTest : public ::testing::TestWithParam<ShownSumRow> {};
+
+TEST_P(ShownSumTest, SaysWhenTheFiguresShownMissTheTotal) {
+  const std::optional<std::vector<WorkingLine>> lines =
+      Working(WithAmount(GetParam().amount, GetParam().interestOnly));
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(lines->back().Text(), GetParam().lastLine);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ShownSumTest,
+    ::testing::Values(
+        ShownSumRow{"InterestsShownAddToAFenMore", "15000", true,
+                    "利息按显示相加 = 480.56 + 362.41 = 842.97，合计 842.96 按未舍入的利息相加"},
+        ShownSumRow{"PrincipalAndInterestsShownAddToAFenMore", "15000", false,
+                    "本息按显示相加 = 362.41 + 15000 + 480.56 = 15842.97，合计 15842.96 "
+                    "按未舍入的利息相加"},
+        ShownSumRow{"InterestsShownAddToAFenLess", "10200", true,
+                    "利息按显示相加 = 326.78 + 246.44 = 573.22，合计 573.21 按未舍入的利息相加"},
+        ShownSumRow{"WorkedExampleAddsUpAsShown", "10000", true,
+                    "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"}),
+    RowName{});
+
+// Each interest shown is at most half a fen from its value, so the figures
+// shown miss the total by a fen at most; the line is there exactly when they
+// miss it, and names both sums.
+TEST(ShownSum, AppearsExactlyWhenTheFiguresShownMissTheTotalByAFen) {
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<int> cents(1, 10'000'000);
+  int lines = 0;
+  for (int i = 0; i < 2000; ++i) {
+    const int amount = cents(random);
+    const std::string text = std::to_string(amount / 100) + (amount % 100 < 10 ? ".0" : ".") +
+                             std::to_string(amount % 100);
+    const bool interestOnly = i % 2 == 0;
+    const FieldValues f = WithAmount(text, interestOnly);
+    const std::vector<WorkingLine> working = *Working(f);
+    const long long shownSum = std::llround(ParseNumberStrict(f.zclx) * 100) +
+                               std::llround(ParseNumberStrict(f.yqlx) * 100) +
+                               (interestOnly ? 0 : amount);
+    const long long total = std::llround(ParseNumberStrict(f.hj) * 100);
+    ASSERT_LE(std::llabs(shownSum - total), 1) << text;
+    const bool hasLine = working.back().label.ends_with("按显示相加");
+    ASSERT_EQ(hasLine, shownSum != total) << text;
+    if (hasLine) {
+      ++lines;
+      EXPECT_EQ(std::llround(ParseNumberStrict(working.back().value) * 100), shownSum) << text;
+      EXPECT_NE(working.back().note.find(f.hj), std::string::npos) << text;
+    }
+  }
+  EXPECT_GT(lines, 0);  // the property was put to the test
+}
 
 TEST(IsoDateText, WritesTheRangeEndsWithFourDigitYears) {
   EXPECT_EQ(IsoDateText(Ymd(1601, 1, 1)), "1601-01-01");
