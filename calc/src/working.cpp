@@ -102,18 +102,17 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   }
 
   std::vector<WorkingLine> lines;
-  lines.push_back(
-      {"", "日利率", RateExpression(normal.rate), NumberToText(normal.dailyRate), "", "", ""});
+  lines.push_back({"", "日利率", RateExpression(normal.rate), NumberToText(normal.dailyRate), "",
+                   "", ""});
   if (overdue) {
-    lines.push_back(
-        {"yqll", "逾期利率(‰)",
-         Join({OperandText(normal.rate), kTimes, OperandText(steps::kOverdueRateFactor)}),
-         NumberToText(late.rate), "", "", ""});
+    lines.push_back({"yqll", "逾期利率(‰)",
+                     Join({OperandText(normal.rate), kTimes, OperandText(steps::kOverdueRateFactor)}),
+                     NumberToText(late.rate), "", "", ""});
   } else {
     lines.push_back({"yqll", "逾期利率(‰)", "", "0", "", "", std::string(kNotOverdue)});
   }
-  lines.push_back(
-      {"", "逾期日利率", RateExpression(late.rate), NumberToText(late.dailyRate), "", "", ""});
+  lines.push_back({"", "逾期日利率", RateExpression(late.rate), NumberToText(late.dailyRate), "",
+                   "", ""});
 
   WorkingLine normalDays = DayLine("zcts", "正常天数", days.normalFrom, days.normalTo, days.normal);
   WorkingLine overdueDays =
@@ -140,7 +139,8 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   const std::string normalText = OperandText(ParseLeadingNumber(unformatted.zclx));
   const std::string lateText = OperandText(ParseLeadingNumber(unformatted.yqlx));
   if (f.zjlx) {
-    lines.push_back(MoneyLine("hj", "利息合计", Join({normalText, kPlus, lateText}), total, f.hj));
+    lines.push_back(
+        MoneyLine("hj", "利息合计", Join({normalText, kPlus, lateText}), total, f.hj));
   } else {
     lines.push_back(MoneyLine(
         "hj", "本息合计",
