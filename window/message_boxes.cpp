@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "qt_text.h"
+#include "sans_font.h"
 
 namespace quillbary {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
              const QString& detail = {}) {
   QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+  box.setFont(SansFont());  // not the window's Song face
   box.setInformativeText(detail);
   box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
   box.setEscapeButton(QMessageBox::Ok);  // Escape closes the box as 确定 does

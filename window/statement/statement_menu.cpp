@@ -9,12 +9,14 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStandardPaths>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/working.h"
+#include "sans_font.h"
+#include "statement/pdf_destination.h"
 #include "statement/statement_page.h"
 
 namespace quillbary {
@@ -36,8 +38,15 @@ QString LocalTimeText(LocalMoment moment, std::string_view pattern) {
 }
 
 QString DefaultPathChooser(QWidget* parent, const QString& suggested) {
-  return QFileDialog::getSaveFileName(parent, QStringLiteral("导出 PDF"), suggested,
-                                      QStringLiteral("PDF 文件 (*.pdf)"));
+  QFileDialog dialog(parent, QStringLiteral("导出 PDF"), suggested,
+                     QStringLiteral("PDF 文件 (*.pdf)"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  // A name typed without .pdf gets it before the dialog asks about
+  // overwriting a file of that name.
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  dialog.setFont(SansFont());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
 }
 
 void PutOnClipboard(const Statement& statement) {
@@ -49,6 +58,7 @@ void PutOnClipboard(const Statement& statement) {
 
 void ShowWorkingBox(QWidget* parent, const QString& text) {
   QDialog box(parent);
+  box.setFont(SansFont());
   box.setWindowTitle(QStringLiteral("计算过程"));
   auto* view = new QPlainTextEdit(text, &box);
   view->setReadOnly(true);
@@ -75,6 +85,10 @@ StatementMenu::StatementMenu(QWidget* window, ControlLookup control, Clock clock
       control_(std::move(control)),
       clock_(std::move(clock)),
       choosePath_(DefaultPathChooser) {
+  menu_.setFont(SansFont());
+  // The tips of the result fields hold the working; every tip of the program
+  // shows in the sans face.
+  QToolTip::setFont(SansFont());
   const std::array<Item, 4> items{{
       {"计算过程…", QKeySequence(Qt::Key_F1), &StatementMenu::showWorking},
       {"复制计算结果", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &StatementMenu::copy},
@@ -94,6 +108,9 @@ StatementMenu::StatementMenu(QWidget* window, ControlLookup control, Clock clock
 
 void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
   figures_ = fields && Working(*fields) ? fields : std::nullopt;
+  // The statement is dated when its figures were made, however much later
+  // it is shown, copied or saved.
+  if (figures_) madeAt_ = clock_();
   for (QAction* action : actions_) action->setEnabled(figures_.has_value());
   setTips(figures_);
 }
@@ -126,15 +143,17 @@ void StatementMenu::popup(const QPoint& globalPos) {
   menu_.popup(globalPos);
 }
 
+QString StatementMenu::fileBaseName() const {
+  return QStringLiteral("计息单-%1").arg(LocalTimeText(madeAt_, "yyyymmdd-hhmmss"));
+}
+
 QString StatementMenu::suggestedPdfPath() const {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return QDir(folder).filePath(QStringLiteral("计息单-%1.pdf")
-                                   .arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
+  return QDir(PdfStartFolder()).filePath(fileBaseName() + QStringLiteral(".pdf"));
 }
 
 std::optional<Statement> StatementMenu::statement() const {
   if (!figures_) return std::nullopt;
-  return MakeStatement(*figures_, FormatClock(clock_(), "yyyy-mm-dd hh:mm:ss"));
+  return MakeStatement(*figures_, FormatClock(madeAt_, "yyyy-mm-dd hh:mm:ss"));
 }
 
 void StatementMenu::showWorking() {
@@ -148,19 +167,22 @@ void StatementMenu::copy() {
 }
 
 void StatementMenu::print() {
-  if (const std::optional<Statement> s = statement()) PrintStatement(*s, window_);
+  if (const std::optional<Statement> s = statement()) PrintStatement(*s, fileBaseName(), window_);
 }
 
 void StatementMenu::exportPdf() {
   const std::optional<Statement> s = statement();
   if (!s) return;
-  const QString path = choosePath_(window_, suggestedPdfPath());
-  if (path.isEmpty()) return;
+  const QString chosen = choosePath_(window_, suggestedPdfPath());
+  if (chosen.isEmpty()) return;
+  const QString path = WithPdfSuffix(chosen);
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
     ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
                 QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
                                                                    error));
+    return;
   }
+  RememberPdfFolder(path);
 }
 
 }  // namespace quillbary

@@ -12,8 +12,8 @@
 #include <optional>
 #include <string_view>
 
-#include "quillbary/field_values.h"
 #include "quillbary/clock_face.h"
+#include "quillbary/field_values.h"
 #include "quillbary/statement.h"
 
 namespace quillbary {
@@ -44,7 +44,9 @@ class StatementMenu : public QObject {
 
  private:
   std::optional<Statement> statement() const;
-  // 计息单-YYYYMMDD-HHMMSS.pdf in the documents folder.
+  // 计息单-YYYYMMDD-HHMMSS, of the moment the figures were made.
+  QString fileBaseName() const;
+  // That name with .pdf, in PdfStartFolder().
   QString suggestedPdfPath() const;
   void setTips(const std::optional<FieldValues>& fields);
 
@@ -55,6 +57,7 @@ class StatementMenu : public QObject {
   QMenu menu_;
   std::array<QAction*, 4> actions_{};
   std::optional<FieldValues> figures_;
+  LocalMoment madeAt_{};  // when setFigures was last given them
 };
 
 }  // namespace quillbary

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "qt_text.h"
+#include "sans_font.h"
 
 namespace quillbary {
 namespace {
@@ -117,11 +118,14 @@ QString WriteStatementPdf(const Statement& statement, const QString& path) {
   return {};
 }
 
-void PrintStatement(const Statement& statement, QWidget* parent) {
+void PrintStatement(const Statement& statement, const QString& fileName, QWidget* parent) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(A4Layout());
-  printer.setDocName(ToQString(kStatementTitle));
+  // The print dialog names a file printed to after the document, as 导出 PDF
+  // names its file.
+  printer.setDocName(fileName);
   QPrintPreviewDialog preview(&printer, parent);
+  preview.setFont(SansFont());
   preview.setWindowTitle(QStringLiteral("打印计息单"));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
                    [&statement](QPrinter* target) { Paint(statement, *target); });

@@ -18,7 +18,8 @@ QString StatementHtml(const Statement& statement);
 // went wrong.
 QString WriteStatementPdf(const Statement& statement, const QString& path);
 
-// The print dialog with a preview of the page.
-void PrintStatement(const Statement& statement, QWidget* parent);
+// The print dialog with a preview of the page. Printing to a file suggests
+// `fileName` (without a folder or .pdf) as the file's name.
+void PrintStatement(const Statement& statement, const QString& fileName, QWidget* parent);
 
 }  // namespace quillbary
