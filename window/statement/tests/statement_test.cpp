@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,6 +46,7 @@ class StatementTest : public FormFixture {
   Q_OBJECT
 
  private slots:
+  void initTestCase();
   void itemsFollowTheFiguresOnScreen_data();
   void itemsFollowTheFiguresOnScreen();
   void resultFieldsExplainThemselves();
@@ -56,6 +58,11 @@ class StatementTest : public FormFixture {
   void workingBoxShowsTheStatement();
   void printOpensAPreview();
 };
+
+void StatementTest::initTestCase() {
+  // A saved PDF's folder is remembered in a settings file of the tests' own.
+  QStandardPaths::setTestModeEnabled(true);
+}
 
 void StatementTest::itemsFollowTheFiguresOnScreen_data() {
   QTest::addColumn<QStringList>("steps");  // what the clerk does after entering the example
