@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the .deb from the build folder, as `cpack` does there, into a
 # temporary folder and checks it as Debian's tools would: lintian with no
-# error and no warning, and every icon size a square PNG with alpha.
+# error and no warning, every icon size a square PNG with alpha, and every
+# font the window draws with named in Depends.
 # usage: package_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -24,6 +25,20 @@ for size in 16 24 32 48 64 128 256; do
     echo "ok   ${size}x${size} icon"
   else
     failures=$((failures + 1)); echo "FAIL ${size}x${size} icon: $(file -b "$icon" 2>&1)"
+  fi
+done
+
+# The package that holds each face the window and its page ask for first, as
+# this machine has it, must be a dependency of its own (not only an
+# alternative), so that a clean install draws with the same faces.
+depends=$(dpkg-deb -f "$deb" Depends)
+for face in "EB Garamond" "AR PL SungtiL GB" "DejaVu Serif"; do
+  file=$(fc-match -f '%{file}' "$face")
+  package=$(dpkg -S "$file" 2>/dev/null | cut -d: -f1 | head -n1)
+  if [[ -n $package ]] && tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ *$//' | grep -qx "$package"; then
+    echo "ok   $face from $package"
+  else
+    failures=$((failures + 1)); echo "FAIL $face (${package:-no package for $file}) not in Depends: $depends"
   fi
 done
 
