@@ -71,9 +71,13 @@ std::optional<WorkingLine> ShownSumLine(const FieldValues& f) {
     std::string expression =
         f.zjlx ? Join({f.zclx, kPlus, f.yqlx})
                : Join({f.yqlx, kPlus, OperandText(ParseLeadingNumber(f.hkje)), kPlus, f.zclx});
-    return WorkingLine{
-        "", f.zjlx ? "利息按显示相加" : "本息按显示相加", std::move(expression), shownSum, "",
-        "", "，合计 " + f.hj + " 按未舍入的利息相加"};
+    return WorkingLine{"",
+                       f.zjlx ? "利息按显示相加" : "本息按显示相加",
+                       std::move(expression),
+                       NumberToText(sum),
+                       "",
+                       "",
+                       "，合计 " + f.hj + " 按未舍入的利息相加"};
   } catch (const CalcError&) {
     return std::nullopt;  // the figures shown are not all numbers to add
   }

@@ -60,6 +60,10 @@ struct WorkingLine {
 // and interest starting after the due date counts every day as overdue:
 //   正常天数 = 0 天（起息日期晚于到期日期）
 //   逾期天数 = 2009-08-01 至 2009-09-30 = 60 天（自起息日期起算）
+// The total adds the unrounded interests; where the interests as the fields
+// show them add up to another total (an amount of 15000: 480.56 and 362.41,
+// total 842.96), one last line says so:
+//   利息按显示相加 = 480.56 + 362.41 = 842.97，合计 842.96 按未舍入的利息相加
 std::optional<std::vector<WorkingLine>> Working(const FieldValues& fields);
 
 // The lines' texts, one a line, joined by '\n'.
