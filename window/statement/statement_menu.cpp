@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolTip>
+#include <algorithm>
 #include <QVBoxLayout>
 
 #include "message_boxes.h"
@@ -56,6 +58,21 @@ void PutOnClipboard(const Statement& statement) {
   QApplication::clipboard()->setMimeData(data);
 }
 
+// Room for every line of `text` in `view` without scrolling, as far as the
+// screen allows.
+QSize WholeTextSize(const QPlainTextEdit& view, const QString& text) {
+  const QFontMetrics metrics(view.font());
+  int width = 0;
+  const QStringList lines = text.split(u'\n');
+  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
+  constexpr int kMargins = 24;  // the frame, the document's margins and the cursor
+  QSize size(width + kMargins, int(lines.size() + 1) * metrics.lineSpacing() + kMargins);
+  if (const QScreen* screen = view.screen()) {
+    size = size.boundedTo(screen->availableSize() * 0.8);
+  }
+  return size;
+}
+
 void ShowWorkingBox(QWidget* parent, const QString& text) {
   QDialog box(parent);
   box.setFont(SansFont());
@@ -63,7 +80,7 @@ void ShowWorkingBox(QWidget* parent, const QString& text) {
   auto* view = new QPlainTextEdit(text, &box);
   view->setReadOnly(true);
   view->setLineWrapMode(QPlainTextEdit::NoWrap);
-  view->setMinimumSize(540, 430);  // the whole statement without scrolling
+  view->setMinimumSize(WholeTextSize(*view, text));
   auto* buttons = new QDialogButtonBox(&box);
   QPushButton* copy = buttons->addButton(QStringLiteral("复制"), QDialogButtonBox::ActionRole);
   QPushButton* close = buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);

@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRawFont>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -94,6 +95,8 @@ class VoucherTest : public FormFixture {
   void pdfDialogStartsWhereTheClerkExpects_data();
   void pdfDialogStartsWhereTheClerkExpects();
   void printingToAFileSuggestsThePdfName();
+  void workingBoxShowsEveryLine_data();
+  void workingBoxShowsEveryLine();
   void sansFaceOutsideThePage_data();
   void sansFaceOutsideThePage();
   void printedPageInTheSongFace();
@@ -235,6 +238,30 @@ void VoucherTest::printingToAFileSuggestsThePdfName() {
                   return preview ? preview->printer()->docName() : QString();
                 });
   QCOMPARE(name, QStringLiteral("计息单-20090301-090507"));
+}
+
+void VoucherTest::workingBoxShowsEveryLine_data() {
+  QTest::addColumn<QString>("amount");
+  QTest::newRow("worked example") << "10000";
+  QTest::newRow("with the line of the interests as shown") << "15000";
+}
+
+void VoucherTest::workingBoxShowsEveryLine() {
+  QFETCH(QString, amount);
+  Form1& form = shown();
+  Inputs inputs = WorkedExample();
+  inputs.amount = amount;
+  Enter(form, inputs);
+  Click(form, "Command1");
+  const QString scrolls =
+      FromModal([&form] { QTest::keyClick(&form, Qt::Key_F1); },
+                [](QWidget* box) {
+                  auto* view = box->findChild<QPlainTextEdit*>();
+                  return QStringLiteral("%1 %2").arg(
+                      view->verticalScrollBar()->isVisible() ? "vertical" : "",
+                      view->horizontalScrollBar()->isVisible() ? "horizontal" : "");
+                });
+  QCOMPARE(scrolls.trimmed(), QString());
 }
 
 void VoucherTest::sansFaceOutsideThePage_data() {
