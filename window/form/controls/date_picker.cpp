@@ -102,14 +102,18 @@ void DatePicker::keyPressEvent(QKeyEvent* event) {
   openCalendar();
 }
 
-void DatePicker::inputMethodEvent(QInputMethodEvent* event) {
-  // An input method commits 年, 月 and 日 (and full-width digits) as text.
-  if (event->preeditString().isEmpty() && !event->commitString().isEmpty()) {
-    for (const QChar c : event->commitString()) typeCharacter(c);
-    event->accept();
-    return;
+bool DatePicker::event(QEvent* event) {
+  // An input method commits 年, 月 and 日 (and full-width digits) as text, to
+  // the picker itself: the date edit would hand them to its own reading.
+  if (event->type() == QEvent::InputMethod) {
+    auto* input = static_cast<QInputMethodEvent*>(event);
+    if (input->preeditString().isEmpty() && !input->commitString().isEmpty()) {
+      for (const QChar c : input->commitString()) typeCharacter(c);
+      input->accept();
+      return true;
+    }
   }
-  QDateEdit::inputMethodEvent(event);
+  return QDateEdit::event(event);
 }
 
 void DatePicker::focusInEvent(QFocusEvent* event) {

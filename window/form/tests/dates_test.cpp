@@ -1,6 +1,7 @@
 // Dates typed into a picker as the clerk reads them, key by key.
 #include <QApplication>
 #include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -19,6 +20,15 @@ void TypeKeys(QWidget* target, const QString& text) {
                         : c.unicode() < 0x80 ? Qt::Key(c.toUpper().unicode())
                                              : Qt::Key_unknown;
     QTest::sendKeyEvent(QTest::Click, target, key, QString(c), Qt::NoModifier);
+  }
+}
+
+// Each character committed by an input method, as a Chinese one commits 年.
+void Commit(QObject* target, const QString& text) {
+  for (const QChar c : text) {
+    QInputMethodEvent event;
+    event.setCommitString(QString(c));
+    QApplication::sendEvent(target, &event);
   }
 }
 
@@ -45,38 +55,52 @@ void DatesTest::initTestCase() {
 void DatesTest::typedFromTheYear_data() {
   QTest::addColumn<QDate>("before");  // the picker's date when the typing starts
   QTest::addColumn<QString>("typed");
-  QTest::addColumn<QDate>("date");  // the picker's date once Tab leaves it
+  QTest::addColumn<QDate>("date");      // the picker's date once Tab leaves it
+  QTest::addColumn<bool>("committed");  // by an input method, not by keys
 
   const QDate start(2005, 1, 1);
   const QDate feb4(2011, 2, 4);
-  QTest::newRow("dashes as shown") << start << "2011-02-04" << feb4;
-  QTest::newRow("dashes, one-digit month and day") << start << "2011-2-4" << feb4;
-  QTest::newRow("slashes") << start << "2011/2/4" << feb4;
-  QTest::newRow("dots") << start << "2011.2.4" << feb4;
-  QTest::newRow("digits only") << start << "20110204" << feb4;
-  QTest::newRow("year month day in Chinese") << start << "2011年2月4日" << feb4;
-  QTest::newRow("two-digit month then its dash") << start << "2011-12-4" << QDate(2011, 12, 4);
-  QTest::newRow("a dash after the last day changes nothing") << start << "2011-2-4-" << feb4;
-  QTest::newRow("a dash more after the month is no minus") << start << "2011-2--4" << feb4;
-  QTest::newRow("from the 31st into a shorter month") << QDate(2005, 1, 31) << "2011-02-04" << feb4;
-  QTest::newRow("30 February keeps the date it had") << start << "2009-02-30" << start;
+  QTest::newRow("dashes as shown") << start << "2011-02-04" << feb4 << false;
+  QTest::newRow("dashes, one-digit month and day") << start << "2011-2-4" << feb4 << false;
+  QTest::newRow("slashes") << start << "2011/2/4" << feb4 << false;
+  QTest::newRow("dots") << start << "2011.2.4" << feb4 << false;
+  QTest::newRow("digits only") << start << "20110204" << feb4 << false;
+  QTest::newRow("year month day in Chinese") << start << "2011年2月4日" << feb4 << false;
+  QTest::newRow("two-digit month then its dash")
+      << start << "2011-12-4" << QDate(2011, 12, 4) << false;
+  QTest::newRow("a dash after the last day changes nothing")
+      << start << "2011-2-4-" << feb4 << false;
+  QTest::newRow("a dash more after the month is no minus") << start << "2011-2--4" << feb4 << false;
+  QTest::newRow("from the 31st into a shorter month")
+      << QDate(2005, 1, 31) << "2011-02-04" << feb4 << false;
+  QTest::newRow("30 February keeps the date it had") << start << "2009-02-30" << start << false;
   QTest::newRow("29 February of a common year keeps the date it had")
-      << QDate(2010, 5, 6) << "2009-2-29" << QDate(2010, 5, 6);
-  QTest::newRow("29 February of a leap year") << start << "2008-2-29" << QDate(2008, 2, 29);
-  QTest::newRow("month 13 keeps the date it had") << start << "2009-13-01" << start;
+      << QDate(2010, 5, 6) << "2009-2-29" << QDate(2010, 5, 6) << false;
+  QTest::newRow("29 February of a leap year")
+      << start << "2008-2-29" << QDate(2008, 2, 29) << false;
+  QTest::newRow("month 13 keeps the date it had") << start << "2009-13-01" << start << false;
+  QTest::newRow("a year before the pickers' range keeps the date it had")
+      << start << "11-2-4" << start << false;
+  QTest::newRow("year month day committed by an input method")
+      << start << "２０１１年２月４日" << feb4 << true;
 }
 
 void DatesTest::typedFromTheYear() {
   QFETCH(QDate, before);
   QFETCH(QString, typed);
   QFETCH(QDate, date);
+  QFETCH(bool, committed);
 
   Form1& form = shown();
   QDateEdit* picker = Picker(form, "dqrq");
   picker->setDate(before);
   picker->setFocus();
   picker->setSelectedSection(QDateTimeEdit::YearSection);
-  TypeKeys(picker, typed);
+  if (committed) {
+    Commit(QApplication::focusObject(), typed);
+  } else {
+    TypeKeys(picker, typed);
+  }
   QTest::keyClick(picker, Qt::Key_Tab);
 
   QVERIFY(!picker->hasFocus());
