@@ -116,6 +116,18 @@ bool DatePicker::event(QEvent* event) {
   return QDateEdit::event(event);
 }
 
+// A click on the arrow, the wheel and the arrow keys work on the date the
+// typing gave, and the typing does not come back over what they chose.
+void DatePicker::mousePressEvent(QMouseEvent* event) {
+  finishTyping();
+  QDateEdit::mousePressEvent(event);
+}
+
+void DatePicker::stepBy(int steps) {
+  finishTyping();
+  QDateEdit::stepBy(steps);
+}
+
 void DatePicker::focusInEvent(QFocusEvent* event) {
   QDateEdit::focusInEvent(event);
   if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason) {

@@ -32,6 +32,8 @@ class DatePicker : public QDateEdit {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool event(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void stepBy(int steps) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 

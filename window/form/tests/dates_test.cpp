@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "app/app_setup.h"
 #include "form/form1.h"
@@ -44,6 +45,7 @@ class DatesTest : public FormFixture {
   void initTestCase();
   void typedFromTheYear_data();
   void typedFromTheYear();
+  void aStepAfterTypingHolds();
   void focusByTabSelectsTheYear_data();
   void focusByTabSelectsTheYear();
 };
@@ -106,6 +108,23 @@ void DatesTest::typedFromTheYear() {
   QVERIFY(!picker->hasFocus());
   QCOMPARE(picker->date(), date);
   QCOMPARE(picker->text(), date.toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void DatesTest::aStepAfterTypingHolds() {
+  Form1& form = shown();
+  QDateEdit* picker = Picker(form, "dqrq");
+  picker->setFocus();
+  picker->setSelectedSection(QDateTimeEdit::YearSection);
+  TypeKeys(picker, QStringLiteral("2011-2"));
+  // The wheel steps a section of 2011-02-01.
+  const QPointF middle = picker->rect().center();
+  QWheelEvent wheel(middle, picker->mapToGlobal(middle), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(picker, &wheel);
+  const QDate stepped = picker->date();
+  QVERIFY2(stepped != QDate(2011, 2, 1) && stepped.year() >= 2011, qPrintable(stepped.toString()));
+  QTest::keyClick(picker, Qt::Key_Tab);
+  QCOMPARE(picker->date(), stepped);
 }
 
 void DatesTest::focusByTabSelectsTheYear_data() {
