@@ -10,6 +10,10 @@ namespace quillbary {
 // and numbers keep their fixed forms in every locale. Call once, after the
 // QApplication is made. Returns false, and leaves Qt's texts in English, when
 // Qt's Chinese translations are not installed.
+//
+// Every menu, tip and dialog (the fields' own right-click menus and boxes
+// included) is in the sans face of SansFont(), never in the Song face of the
+// window's fields.
 bool SetUpApplication();
 
 }  // namespace quillbary

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QToolTip>
 
+#include "app/app_setup.h"
 #include "form/form1.h"
 #include "form/tests/form_driver.h"
 #include "sans_font.h"
@@ -103,6 +105,7 @@ class VoucherTest : public FormFixture {
 };
 
 void VoucherTest::initTestCase() {
+  QVERIFY(SetUpApplication());
   // The remembered folder goes to a settings file of the tests' own.
   QStandardPaths::setTestModeEnabled(true);
 }
@@ -269,6 +272,7 @@ void VoucherTest::sansFaceOutsideThePage_data() {
   QTest::newRow("statement menu") << "menu";
   QTest::newRow("tips") << "tip";
   QTest::newRow("warning box") << "warning";
+  QTest::newRow("a field's own menu") << "field menu";
   QTest::newRow("working box") << "working";
   QTest::newRow("print preview") << "preview";
 }
@@ -282,6 +286,11 @@ void VoucherTest::sansFaceOutsideThePage() {
     family = ChineseFace(form.statementMenu()->menu()->font());
   } else if (where == "tip") {
     family = ChineseFace(QToolTip::font());
+  } else if (where == "field menu") {
+    const std::unique_ptr<QMenu> menu(
+        qobject_cast<QLineEdit*>(form.control("hkje"))->createStandardContextMenu());
+    menu->ensurePolished();  // as when it shows
+    family = ChineseFace(menu->font());
   } else if (where == "warning") {
     family = FromModal([&form] { Click(form, "Command1"); }, face);  // no amount: a warning
   } else {
