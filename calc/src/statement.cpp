@@ -74,6 +74,7 @@ std::string Grouped(std::string_view text, std::size_t minDecimals) {
 // The shortest text that reads back to `value`: plain below 1E+15, as the
 // fields write it, else an exponent form as the fields show one.
 std::string ValueText(double value) {
+  if (value == 0) value = 0;  // no "-0" for an amount typed as -0
   std::array<char, 400> buffer{};
   const bool huge = std::abs(value) >= 1e15;
   const auto end = huge ? std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
