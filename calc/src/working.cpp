@@ -122,7 +122,7 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   } else {
     lines.push_back(MoneyLine(
         "hj", "本息合计",
-        Join({lateText, kPlus, OperandText(ParseLeadingNumber(f.hkje)), kPlus, normalText}), total,
+        Join({lateText, kPlus, OperandText(steps::Amount(f)), kPlus, normalText}), total,
         f.hj));
   }
   return lines;
