@@ -102,8 +102,7 @@ double InterestOnlyTotal(const FieldValues& f) {
 }
 
 double PrincipalAndInterestTotal(const FieldValues& f) {
-  return Add(Add(ParseLeadingNumber(f.yqlx), Amount(f)),
-             ParseLeadingNumber(f.zclx));
+  return Add(Add(ParseLeadingNumber(f.yqlx), Amount(f)), ParseLeadingNumber(f.zclx));
 }
 
 }  // namespace quillbary::steps

@@ -8,8 +8,8 @@
 
 #include "print_fields.h"
 #include "quillbary/calc_error.h"
-#include "test_names.h"
 #include "test_dates.h"
+#include "test_names.h"
 
 namespace quillbary {
 namespace {
@@ -284,10 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "1万",
                 "",
                 {"还款金额“1万”不是数字。请只填数字，如 10000 或 10,000.00。"}},
-        StopRow{"EmptyAmountWarnsBeforeARefusedRate",
-                "",
-                "5%",
-                {std::string(warning::kEnterAmount)}},
+        StopRow{
+            "EmptyAmountWarnsBeforeARefusedRate", "", "5%", {std::string(warning::kEnterAmount)}},
         StopRow{"PercentRateIsRefused",
                 "10000",
                 "5%",
@@ -346,24 +344,24 @@ const Written kDayCountsOnly{"0", "139", "0", "", "", ""};
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, Errors,
-    ::testing::Values(
-        ErrorRow{"OverdueRateBeyondTheRange", WithRate(kInterestOnly, "1.5e308"),
-                 ErrorCode::kOverflow, std::nullopt, "yqll"},
-        ErrorRow{"RateBeyondTheRange", WithRate(kInterestOnly, "1e400"), ErrorCode::kOverflow,
-                 std::nullopt, "ll"},
-        ErrorRow{"AmountBeyondTheRange", NotOverdue("1e400", "5.31"), ErrorCode::kOverflow,
-                 kDayCountsOnly, "hkje"},
-        ErrorRow{"GroupedAmountBeyondTheRange", NotOverdue("1,000e400", "5.31"),
-                 ErrorCode::kOverflow, kDayCountsOnly, "hkje"},
-        ErrorRow{"NormalInterestBeyondTheRange", NotOverdue("1e10", "1e308"), ErrorCode::kOverflow,
-                 kDayCountsOnly, "zclx"},
-        ErrorRow{"TotalBeyondTheRangeKeepsTheCaptionAndInterests",
-                 Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
-                        "1.7e308", "100", Method::kPrincipalAndInterest),
-                 ErrorCode::kOverflow,
-                 Written{"0", "181", "0", " 1.02566666666667E+308", " 0",
-                         std::string(kPrincipalAndInterestCaption)},
-                 "hj"}),
+    ::testing::Values(ErrorRow{"OverdueRateBeyondTheRange", WithRate(kInterestOnly, "1.5e308"),
+                               ErrorCode::kOverflow, std::nullopt, "yqll"},
+                      ErrorRow{"RateBeyondTheRange", WithRate(kInterestOnly, "1e400"),
+                               ErrorCode::kOverflow, std::nullopt, "ll"},
+                      ErrorRow{"AmountBeyondTheRange", NotOverdue("1e400", "5.31"),
+                               ErrorCode::kOverflow, kDayCountsOnly, "hkje"},
+                      ErrorRow{"GroupedAmountBeyondTheRange", NotOverdue("1,000e400", "5.31"),
+                               ErrorCode::kOverflow, kDayCountsOnly, "hkje"},
+                      ErrorRow{"NormalInterestBeyondTheRange", NotOverdue("1e10", "1e308"),
+                               ErrorCode::kOverflow, kDayCountsOnly, "zclx"},
+                      ErrorRow{
+                          "TotalBeyondTheRangeKeepsTheCaptionAndInterests",
+                          Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
+                                 "1.7e308", "100", Method::kPrincipalAndInterest),
+                          ErrorCode::kOverflow,
+                          Written{"0", "181", "0", " 1.02566666666667E+308", " 0",
+                                  std::string(kPrincipalAndInterestCaption)},
+                          "hj"}),
     RowName{});
 
 // Where a run leaves the clerk: the field its first warning names, and

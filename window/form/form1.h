@@ -30,7 +30,9 @@ class Form1 : public QWidget {
 
   QTimer* timer1() { return &timer1_; }
   // The menu of the working, the copy, the print and the PDF.
-  class StatementMenu* statementMenu() { return statementMenu_; }
+  class StatementMenu* statementMenu() {
+    return statementMenu_;
+  }
 
  public slots:
   void command1Click();  // 开始计算: calculate
@@ -45,6 +47,7 @@ class Form1 : public QWidget {
  private:
   void connectCommands();
   void connectInputs();
+  void connectGuidance();
 
   std::vector<QWidget*> controls_;  // one for each row of the control table, in its order
   QPixmap emblem_;

@@ -1,19 +1,23 @@
 // The window's menu for handing the figures on: the working, a copy, a
 // printed statement and a PDF. It stands behind a right-click outside the
 // input fields and the Menu key, and its items have shortcuts of their own.
+// While the items are off, their keys say why in a box (提示) instead: F1
+// before any calculation opens the help.
 #pragma once
 
 #include <QAction>
 #include <QMenu>
 #include <QObject>
+#include <QShortcut>
 #include <QString>
 #include <array>
 #include <functional>
 #include <optional>
 #include <string_view>
 
-#include "quillbary/field_values.h"
+#include "quillbary/calculate.h"
 #include "quillbary/clock_face.h"
+#include "quillbary/field_values.h"
 #include "quillbary/statement.h"
 
 namespace quillbary {
@@ -33,6 +37,19 @@ class StatementMenu : public QObject {
   // or nothing. Enables the items and sets the result fields' tips.
   void setFigures(const std::optional<FieldValues>& fields);
 
+  // The figures a Calculate run left and what it came to. Only a run that
+  // made a total from dates in order hands its figures on; after one that
+  // warned about the order of the dates or chose no method, the items stay
+  // off and their keys say so.
+  void setRun(const FieldValues& fields, const CalculateOutcome& outcome);
+
+  // What F1 opens while no calculation has made the figures on screen.
+  void setHelp(std::function<void()> help) { help_ = std::move(help); }
+
+  // Why the items are off, as their keys say it: "请先开始计算。" before any
+  // calculation; empty while they are on.
+  QString whyOff() const;
+
   void popup(const QPoint& globalPos);
   QMenu* menu() { return &menu_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
@@ -47,6 +64,9 @@ class StatementMenu : public QObject {
   // 计息单-YYYYMMDD-HHMMSS.pdf in the documents folder.
   QString suggestedPdfPath() const;
   void setTips(const std::optional<FieldValues>& fields);
+  // Turns the items on or off; while off, their keys say `why`.
+  void setAvailable(bool available, QString why);
+  void explainOff(std::size_t item);
 
   QWidget* window_;
   ControlLookup control_;
@@ -54,7 +74,10 @@ class StatementMenu : public QObject {
   PathChooser choosePath_;
   QMenu menu_;
   std::array<QAction*, 4> actions_{};
+  std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off
   std::optional<FieldValues> figures_;
+  QString whyOff_;
+  std::function<void()> help_;
 };
 
 }  // namespace quillbary

@@ -1,6 +1,5 @@
 #include "statement/statement_page.h"
 
-
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -8,13 +7,19 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTextDocument>
+#include <QToolBar>
 #include <algorithm>
 
 #include "qt_text.h"
 
 namespace quillbary {
 namespace {
+
+// Room for the toolbar's spacing beyond its own hint, which the style adds
+// around the buttons.
+constexpr int kToolbarSlack = 24;
 
 // Margins of the printed page, in millimetres.
 constexpr qreal kMarginMm = 18;
@@ -33,7 +38,8 @@ QString WorkingRows(const std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     rows += QStringLiteral("<tr>");
     if (i == 0) {
-      rows += QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
+      rows +=
+          QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
     }
     rows += QStringLiteral("<td>%1</td></tr>").arg(Escaped(lines[i]));
   }
@@ -51,8 +57,8 @@ QString SignatureRow(std::string_view signer) {
 // would extract the radicals.
 QFont PageFont() {
   QFont font;
-  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei", "Noto Serif CJK SC",
-                    "AR PL UMing CN", "Songti SC", "serif"});
+  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei",
+                    "Noto Serif CJK SC", "AR PL UMing CN", "Songti SC", "serif"});
   font.setPointSizeF(10);
   return font;
 }
@@ -90,11 +96,11 @@ void Paint(const Statement& statement, QPagedPaintDevice& device) {
 
 QString StatementHtml(const Statement& statement) {
   QString html = QStringLiteral(
-      "<html><head><meta charset=\"utf-8\"><style>"
-      "table { border-collapse: collapse; } td { padding: 3px 6px; }"
-      "</style></head><body>"
-      "<h2 align=\"center\">%1</h2>"
-      "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
+                     "<html><head><meta charset=\"utf-8\"><style>"
+                     "table { border-collapse: collapse; } td { padding: 3px 6px; }"
+                     "</style></head><body>"
+                     "<h2 align=\"center\">%1</h2>"
+                     "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
                      .arg(Escaped(kStatementTitle));
   for (const StatementRow& row : statement.figures) html += Row(row.item, row.value);
   html += WorkingRows(statement.working);
@@ -117,6 +123,20 @@ QString WriteStatementPdf(const Statement& statement, const QString& path) {
   return {};
 }
 
+QSize PreviewSize(const QPrintPreviewDialog& preview) {
+  // Qt opens the preview at its minimum, where the toolbar folds its last
+  // buttons, print among them, behind an extension arrow.
+  constexpr QSize kRoomForAPage{800, 720};
+  QSize size = kRoomForAPage;
+  if (const auto* toolbar = preview.findChild<QToolBar*>()) {
+    const QMargins margins = preview.contentsMargins() + toolbar->contentsMargins();
+    size.setWidth(std::max(size.width(), toolbar->sizeHint().width() + margins.left() +
+                                             margins.right() + kToolbarSlack));
+  }
+  if (const QScreen* screen = preview.screen()) size = size.boundedTo(screen->availableSize());
+  return size;
+}
+
 void PrintStatement(const Statement& statement, QWidget* parent) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(A4Layout());
@@ -125,6 +145,7 @@ void PrintStatement(const Statement& statement, QWidget* parent) {
   preview.setWindowTitle(QStringLiteral("打印计息单"));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
                    [&statement](QPrinter* target) { Paint(statement, *target); });
+  preview.resize(PreviewSize(preview));
   preview.exec();
 }
 
