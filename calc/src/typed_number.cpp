@@ -98,12 +98,15 @@ std::string Quoted(std::string_view text, std::size_t count) {
 std::optional<std::string> PlainNumberText(std::string_view typed, TypedField field) {
   std::string folded;
   const std::string_view text = FoldFullWidth(typed, folded);
-  std::string compact;
-  compact.reserve(text.size());
-  for (const char c : text) {
-    if (c != ' ' && c != '\t' && c != '\n') compact += c;
+  std::string_view s = text;
+  std::string compact;  // only when there are blanks to drop
+  if (text.find_first_of(" \t\n") != std::string_view::npos) {
+    compact.reserve(text.size());
+    for (const char c : text) {
+      if (c != ' ' && c != '\t' && c != '\n') compact += c;
+    }
+    s = compact;
   }
-  std::string_view s = compact;
   if (field == TypedField::kAmount && s.ends_with(kYuan)) s.remove_suffix(kYuan.size());
   if (IsRadixInteger(s)) return std::string(s);
   return DecimalWithoutGroups(s);
