@@ -87,9 +87,9 @@ CalculateOutcome CalculateWithOutcome(FieldValues& f, const WarningSink& warn) {
     if (outcome.warnedField.empty()) outcome.warnedField = "zjlx";
   }
 
-  f.zclx = FormatTwoDecimals(f.zclx);
-  f.yqlx = FormatTwoDecimals(f.yqlx);
-  f.hj = FormatTwoDecimals(f.hj);
+  f.zclx = InField("zclx", [&] { return FormatTwoDecimals(f.zclx); });
+  f.yqlx = InField("yqlx", [&] { return FormatTwoDecimals(f.yqlx); });
+  f.hj = InField("hj", [&] { return FormatTwoDecimals(f.hj); });
 
   if (!f.hj.empty()) {
     f.l2Visible = false;

@@ -142,11 +142,13 @@ void Form1::command1Click() {
   CalculateOutcome outcome;
   try {
     outcome = CalculateWithOutcome(fields, warn);
-  } catch (const FieldError& error) {
+  } catch (const CalcError& error) {
+    const auto* inField = dynamic_cast<const FieldError*>(&error);
+    const std::string_view field = inField != nullptr ? inField->field() : std::string_view();
     WriteFields(fields, controls_);
     statementMenu_->setFigures(std::nullopt);
-    ShowError(this, error, FieldCaption(error.field()));
-    FocusField(control(error.field()));
+    ShowError(this, error, FieldCaption(field));
+    FocusField(control(field));
     return;
   }
   WriteFields(fields, controls_);
