@@ -102,7 +102,8 @@ double InterestOnlyTotal(const FieldValues& f) {
 }
 
 double PrincipalAndInterestTotal(const FieldValues& f) {
-  return Add(Add(ParseLeadingNumber(f.yqlx), Amount(f)), ParseLeadingNumber(f.zclx));
+  return Add(Add(ParseLeadingNumber(f.yqlx), Amount(f)),
+             ParseLeadingNumber(f.zclx));
 }
 
 }  // namespace quillbary::steps

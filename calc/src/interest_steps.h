@@ -57,7 +57,7 @@ Interest NormalInterest(const FieldValues& f);
 Interest OverdueInterest(const FieldValues& f);
 
 // The totals, from the interests' texts as written (before the money format).
-double InterestOnlyTotal(const FieldValues& f);          // zclx + yqlx
-double PrincipalAndInterestTotal(const FieldValues& f);  // (yqlx + amount) + zclx
+double InterestOnlyTotal(const FieldValues& f);            // zclx + yqlx
+double PrincipalAndInterestTotal(const FieldValues& f);    // (yqlx + amount) + zclx
 
 }  // namespace quillbary::steps

@@ -8,8 +8,8 @@
 
 #include "print_fields.h"
 #include "quillbary/calc_error.h"
-#include "test_dates.h"
 #include "test_names.h"
+#include "test_dates.h"
 
 namespace quillbary {
 namespace {

@@ -89,13 +89,13 @@ INSTANTIATE_TEST_SUITE_P(
         WorkingRow{"WorkedExampleInterestOnly",
                    Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false),
                    kWorkedExampleLines + "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"},
-        WorkingRow{
-            "WorkedExamplePrincipalAddsInTheCommandsOrder",
-            Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
-            kWorkedExampleLines + "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
-        WorkingRow{
-            "GroupedAmountShowsTheNumberRead", GroupedAmount(),
-            kWorkedExampleLines + "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
+        WorkingRow{"WorkedExamplePrincipalAddsInTheCommandsOrder",
+                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
+                   kWorkedExampleLines +
+                       "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
+        WorkingRow{"GroupedAmountShowsTheNumberRead", GroupedAmount(),
+                   kWorkedExampleLines +
+                       "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
         WorkingRow{"NotOverdue", Calculated(Ymd(2009, 5, 20), Ymd(2009, 1, 1), true, false),
                    "日利率 = 5.31 ÷ 30000 = 0.000177\n"
                    "逾期利率(‰) = 0（未逾期）\n"

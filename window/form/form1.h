@@ -30,9 +30,7 @@ class Form1 : public QWidget {
 
   QTimer* timer1() { return &timer1_; }
   // The menu of the working, the copy, the print and the PDF.
-  class StatementMenu* statementMenu() {
-    return statementMenu_;
-  }
+  class StatementMenu* statementMenu() { return statementMenu_; }
 
  public slots:
   void command1Click();  // 开始计算: calculate

@@ -123,10 +123,6 @@ void StatementMenu::setRun(const FieldValues& fields, const CalculateOutcome& ou
   }
 }
 
-QString StatementMenu::whyOff() const {
-  return whyOff_;
-}
-
 void StatementMenu::setAvailable(bool available, QString why) {
   whyOff_ = available ? QString() : std::move(why);
   for (QAction* action : actions_) action->setEnabled(available);
@@ -172,8 +168,8 @@ void StatementMenu::popup(const QPoint& globalPos) {
 
 QString StatementMenu::suggestedPdfPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return QDir(folder).filePath(
-      QStringLiteral("计息单-%1.pdf").arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
+  return QDir(folder).filePath(QStringLiteral("计息单-%1.pdf")
+                                   .arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
 }
 
 std::optional<Statement> StatementMenu::statement() const {
@@ -201,9 +197,9 @@ void StatementMenu::exportPdf() {
   const QString path = choosePath_(window_, suggestedPdfPath());
   if (path.isEmpty()) return;
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
-    ShowFailure(
-        window_, QStringLiteral("导出 PDF 失败"),
-        QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
+    ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
+                QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
+                                                                   error));
   }
 }
 

@@ -46,10 +46,6 @@ class StatementMenu : public QObject {
   // What F1 opens while no calculation has made the figures on screen.
   void setHelp(std::function<void()> help) { help_ = std::move(help); }
 
-  // Why the items are off, as their keys say it: "请先开始计算。" before any
-  // calculation; empty while they are on.
-  QString whyOff() const;
-
   void popup(const QPoint& globalPos);
   QMenu* menu() { return &menu_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
@@ -76,7 +72,7 @@ class StatementMenu : public QObject {
   std::array<QAction*, 4> actions_{};
   std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off
   std::optional<FieldValues> figures_;
-  QString whyOff_;
+  QString whyOff_;  // what the keys say while the items are off
   std::function<void()> help_;
 };
 

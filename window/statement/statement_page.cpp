@@ -1,5 +1,6 @@
 #include "statement/statement_page.h"
 
+
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -38,8 +39,7 @@ QString WorkingRows(const std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     rows += QStringLiteral("<tr>");
     if (i == 0) {
-      rows +=
-          QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
+      rows += QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
     }
     rows += QStringLiteral("<td>%1</td></tr>").arg(Escaped(lines[i]));
   }
@@ -57,8 +57,8 @@ QString SignatureRow(std::string_view signer) {
 // would extract the radicals.
 QFont PageFont() {
   QFont font;
-  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei",
-                    "Noto Serif CJK SC", "AR PL UMing CN", "Songti SC", "serif"});
+  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei", "Noto Serif CJK SC",
+                    "AR PL UMing CN", "Songti SC", "serif"});
   font.setPointSizeF(10);
   return font;
 }
@@ -96,11 +96,11 @@ void Paint(const Statement& statement, QPagedPaintDevice& device) {
 
 QString StatementHtml(const Statement& statement) {
   QString html = QStringLiteral(
-                     "<html><head><meta charset=\"utf-8\"><style>"
-                     "table { border-collapse: collapse; } td { padding: 3px 6px; }"
-                     "</style></head><body>"
-                     "<h2 align=\"center\">%1</h2>"
-                     "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
+      "<html><head><meta charset=\"utf-8\"><style>"
+      "table { border-collapse: collapse; } td { padding: 3px 6px; }"
+      "</style></head><body>"
+      "<h2 align=\"center\">%1</h2>"
+      "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
                      .arg(Escaped(kStatementTitle));
   for (const StatementRow& row : statement.figures) html += Row(row.item, row.value);
   html += WorkingRows(statement.working);

@@ -70,8 +70,7 @@ void KeysTest::keysPressTheFocusedButton_data() {
               {"Space", Qt::Key_Space, Qt::NoModifier}};
   for (const auto& press : keys) {
     const auto row = [&press](const char* button) -> QTestData& {
-      return QTest::addRow("%s on %s", press.name, button)
-             << press.key << press.modifiers << button;
+      return QTest::addRow("%s on %s", press.name, button) << press.key << press.modifiers << button;
     };
     row("Command1") << false << "561.98"
                     << "10000"

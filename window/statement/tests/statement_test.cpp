@@ -24,13 +24,9 @@ namespace quillbary::testing {
 
 namespace {
 // Every figure of the worked example as the statement must show it.
-const QStringList kFigures = {"2009-01-01", "2009-07-01",
-                              "2009-09-30", "10000",
-                              "5.31",       "只结利息",
-                              "181",        "320.37",
-                              "91",         "7.965",
-                              "241.61",     "利息合计",
-                              "561.98",     "人民币伍佰陆拾壹元玖角捌分"};
+const QStringList kFigures = {"2009-01-01", "2009-07-01", "2009-09-30", "10000", "5.31",
+                              "只结利息",   "181",        "320.37",     "91",    "7.965",
+                              "241.61",     "利息合计",   "561.98",     "人民币伍佰陆拾壹元玖角捌分"};
 
 QStringList EnabledItems(Form1& form) {
   QStringList enabled;
@@ -126,10 +122,9 @@ void StatementTest::resultFieldsExplainThemselves() {
   QCOMPARE(form.control("yqts")->toolTip(),
            QStringLiteral("逾期天数 = 2009-07-01 至 2009-09-30 = 91 天"));
   const QString total = form.control("hj")->toolTip();
-  QVERIFY2(
-      total.endsWith(QStringLiteral(
-          "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98\n合计大写：人民币伍佰陆拾壹元玖角捌分")),
-      qPrintable(total));
+  QVERIFY2(total.endsWith(QStringLiteral(
+               "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98\n合计大写：人民币伍佰陆拾壹元玖角捌分")),
+           qPrintable(total));
   Click(form, "Command2");
   QVERIFY(form.control("hj")->toolTip().isEmpty());
 }
@@ -142,8 +137,7 @@ void StatementTest::copyPutsTextAndTable() {
   const QMimeData* data = QApplication::clipboard()->mimeData();
   const QStringList lines = data->text().split('\n', Qt::SkipEmptyParts);
   QCOMPARE(lines.first(), QStringLiteral("还款利息计算单"));
-  for (const QString& line : lines.mid(1))
-    QVERIFY2(line.contains(QStringLiteral("：")), qPrintable(line));
+  for (const QString& line : lines.mid(1)) QVERIFY2(line.contains(QStringLiteral("：")), qPrintable(line));
   QVERIFY(lines.contains(QStringLiteral("利息合计：561.98")));
   QVERIFY(lines.contains(QStringLiteral("合计大写：人民币伍佰陆拾壹元玖角捌分")));
   QVERIFY(lines.contains(QStringLiteral("制表时间：2009-03-01 09:05:07")));
@@ -318,8 +312,7 @@ void StatementTest::workingBoxShowsTheStatement() {
     box->reject();
   });
   QTest::keyClick(&form, Qt::Key_F1);
-  QVERIFY(
-      working.contains(QStringLiteral("逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61")));
+  QVERIFY(working.contains(QStringLiteral("逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61")));
 }
 
 void StatementTest::printOpensAPreview() {
