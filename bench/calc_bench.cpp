@@ -16,6 +16,7 @@
 #include "quillbary/clock_face.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
+#include "quillbary/typed_number.h"
 
 namespace quillbary {
 namespace {
@@ -72,6 +73,13 @@ void RegisterConversions() {
                           [](const TextCase& c) {
                             benchmark::DoNotOptimize(ParseNumberStrict(c.text));
                           });
+  RegisterCases<TextCase>(
+      "ReadTypedNumber",
+      {{"amount", "10000"}, {"grouped_amount", "10,000.50"}, {"rate", "5.31"}},
+      [](const TextCase& c) {
+        benchmark::DoNotOptimize(ReadTypedNumber(
+            c.text, c.text == "5.31" ? TypedField::kRate : TypedField::kAmount));
+      });
   RegisterCases<NumberCase>("NumberToText",
                             {{"daily_rate", 5.31 / 30000}, {"amount", 10000}, {"third", 1.0 / 3}},
                             [](const NumberCase& c) {

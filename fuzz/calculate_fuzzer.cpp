@@ -1,7 +1,9 @@
 // The whole Calculate on fuzzed dates, texts and method: only the two typed
-// errors, only the known warnings, day counts equal to the calendar
-// differences, money fields in their final format, and the same fields and
-// warnings from a second run, on the same fields or on its own output.
+// errors, only the known warnings, an amount or rate that is not a number
+// stopped before anything is written, the same run from the inputs' plain
+// number texts, day counts equal to the calendar differences, money fields in
+// their final format, and the same fields and warnings from a second run, on
+// the same fields or on its own output.
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -16,6 +18,7 @@
 #include "quillbary/calendar.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
+#include "quillbary/typed_number.h"
 #include "quillbary/working.h"
 
 using namespace quillbary;
@@ -184,8 +187,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(outcome.error == 0 || outcome.error == static_cast<int>(ErrorCode::kOverflow) ||
               outcome.error == static_cast<int>(ErrorCode::kTypeMismatch),
           "only the two typed errors");
+  const std::string amountRefused = NotANumberWarning(TypedField::kAmount, before.hkje);
+  const std::string rateRefused = NotANumberWarning(TypedField::kRate, before.ll);
   for (const std::string& text : outcome.warnings) {
-    Require(std::find(kKnownWarnings.begin(), kKnownWarnings.end(), text) != kKnownWarnings.end(),
+    Require(std::find(kKnownWarnings.begin(), kKnownWarnings.end(), text) != kKnownWarnings.end() ||
+                text == amountRefused || text == rateRefused,
             "only the known warnings");
   }
   Require(outcome.warnings.size() <= 2, "at most a date warning and the method warning");
@@ -196,8 +202,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(after == before && outcome.warnings.size() == 1, "an empty input only warns");
     return 0;
   }
-  if (outcome.error == static_cast<int>(ErrorCode::kTypeMismatch) && repaidDay > dueDay) {
-    Require(after == before, "a rate that is not a number stops an overdue loan at once");
+  const std::optional<std::string> plainAmount = PlainNumberText(before.hkje, TypedField::kAmount);
+  const std::optional<std::string> plainRate = PlainNumberText(before.ll, TypedField::kRate);
+  if (!plainAmount || !plainRate) {
+    Require(after == before && outcome.warnings.size() == 1 && outcome.error == 0,
+            "an amount or rate that is not a number only warns");
+    return 0;
+  }
+  Require(outcome.error != static_cast<int>(ErrorCode::kTypeMismatch),
+          "accepted inputs raise no type mismatch");
+  {
+    FieldValues plain = before;
+    plain.hkje = *plainAmount;
+    plain.ll = *plainRate;
+    Outcome fromPlain = Run(plain);
+    fromPlain.fields.hkje = before.hkje;
+    fromPlain.fields.ll = before.ll;
+    Require(fromPlain == outcome, "the inputs run as the numbers of their digits");
   }
 
   // The day counts, from the day numbers the dates were made from.

@@ -36,11 +36,12 @@ void ShowWarning(QWidget* parent, std::string_view text) {
   ShowBox(parent, QMessageBox::Warning, QStringLiteral("提示"), ToQString(text));
 }
 
-void ShowError(QWidget* parent, const CalcError& error) {
+void ShowError(QWidget* parent, const CalcError& error, std::string_view field) {
   const int code = static_cast<int>(error.code());
+  QString detail = QStringLiteral("计算已停止，输入的内容都已保留。");
+  if (!field.empty()) detail.prepend(QStringLiteral("出错的栏目：%1。").arg(ToQString(field)));
   ShowBox(parent, QMessageBox::Critical, QStringLiteral("Quillbary"),
-          QStringLiteral("运行时错误 '%1':\n\n%2").arg(code).arg(ErrorName(error.code())),
-          QStringLiteral("计算已停止，输入的内容都已保留。"));
+          QStringLiteral("运行时错误 '%1':\n\n%2").arg(code).arg(ErrorName(error.code())), detail);
 }
 
 void ShowFailure(QWidget* parent, const QString& title, const QString& text) {

@@ -3,9 +3,11 @@
 #include <cmath>
 
 #include "quillbary/calc_error.h"
+#include "quillbary/calculate.h"
 #include "quillbary/calendar.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
+#include "quillbary/typed_number.h"
 
 namespace quillbary::steps {
 namespace {
@@ -15,7 +17,22 @@ double Checked(double result) {
   return result;
 }
 
+double ReadInput(const std::string& typed, TypedField field, std::string_view name) {
+  try {
+    return ReadTypedNumber(typed, field);
+  } catch (const CalcError& error) {
+    throw FieldError(error.code(), name);
+  }
+}
+
 }  // namespace
+
+double Amount(const FieldValues& f) {
+  return ReadInput(f.hkje, TypedField::kAmount, "hkje");
+}
+double Rate(const FieldValues& f) {
+  return ReadInput(f.ll, TypedField::kRate, "ll");
+}
 
 double Multiply(double a, double b) {
   return Checked(a * b);
@@ -32,7 +49,7 @@ bool IsOverdue(const FieldValues& f) {
 }
 
 double OverdueRate(const FieldValues& f) {
-  return Round15(Multiply(ParseNumberStrict(f.ll), kOverdueRateFactor));
+  return Round15(Multiply(Rate(f), kOverdueRateFactor));
 }
 
 DayCounts CountDays(const FieldValues& f) {
@@ -60,10 +77,10 @@ DayCounts CountDays(const FieldValues& f) {
 
 Interest NormalInterest(const FieldValues& f) {
   Interest i;
-  i.rate = ParseNumberStrict(f.ll);
+  i.rate = Rate(f);
   i.dailyRate = Round15(Divide(i.rate, kDailyRateDivisor));
   i.days = ParseLeadingNumber(f.zcts);
-  i.amount = ParseLeadingNumber(f.hkje);
+  i.amount = Amount(f);
   i.product = Multiply(i.amount, i.dailyRate);
   i.value = Multiply(i.product, i.days);
   return i;
@@ -73,7 +90,7 @@ Interest OverdueInterest(const FieldValues& f) {
   Interest i;
   i.rate = ParseNumberStrict(f.yqll);
   i.dailyRate = Round15(Divide(i.rate, kDailyRateDivisor));
-  i.amount = ParseLeadingNumber(f.hkje);
+  i.amount = Amount(f);
   i.days = ParseNumberStrict(f.yqts);
   i.product = Multiply(i.amount, i.dailyRate);
   i.value = Multiply(i.days, i.product);
@@ -85,7 +102,7 @@ double InterestOnlyTotal(const FieldValues& f) {
 }
 
 double PrincipalAndInterestTotal(const FieldValues& f) {
-  return Add(Add(ParseLeadingNumber(f.yqlx), ParseLeadingNumber(f.hkje)),
+  return Add(Add(ParseLeadingNumber(f.yqlx), Amount(f)),
              ParseLeadingNumber(f.zclx));
 }
 

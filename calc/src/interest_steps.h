@@ -20,10 +20,16 @@ double Multiply(double a, double b);
 double Divide(double a, double b);
 double Add(double a, double b);
 
+// The amount and the rate as the clerk typed them, read by the typed-number
+// rule: "10,000" is 10000. Raise FieldError naming hkje or ll for an input
+// the rule refuses (kTypeMismatch) or one beyond the double range.
+double Amount(const FieldValues& f);
+double Rate(const FieldValues& f);
+
 // Repaid after the due date.
 bool IsOverdue(const FieldValues& f);
 
-// The overdue rate of an overdue loan: Round15(rate * 1.5), rate read strictly.
+// The overdue rate of an overdue loan: Round15(rate * 1.5).
 double OverdueRate(const FieldValues& f);
 
 // The two day counts and the dates each is counted between.
@@ -45,7 +51,7 @@ struct Interest {
   double product = 0;    // amount * dailyRate
   double value = 0;      // the interest
 };
-// (amount * Round15(ll / 30000)) * zcts; ll read strictly, the rest leniently.
+// (amount * Round15(ll / 30000)) * zcts; zcts read leniently.
 Interest NormalInterest(const FieldValues& f);
 // yqts * (amount * Round15(yqll / 30000)); yqll and yqts read strictly.
 Interest OverdueInterest(const FieldValues& f);

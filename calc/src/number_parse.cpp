@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "full_width.h"
 #include "quillbary/calc_error.h"
 
 namespace quillbary {
@@ -139,32 +140,6 @@ double ParseRadixInteger(std::string_view s) {
   const std::string_view digits = s.substr(2, end - 2);
   if (digits.empty()) return 0;
   return hex ? HexDigitsToDouble(digits) : HexDigitsToDouble(OctalToHex(digits));
-}
-
-// Reads the full-width forms U+FF01..U+FF5E (UTF-8 EF BC 81..EF BD 9E), which
-// a Chinese input method types in full-width mode, as their ASCII twins
-// U+0021..U+007E, 0xFEE0 lower. Every other byte stays as it is. Returns
-// `text` itself, with no copy, when it holds no 0xEF byte; otherwise the
-// folded text, kept in `storage`.
-std::string_view FoldFullWidth(std::string_view text, std::string& storage) {
-  if (text.find('\xEF') == std::string_view::npos) return text;
-  const auto isContinuation = [](unsigned char byte) { return (byte & 0xC0) == 0x80; };
-  storage.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\xEF' && i + 2 < text.size()) {
-      const auto second = static_cast<unsigned char>(text[i + 1]);
-      const auto third = static_cast<unsigned char>(text[i + 2]);
-      const unsigned codePoint = 0xF000u | ((second & 0x3Fu) << 6) | (third & 0x3Fu);
-      if (isContinuation(second) && isContinuation(third) && codePoint >= 0xFF01 &&
-          codePoint <= 0xFF5E) {
-        storage += static_cast<char>(codePoint - 0xFEE0);
-        i += 2;
-        continue;
-      }
-    }
-    storage += text[i];
-  }
-  return storage;
 }
 
 }  // namespace

@@ -148,7 +148,7 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   } else {
     lines.push_back(MoneyLine(
         "hj", "本息合计",
-        Join({lateText, kPlus, OperandText(ParseLeadingNumber(f.hkje)), kPlus, normalText}), total,
+        Join({lateText, kPlus, OperandText(steps::Amount(f)), kPlus, normalText}), total,
         f.hj));
   }
   if (std::optional<WorkingLine> shownSum = ShownSumLine(f)) lines.push_back(std::move(*shownSum));

@@ -152,9 +152,13 @@ INSTANTIATE_TEST_SUITE_P(
                             Method::kPrincipalAndInterest),
                      {"0", "0.", "0", "0", "0.", "10000."},
                      {}},
-        CalculateRow{"AmountWithCommaReadsAsOne",
+        CalculateRow{"AmountWithThousandsCommaReadsAsItsDigits",
                      HundredDays("1,000"),
-                     {"100", "0.1", "0", "0", "0.", "0.1"},
+                     {"100", "100.", "0", "0", "0.", "100."},
+                     {}},
+        CalculateRow{"GroupedAmountAndRateGiveTheWorkedExample",
+                     WithRate(WithAmount(kInterestOnly, "１０，０００.00"), " 5.31 "),
+                     {"181", "320.37", "91", " 7.965", "241.61", "561.98"},
                      {}},
         CalculateRow{"AmountWithCurrencySign",
                      HundredDays("1000元"),
@@ -163,14 +167,6 @@ INSTANTIATE_TEST_SUITE_P(
         CalculateRow{"FullWidthAmountAndRate",
                      WithRate(WithAmount(kInterestOnly, "１００００"), "５．３１"),
                      {"181", "320.37", "91", " 7.965", "241.61", "561.98"},
-                     {}},
-        CalculateRow{"AmountOfLettersGivesZeroInterest",
-                     HundredDays("abc", Method::kPrincipalAndInterest),
-                     {"100", "0.", "0", "0", "0.", "0."},
-                     {}},
-        CalculateRow{"BlankAmountIsPresentAndZero",
-                     HundredDays(" "),
-                     {"100", "0.", "0", "0", "0.", "0."},
                      {}},
         CalculateRow{
             "NegativeAmount", HundredDays("-1000"), {"100", "-100.", "0", "0", "0.", "-100."}, {}},
@@ -271,6 +267,35 @@ INSTANTIATE_TEST_SUITE_P(
         StopRow{"BothEmptyWarnsForTheAmount", "", "", {std::string(warning::kEnterAmount)}}),
     RowName{});
 
+// Inputs that are not numbers stop the command as empty ones do, named in
+// the warning; the amount is looked at before the rate.
+INSTANTIATE_TEST_SUITE_P(
+    RefusedInputs, Stops,
+    ::testing::Values(
+        StopRow{"AmountOfLettersIsRefused",
+                "abc",
+                "5.31",
+                {"还款金额“abc”不是数字。请只填数字，如 10000 或 10,000.00。"}},
+        StopRow{"BlankAmountIsRefused",
+                " ",
+                "5.31",
+                {"还款金额“ ”不是数字。请只填数字，如 10000 或 10,000.00。"}},
+        StopRow{"RefusedAmountWarnsBeforeAnEmptyRate",
+                "1万",
+                "",
+                {"还款金额“1万”不是数字。请只填数字，如 10000 或 10,000.00。"}},
+        StopRow{
+            "EmptyAmountWarnsBeforeARefusedRate", "", "5%", {std::string(warning::kEnterAmount)}},
+        StopRow{"PercentRateIsRefused",
+                "10000",
+                "5%",
+                {"月利率“5%”不是数字。请填月利率的千分数，如 5.31（不带 % 或 ‰）。"}},
+        StopRow{"PerMilleSignInTheRateIsRefused",
+                "10000",
+                "5.31‰",
+                {"月利率“5.31‰”不是数字。请填月利率的千分数，如 5.31（不带 % 或 ‰）。"}}),
+    RowName{});
+
 // What the command wrote before the error left it.
 struct Written {
   std::string yqll, zcts, yqts, zclx, yqlx, l1Caption;
@@ -281,6 +306,7 @@ struct ErrorRow {
   FieldValues before;
   ErrorCode code;
   std::optional<Written> written;  // nothing: no field changed
+  std::string_view field;          // the field the error arose in
 };
 
 class Errors : public ::testing::TestWithParam<ErrorRow> {};
@@ -300,8 +326,9 @@ TEST_P(Errors, LeaveWithTheTypedErrorKeepingWhatWasWritten) {
   try {
     CalculateCollecting(fields);
     ADD_FAILURE() << "no error";
-  } catch (const CalcError& error) {
+  } catch (const FieldError& error) {
     EXPECT_EQ(error.code(), row.code);
+    EXPECT_EQ(error.field(), row.field);
   }
   EXPECT_EQ(fields, expected);
 }
@@ -317,25 +344,60 @@ const Written kDayCountsOnly{"0", "139", "0", "", "", ""};
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, Errors,
+    ::testing::Values(ErrorRow{"OverdueRateBeyondTheRange", WithRate(kInterestOnly, "1.5e308"),
+                               ErrorCode::kOverflow, std::nullopt, "yqll"},
+                      ErrorRow{"RateBeyondTheRange", WithRate(kInterestOnly, "1e400"),
+                               ErrorCode::kOverflow, std::nullopt, "ll"},
+                      ErrorRow{"AmountBeyondTheRange", NotOverdue("1e400", "5.31"),
+                               ErrorCode::kOverflow, kDayCountsOnly, "hkje"},
+                      ErrorRow{"GroupedAmountBeyondTheRange", NotOverdue("1,000e400", "5.31"),
+                               ErrorCode::kOverflow, kDayCountsOnly, "hkje"},
+                      ErrorRow{"NormalInterestBeyondTheRange", NotOverdue("1e10", "1e308"),
+                               ErrorCode::kOverflow, kDayCountsOnly, "zclx"},
+                      ErrorRow{
+                          "TotalBeyondTheRangeKeepsTheCaptionAndInterests",
+                          Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
+                                 "1.7e308", "100", Method::kPrincipalAndInterest),
+                          ErrorCode::kOverflow,
+                          Written{"0", "181", "0", " 1.02566666666667E+308", " 0",
+                                  std::string(kPrincipalAndInterestCaption)},
+                          "hj"}),
+    RowName{});
+
+// Where a run leaves the clerk: the field its first warning names, and
+// whether the figures come from dates out of order.
+struct OutcomeRow {
+  const char* name;
+  FieldValues before;
+  bool madeATotal;
+  std::string_view warnedField;
+  std::string_view dateWarning;
+};
+
+class Outcomes : public ::testing::TestWithParam<OutcomeRow> {};
+
+TEST_P(Outcomes, NameTheWarnedFieldAndTheDateWarning) {
+  const OutcomeRow& row = GetParam();
+  FieldValues fields = row.before;
+  const CalculateOutcome outcome = CalculateWithOutcome(fields, [](std::string_view) {});
+  EXPECT_EQ(outcome.madeATotal, row.madeATotal);
+  EXPECT_EQ(outcome.warnedField, row.warnedField);
+  EXPECT_EQ(outcome.dateWarning, row.dateWarning);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, Outcomes,
     ::testing::Values(
-        ErrorRow{"PercentRateWhenOverdueStopsBeforeAnyField", WithRate(kInterestOnlyShown, "5%"),
-                 ErrorCode::kTypeMismatch, std::nullopt},
-        ErrorRow{"PercentRateNotOverdueStopsAfterTheDayCounts", NotOverdue("10000", "5%"),
-                 ErrorCode::kTypeMismatch, kDayCountsOnly},
-        ErrorRow{"PerMilleSignInTheRate", NotOverdue("10000", "5.31‰"), ErrorCode::kTypeMismatch,
-                 kDayCountsOnly},
-        ErrorRow{"OverdueRateBeyondTheRange", WithRate(kInterestOnly, "1.5e308"),
-                 ErrorCode::kOverflow, std::nullopt},
-        ErrorRow{"AmountBeyondTheRange", NotOverdue("1e400", "5.31"), ErrorCode::kOverflow,
-                 kDayCountsOnly},
-        ErrorRow{"NormalInterestBeyondTheRange", NotOverdue("1e10", "1e308"), ErrorCode::kOverflow,
-                 kDayCountsOnly},
-        ErrorRow{"TotalBeyondTheRangeKeepsTheCaptionAndInterests",
-                 Inputs(Ymd(2009, 1, 1), Ymd(2009, 7, 1), Ymd(2009, 7, 1), Ymd(2009, 1, 1),
-                        "1.7e308", "100", Method::kPrincipalAndInterest),
-                 ErrorCode::kOverflow,
-                 Written{"0", "181", "0", " 1.02566666666667E+308", " 0",
-                         std::string(kPrincipalAndInterestCaption)}}),
+        OutcomeRow{"NoWarningNamesNothing", kInterestOnly, true, "", ""},
+        OutcomeRow{"RefusedRateNamesTheRate", WithRate(kInterestOnly, "5,31"), false, "ll", ""},
+        OutcomeRow{"RepaymentBeforeLoanNamesTheRepayment",
+                   AtThree(Ymd(2009, 2, 1), Ymd(2009, 12, 1), Ymd(2009, 1, 2), Ymd(2009, 2, 1)),
+                   true, "hkrq", warning::kRepaymentBeforeLoan},
+        OutcomeRow{"NoMethodNamesTheMethod", WithoutMethod(kInterestOnly), false, "zjlx", ""},
+        OutcomeRow{"DateWarningComesBeforeTheMethodWarning",
+                   AtThree(Ymd(2009, 2, 1), Ymd(2009, 1, 1), Ymd(2009, 1, 1), Ymd(2009, 3, 1),
+                           Method::kNone),
+                   false, "dqrq", warning::kDueBeforeLoan}),
     RowName{});
 
 }  // namespace

@@ -62,6 +62,20 @@ FieldValues EditedAfterwards() {
   return f;
 }
 
+// The worked example, principal and interest, with the amount typed in
+// thousands: the working shows the number the command read.
+FieldValues GroupedAmount() {
+  FieldValues f;
+  f.jkrq = f.qxrq = Ymd(2009, 1, 1);
+  f.dqrq = Ymd(2009, 7, 1);
+  f.hkrq = Ymd(2009, 9, 30);
+  f.hkje = "10,000元";
+  f.ll = "5.31";
+  f.hbjx = true;
+  Calculate(f, [](std::string_view) {});
+  return f;
+}
+
 FieldValues StoppedByAnEmptyAmount() {
   FieldValues f = Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false);
   f.hkje.clear();
@@ -77,6 +91,9 @@ INSTANTIATE_TEST_SUITE_P(
                    kWorkedExampleLines + "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"},
         WorkingRow{"WorkedExamplePrincipalAddsInTheCommandsOrder",
                    Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
+                   kWorkedExampleLines +
+                       "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
+        WorkingRow{"GroupedAmountShowsTheNumberRead", GroupedAmount(),
                    kWorkedExampleLines +
                        "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
         WorkingRow{"NotOverdue", Calculated(Ymd(2009, 5, 20), Ymd(2009, 1, 1), true, false),

@@ -15,6 +15,10 @@
 #include "form/control_table.h"
 #include "form/field_binding.h"
 #include "form/light_palette.h"
+#include "guidance/enter_calculates.h"
+#include "guidance/field_focus.h"
+#include "guidance/field_menus.h"
+#include "guidance/help_box.h"
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/calc_error.h"
@@ -65,7 +69,9 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   connectCommands();
   statementMenu_ = new StatementMenu(
       this, [this](std::string_view name) { return control(name); }, clock_);
+  statementMenu_->setHelp([this] { ShowHelp(this); });
   connectInputs();
+  connectGuidance();
   control("jkrq")->setFocus();
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -103,6 +109,22 @@ void Form1::connectInputs() {
   }
 }
 
+// Return or Enter in an input computes, and every text field's own menu
+// offers the statement's items too.
+void Form1::connectGuidance() {
+  std::vector<QWidget*> inputs;
+  std::vector<QLineEdit*> textFields;
+  for (const ControlRow& row : Controls()) {
+    const bool typedInto = row.kind == Kind::kTextBox && !row.look.readOnly;
+    if (typedInto || row.kind == Kind::kDatePicker) inputs.push_back(control(row.name));
+    if (row.kind == Kind::kTextBox && TakesFocus(row)) {
+      textFields.push_back(qobject_cast<QLineEdit*>(control(row.name)));
+    }
+  }
+  PressOnEnter(inputs, qobject_cast<QAbstractButton*>(control("Command1")));
+  AppendToContextMenus(textFields, statementMenu_->menu()->actions());
+}
+
 QWidget* Form1::control(std::string_view name) const {
   const ControlRow* row = FindControl(name);
   if (row == nullptr) return nullptr;
@@ -117,17 +139,21 @@ void Form1::command1Click() {
     WriteFields(fields, controls_);
     ShowWarning(this, text);
   };
-  bool madeATotal = false;
+  CalculateOutcome outcome;
   try {
-    madeATotal = Calculate(fields, warn);
+    outcome = CalculateWithOutcome(fields, warn);
   } catch (const CalcError& error) {
+    const auto* inField = dynamic_cast<const FieldError*>(&error);
+    const std::string_view field = inField != nullptr ? inField->field() : std::string_view();
     WriteFields(fields, controls_);
     statementMenu_->setFigures(std::nullopt);
-    ShowError(this, error);
+    ShowError(this, error, FieldCaption(field));
+    FocusField(control(field));
     return;
   }
   WriteFields(fields, controls_);
-  statementMenu_->setFigures(madeATotal ? std::optional(fields) : std::nullopt);
+  statementMenu_->setRun(fields, outcome);
+  FocusField(control(outcome.warnedField));
 }
 
 void Form1::command2Click() {
@@ -135,6 +161,7 @@ void Form1::command2Click() {
   Clear(fields);
   WriteFields(fields, controls_);
   statementMenu_->setFigures(std::nullopt);
+  FocusField(control("jkrq"));
 }
 
 void Form1::command3Click() {

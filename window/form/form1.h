@@ -45,6 +45,7 @@ class Form1 : public QWidget {
  private:
   void connectCommands();
   void connectInputs();
+  void connectGuidance();
 
   std::vector<QWidget*> controls_;  // one for each row of the control table, in its order
   QPixmap emblem_;

@@ -35,6 +35,8 @@ struct Item {
 constexpr std::array<std::string_view, 5> kExplainedFields = {"zcts", "zclx", "yqts", "yqll",
                                                               "yqlx"};
 
+const QString kCalculateFirst = QStringLiteral("请先开始计算。");
+
 QString LocalTimeText(LocalMoment moment, std::string_view pattern) {
   return ToQString(FormatClock(moment, pattern));
 }
@@ -120,7 +122,13 @@ StatementMenu::StatementMenu(QWidget* window, ControlLookup control, Clock clock
     connect(action, &QAction::triggered, this, items[i].handler);
     window->addAction(action);  // the shortcuts work without the menu open
     actions_[i] = action;
+    // The same key while the item is off; never on at the same time as it.
+    auto* offKey = new QShortcut(items[i].shortcut, window);
+    offKey->setContext(Qt::WindowShortcut);
+    connect(offKey, &QShortcut::activated, this, [this, i] { explainOff(i); });
+    offKeys_[i] = offKey;
   }
+  setAvailable(false, kCalculateFirst);
 }
 
 void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
@@ -128,8 +136,40 @@ void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
   // The statement is dated when its figures were made, however much later
   // it is shown, copied or saved.
   if (figures_) madeAt_ = clock_();
-  for (QAction* action : actions_) action->setEnabled(figures_.has_value());
+  setAvailable(figures_.has_value(), kCalculateFirst);
   setTips(figures_);
+}
+
+void StatementMenu::setRun(const FieldValues& fields, const CalculateOutcome& outcome) {
+  if (!outcome.dateWarning.empty()) {
+    setFigures(std::nullopt);
+    setAvailable(false,
+                 QStringLiteral("日期顺序有误（%1），这次的结果不出计息单。请改正日期后重新计算。")
+                     .arg(ToQString(outcome.dateWarning)));
+  } else if (outcome.madeATotal) {
+    setFigures(fields);
+  } else {
+    setFigures(std::nullopt);
+    if (outcome.warnedField == "zjlx") {  // the run went through but chose no method
+      setAvailable(false,
+                   QStringLiteral("没有选择还款方式，这次没有合计。请选择还款方式后重新计算。"));
+    }
+  }
+}
+
+void StatementMenu::setAvailable(bool available, QString why) {
+  whyOff_ = available ? QString() : std::move(why);
+  for (QAction* action : actions_) action->setEnabled(available);
+  for (QShortcut* key : offKeys_) key->setEnabled(!available);
+}
+
+void StatementMenu::explainOff(std::size_t item) {
+  constexpr std::size_t kShowWorking = 0;  // F1
+  if (item == kShowWorking && whyOff_ == kCalculateFirst && help_) {
+    help_();
+    return;
+  }
+  ShowWarning(window_, whyOff_.toStdString());
 }
 
 void StatementMenu::setTips(const std::optional<FieldValues>& fields) {

@@ -1,17 +1,21 @@
 // The window's menu for handing the figures on: the working, a copy, a
 // printed statement and a PDF. It stands behind a right-click outside the
 // input fields and the Menu key, and its items have shortcuts of their own.
+// While the items are off, their keys say why in a box (提示) instead: F1
+// before any calculation opens the help.
 #pragma once
 
 #include <QAction>
 #include <QMenu>
 #include <QObject>
+#include <QShortcut>
 #include <QString>
 #include <array>
 #include <functional>
 #include <optional>
 #include <string_view>
 
+#include "quillbary/calculate.h"
 #include "quillbary/clock_face.h"
 #include "quillbary/field_values.h"
 #include "quillbary/statement.h"
@@ -33,6 +37,15 @@ class StatementMenu : public QObject {
   // or nothing. Enables the items and sets the result fields' tips.
   void setFigures(const std::optional<FieldValues>& fields);
 
+  // The figures a Calculate run left and what it came to. Only a run that
+  // made a total from dates in order hands its figures on; after one that
+  // warned about the order of the dates or chose no method, the items stay
+  // off and their keys say so.
+  void setRun(const FieldValues& fields, const CalculateOutcome& outcome);
+
+  // What F1 opens while no calculation has made the figures on screen.
+  void setHelp(std::function<void()> help) { help_ = std::move(help); }
+
   void popup(const QPoint& globalPos);
   QMenu* menu() { return &menu_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
@@ -49,6 +62,9 @@ class StatementMenu : public QObject {
   // That name with .pdf, in PdfStartFolder().
   QString suggestedPdfPath() const;
   void setTips(const std::optional<FieldValues>& fields);
+  // Turns the items on or off; while off, their keys say `why`.
+  void setAvailable(bool available, QString why);
+  void explainOff(std::size_t item);
 
   QWidget* window_;
   ControlLookup control_;
@@ -56,8 +72,11 @@ class StatementMenu : public QObject {
   PathChooser choosePath_;
   QMenu menu_;
   std::array<QAction*, 4> actions_{};
+  std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off
   std::optional<FieldValues> figures_;
   LocalMoment madeAt_{};  // when setFigures was last given them
+  QString whyOff_;  // what the keys say while the items are off
+  std::function<void()> help_;
 };
 
 }  // namespace quillbary

@@ -8,7 +8,9 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTextDocument>
+#include <QToolBar>
 #include <algorithm>
 
 #include "qt_text.h"
@@ -16,6 +18,10 @@
 
 namespace quillbary {
 namespace {
+
+// Room for the toolbar's spacing beyond its own hint, which the style adds
+// around the buttons.
+constexpr int kToolbarSlack = 24;
 
 // Margins of the printed page, in millimetres.
 constexpr qreal kMarginMm = 18;
@@ -118,6 +124,20 @@ QString WriteStatementPdf(const Statement& statement, const QString& path) {
   return {};
 }
 
+QSize PreviewSize(const QPrintPreviewDialog& preview) {
+  // Qt opens the preview at its minimum, where the toolbar folds its last
+  // buttons, print among them, behind an extension arrow.
+  constexpr QSize kRoomForAPage{800, 720};
+  QSize size = kRoomForAPage;
+  if (const auto* toolbar = preview.findChild<QToolBar*>()) {
+    const QMargins margins = preview.contentsMargins() + toolbar->contentsMargins();
+    size.setWidth(std::max(size.width(), toolbar->sizeHint().width() + margins.left() +
+                                             margins.right() + kToolbarSlack));
+  }
+  if (const QScreen* screen = preview.screen()) size = size.boundedTo(screen->availableSize());
+  return size;
+}
+
 void PrintStatement(const Statement& statement, const QString& fileName, QWidget* parent) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(A4Layout());
@@ -129,6 +149,7 @@ void PrintStatement(const Statement& statement, const QString& fileName, QWidget
   preview.setWindowTitle(QStringLiteral("打印计息单"));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
                    [&statement](QPrinter* target) { Paint(statement, *target); });
+  preview.resize(PreviewSize(preview));
   preview.exec();
 }
 

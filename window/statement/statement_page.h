@@ -1,10 +1,12 @@
 // The interest statement as the page, the table and the file a clerk hands on.
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include "quillbary/statement.h"
 
+class QPrintPreviewDialog;
 class QWidget;
 
 namespace quillbary {
@@ -18,8 +20,13 @@ QString StatementHtml(const Statement& statement);
 // went wrong.
 QString WriteStatementPdf(const Statement& statement, const QString& path);
 
-// The print dialog with a preview of the page. Printing to a file suggests
+// The print dialog with a preview of the page, opened large enough that its
+// toolbar shows every button, print included. Printing to a file suggests
 // `fileName` (without a folder or .pdf) as the file's name.
 void PrintStatement(const Statement& statement, const QString& fileName, QWidget* parent);
+
+// The size the preview opens at: room for a page, and at least its toolbar's
+// full width; never beyond the screen.
+QSize PreviewSize(const QPrintPreviewDialog& preview);
 
 }  // namespace quillbary

@@ -14,6 +14,7 @@
 #include <functional>
 #include <string_view>
 
+#include "quillbary/calc_error.h"
 #include "quillbary/field_values.h"
 
 namespace quillbary {
@@ -37,10 +38,38 @@ inline constexpr std::string_view kPrincipalAndInterestCaption = " 本息  合�
 // callback returns, so a window shows the warning modally from here.
 using WarningSink = std::function<void(std::string_view text)>;
 
+// What a run came to besides the fields, so that a window can put the clerk
+// where to look next.
+struct CalculateOutcome {
+  // The run set the total itself: a method was chosen and no warning stopped it.
+  bool madeATotal = false;
+  // The field the first warning names, as FieldValues names it: "hkje" or
+  // "ll" for an amount or rate missing or refused, "dqrq", "hkrq" or "qxrq"
+  // for the date the order warning is about, "zjlx" for the method; "" when
+  // nothing warned.
+  std::string_view warnedField;
+  // The date-order warning the run gave (one of warning::kDueBeforeLoan ...
+  // kStartAfterRepayment), or "": its figures stand, but from dates out of
+  // order.
+  std::string_view dateWarning;
+};
+
+// An error of the command while it read or worked out one field: which one,
+// as FieldValues names it ("hkje", "yqll", "zclx", "hj", ...).
+class FieldError : public CalcError {
+ public:
+  FieldError(ErrorCode code, std::string_view field) : CalcError(code), field_(field) {}
+  std::string_view field() const noexcept { return field_; }
+
+ private:
+  std::string_view field_;
+};
+
 // Runs the command on `fields`, in place:
-//  1. An exactly empty amount warns kEnterAmount and stops; a blank amount
-//     is not empty.
-//  2. An exactly empty rate warns kEnterRate and stops.
+//  1. An exactly empty amount warns kEnterAmount and stops; an amount that
+//     is not a number by the typed-number rule (typed_number.h; blanks
+//     alone included) warns NotANumberWarning and stops.
+//  2. The same for the rate: kEnterRate, or NotANumberWarning.
 //  3. The first of these that holds warns, and the command goes on: the due
 //     date before the loan date; the repayment date before the loan date;
 //     the interest start before the loan date; the interest start after the
@@ -59,22 +88,28 @@ using WarningSink = std::function<void(std::string_view text)>;
 //     caption keep what they held.
 //  9. zclx, yqlx and hj get the money format, in that order.
 // 10. A nonempty hj hides l2 and shows hj and l1.
-// Amounts and day counts are read leniently, rates strictly.
+// The amount and the rate are read by the typed-number rule ("10,000" is
+// 10000), the day counts leniently and the overdue rate strictly.
 //
-// Raises CalcError(kTypeMismatch) for a rate that is not a number (at step 4
-// when overdue, else at step 6), and CalcError(kOverflow) for a number text or
-// a product, quotient or sum beyond the double range. The fields written
-// before the error keep their new texts.
-//
-// Returns true when the run set the total itself (a method was chosen and no
-// warning stopped it), false when it stopped early or left the total as it
-// was.
+// Raises FieldError(kOverflow) for a number text or a product, quotient or
+// sum beyond the double range, naming the field it arose in. The fields
+// written before the error keep their new texts.
 //
 // Worked example: amount "10000", rate "5.31", loan and interest start
 // 2009-01-01, due 2009-07-01, repaid 2009-09-30, zjlx: yqll " 7.965",
 // zcts "181", yqts "91", zclx "320.37", yqlx "241.61" (241.605 rounded half
 // away from zero), hj "561.98" (320.37 + 241.605) under " 利息  合计"; with
-// hbjx, hj "10561.98" under " 本息  合计".
+// hbjx, hj "10561.98" under " 本息  合计". Amount "10,000" gives the same.
+CalculateOutcome CalculateWithOutcome(FieldValues& fields, const WarningSink& warn);
+
+// The same run, telling only whether it set the total itself (a method was
+// chosen and no warning stopped it): false when it stopped early or left the
+// total as it was.
 bool Calculate(FieldValues& fields, const WarningSink& warn);
+
+// The caption of a field named as FieldValues names it, for telling the clerk
+// where an error arose: "hkje" -> "还款金额", "zclx" -> "正常利息"; "" for a
+// name that is no field's.
+std::string_view FieldCaption(std::string_view field);
 
 }  // namespace quillbary

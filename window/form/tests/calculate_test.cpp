@@ -1,5 +1,6 @@
 // 开始计算 through the window: keys and clicks in, fields and boxes out.
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include "app/app_setup.h"
@@ -64,6 +65,11 @@ void CalculateTest::results_data() {
       << " 本息  合计";
   QTest::newRow("worked example, not overdue") << notOverdue << "139|246.03|0|0|0.|246.03"
                                                << " 利息  合计";
+  Inputs grouped = WorkedExample("zjlx");
+  grouped.amount = QStringLiteral("10,000");
+  QTest::newRow("amount in thousands reads as its digits")
+      << grouped << "181|320.37|91| 7.965|241.61|561.98"
+      << " 利息  合计";
 }
 
 void CalculateTest::results() {
@@ -106,47 +112,54 @@ void CalculateTest::warnings_data() {
   QTest::addColumn<Inputs>("inputs");
   QTest::addColumn<QList<CaughtBox>>("boxes");
   QTest::addColumn<QString>("results");  // after the last box
+  QTest::addColumn<QString>("focus");    // the field the first warning names
 
   const QString none = "|||||";
   Inputs noAmount = WorkedExample("zjlx");
   noAmount.amount.clear();
-  QTest::newRow("no amount stops") << noAmount << QList{Warning("请输入还款金额！", none)} << none;
+  QTest::newRow("no amount stops")
+      << noAmount << QList{Warning("请输入还款金额！", none)} << none << "hkje";
 
   Inputs noRate = WorkedExample("zjlx");
   noRate.rate.clear();
-  QTest::newRow("no rate stops") << noRate << QList{Warning("请输入利率！", none)} << none;
+  QTest::newRow("no rate stops") << noRate << QList{Warning("请输入利率！", none)} << none << "ll";
 
   Inputs dueBeforeLoan = WorkedExample("zjlx");
   dueBeforeLoan.loan = QDate(2009, 8, 1);
   QTest::newRow("due before loan goes on")
       << dueBeforeLoan << QList{Warning("到款日期不能小于借款日期！", "|||||")}
-      << "181|320.37|91| 7.965|241.61|561.98";
+      << "181|320.37|91| 7.965|241.61|561.98"
+      << "dqrq";
 
   Inputs repaidBeforeLoan = WorkedExample("zjlx");
   repaidBeforeLoan.loan = QDate(2009, 6, 1);
   repaidBeforeLoan.repaid = QDate(2009, 5, 20);
   QTest::newRow("repaid before loan goes on")
       << repaidBeforeLoan << QList{Warning("还款日期不能小于借款日期！", "|||||")}
-      << "139|246.03|0|0|0.|246.03";
+      << "139|246.03|0|0|0.|246.03"
+      << "hkrq";
 
   Inputs startBeforeLoan = WorkedExample("zjlx");
   startBeforeLoan.loan = QDate(2009, 1, 2);
   QTest::newRow("start before loan goes on")
       << startBeforeLoan << QList{Warning("起息日期为能小于借款日期！", "|||||")}
-      << "181|320.37|91| 7.965|241.61|561.98";
+      << "181|320.37|91| 7.965|241.61|561.98"
+      << "qxrq";
 
   Inputs startAfterRepaid = WorkedExample("zjlx");
   startAfterRepaid.start = QDate(2009, 10, 30);
   QTest::newRow("start after repayment goes on")
       << startAfterRepaid << QList{Warning("起息日期不能大于还款日期！", "|||||")}
-      << "0|0.|-30| 7.965|-79.65|-79.65";
+      << "0|0.|-30| 7.965|-79.65|-79.65"
+      << "qxrq";
 
   // The method warning comes after the fields are written: the box stands
   // over the day counts and the unrounded interests.
   QTest::newRow("no method goes on without a total")
       << WorkedExample(nullptr)
       << QList{Warning("请选择还款方式！", "181| 320.37|91| 7.965| 241.605|")}
-      << "181|320.37|91| 7.965|241.61|";
+      << "181|320.37|91| 7.965|241.61|"
+      << "zjlx";
 
   Inputs twoWarnings = WorkedExample(nullptr);
   twoWarnings.loan = QDate(2009, 8, 1);
@@ -154,13 +167,35 @@ void CalculateTest::warnings_data() {
       << twoWarnings
       << QList{Warning("到款日期不能小于借款日期！", "|||||"),
                Warning("请选择还款方式！", "181| 320.37|91| 7.965| 241.605|")}
-      << "181|320.37|91| 7.965|241.61|";
+      << "181|320.37|91| 7.965|241.61|"
+      << "dqrq";
+
+  // Inputs that are not numbers stop before anything is written.
+  Inputs letters = WorkedExample("zjlx");
+  letters.amount = QStringLiteral("12abc");
+  QTest::newRow("amount with letters refused")
+      << letters
+      << QList{Warning("还款金额“12abc”不是数字。请只填数字，如 10000 或 10,000.00。", none)}
+      << none << "hkje";
+  Inputs decimalComma = WorkedExample("zjlx");
+  decimalComma.rate = QStringLiteral("5,31");
+  QTest::newRow("rate with a decimal comma refused")
+      << decimalComma
+      << QList{Warning("月利率“5,31”不是数字。请填月利率的千分数，如 5.31（不带 % 或 ‰）。", none)}
+      << none << "ll";
+  Inputs percent = WorkedExample("zjlx");
+  percent.rate = QStringLiteral("5%");
+  QTest::newRow("percent rate refused")
+      << percent
+      << QList{Warning("月利率“5%”不是数字。请填月利率的千分数，如 5.31（不带 % 或 ‰）。", none)}
+      << none << "ll";
 }
 
 void CalculateTest::warnings() {
   QFETCH(Inputs, inputs);
   QFETCH(QList<CaughtBox>, boxes);
   QFETCH(QString, results);
+  QFETCH(QString, focus);
 
   Form1& form = shown();
   Enter(form, inputs);
@@ -169,6 +204,11 @@ void CalculateTest::warnings() {
 
   QCOMPARE(catcher.caught, boxes);
   QCOMPARE(Results(form), results);
+  // The clerk is put on the field the warning names, its text ready to be
+  // typed over.
+  QWidget* field = form.control(focus.toStdString());
+  QCOMPARE(form.focusWidget(), field);
+  if (auto* text = qobject_cast<QLineEdit*>(field)) QCOMPARE(text->selectedText(), text->text());
   QCOMPARE(form.control("hj")->isVisible(), !Text(form, "hj").isEmpty());
   QCOMPARE(form.control("l2")->isVisible(), Text(form, "hj").isEmpty());
 }
@@ -177,29 +217,29 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs_data() {
   QTest::addColumn<Inputs>("inputs");
   QTest::addColumn<QString>("message");
   QTest::addColumn<QString>("results");  // as the error left them
-
-  Inputs percent = WorkedExample("zjlx");
-  percent.rate = QStringLiteral("5%");
-  QTest::newRow("percent rate, overdue") << percent << "运行时错误 '13':\n\n类型不匹配"
-                                         << "|||||";
-
-  Inputs percentNotOverdue = percent;
-  percentNotOverdue.repaid = QDate(2009, 5, 20);
-  QTest::newRow("percent rate, not overdue")
-      << percentNotOverdue << "运行时错误 '13':\n\n类型不匹配"
-      << "139||0|0||";
+  QTest::addColumn<QString>("detail");   // the line under the message
 
   Inputs huge = WorkedExample("zjlx");
   huge.amount = QStringLiteral("1e300");
   huge.rate = QStringLiteral("1e300");
-  QTest::newRow("interest beyond the range") << huge << "运行时错误 '6':\n\n溢出"
-                                             << "181||91| 1.5E+300||";
+  QTest::newRow("interest beyond the range")
+      << huge << "运行时错误 '6':\n\n溢出"
+      << "181||91| 1.5E+300||"
+      << "出错的栏目：正常利息。计算已停止，输入的内容都已保留。";
+
+  Inputs hugeAmount = WorkedExample("zjlx");
+  hugeAmount.amount = QStringLiteral("1,000e400");
+  QTest::newRow("amount beyond the range")
+      << hugeAmount << "运行时错误 '6':\n\n溢出"
+      << "181||91| 7.965||"
+      << "出错的栏目：还款金额。计算已停止，输入的内容都已保留。";
 }
 
 void CalculateTest::errorKeepsTheWindowAndTheInputs() {
   QFETCH(Inputs, inputs);
   QFETCH(QString, message);
   QFETCH(QString, results);
+  QFETCH(QString, detail);
 
   Form1& form = shown();
   Enter(form, inputs);
@@ -212,7 +252,7 @@ void CalculateTest::errorKeepsTheWindowAndTheInputs() {
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.text, message);
     QCOMPARE(box.buttons, QStringList{"确定"});
-    QCOMPARE(box.detail, QStringLiteral("计算已停止，输入的内容都已保留。"));
+    QCOMPARE(box.detail, detail);
   }
   QVERIFY(form.isVisible());
   QCOMPARE(Results(form), results);

@@ -1,5 +1,6 @@
-// The keys a clerk presses: Return, Enter and Space on the buttons, F4 and
-// Alt+Down on the date pickers, Ctrl+Q, and Escape.
+// The keys a clerk presses: Return, Enter and Space on the buttons, Return
+// and Enter in the inputs, F4 and Alt+Down on the date pickers, Ctrl+Q, and
+// Escape.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCalendarWidget>
@@ -38,6 +39,8 @@ class KeysTest : public FormFixture {
   void initTestCase();
   void keysPressTheFocusedButton_data();
   void keysPressTheFocusedButton();
+  void enterInAnInputCalculates_data();
+  void enterInAnInputCalculates();
   void ctrlQEndsTheProgram();
   void datePickerKeys_data();
   void datePickerKeys();
@@ -54,8 +57,9 @@ void KeysTest::keysPressTheFocusedButton_data() {
   QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
   QTest::addColumn<QString>("button");
   QTest::addColumn<bool>("ends");
-  QTest::addColumn<QString>("hj");    // the total afterwards
-  QTest::addColumn<QString>("hkje");  // the amount afterwards
+  QTest::addColumn<QString>("hj");     // the total afterwards
+  QTest::addColumn<QString>("hkje");   // the amount afterwards
+  QTest::addColumn<QString>("focus");  // where the focus is afterwards
 
   const struct {
     const char* name;
@@ -69,11 +73,14 @@ void KeysTest::keysPressTheFocusedButton_data() {
       return QTest::addRow("%s on %s", press.name, button) << press.key << press.modifiers << button;
     };
     row("Command1") << false << "561.98"
-                    << "10000";  // 开始计算
+                    << "10000"
+                    << "Command1";  // 开始计算
     row("Command2") << false << ""
-                    << "";  // 清空
+                    << ""
+                    << "jkrq";  // 清空: back to the first field
     row("Command3") << true << ""
-                    << "10000";  // 退出
+                    << "10000"
+                    << "";  // 退出
   }
 }
 
@@ -84,6 +91,7 @@ void KeysTest::keysPressTheFocusedButton() {
   QFETCH(bool, ends);
   QFETCH(QString, hj);
   QFETCH(QString, hkje);
+  QFETCH(QString, focus);
 
   Form1& form = shown();
   BoxCatcher catcher;
@@ -94,6 +102,40 @@ void KeysTest::keysPressTheFocusedButton() {
   QCOMPARE(PressInEventLoop(target, key, modifiers, ends), ends ? 0 : kStillRunning);
   QCOMPARE(Text(form, "hj"), hj);
   QCOMPARE(Text(form, "hkje"), hkje);
+  QCOMPARE(catcher.caught, QList<CaughtBox>{});
+  if (!ends) QCOMPARE(QApplication::focusWidget(), form.control(focus.toStdString()));
+}
+
+void KeysTest::enterInAnInputCalculates_data() {
+  QTest::addColumn<QString>("input");
+  QTest::addColumn<Qt::Key>("key");
+  QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+  QTest::addColumn<QString>("hj");  // the total afterwards
+  QTest::newRow("Return in the amount")
+      << "hkje" << Qt::Key_Return << Qt::KeyboardModifiers() << "561.98";
+  QTest::newRow("keypad Enter in the rate")
+      << "ll" << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier) << "561.98";
+  QTest::newRow("Return in a picker")
+      << "qxrq" << Qt::Key_Return << Qt::KeyboardModifiers() << "561.98";
+  QTest::newRow("Ctrl+Return is left to the input")
+      << "hkje" << Qt::Key_Return << Qt::KeyboardModifiers(Qt::ControlModifier) << "";
+  QTest::newRow("Return in a result field does nothing")
+      << "zclx" << Qt::Key_Return << Qt::KeyboardModifiers() << "";
+}
+
+void KeysTest::enterInAnInputCalculates() {
+  QFETCH(QString, input);
+  QFETCH(Qt::Key, key);
+  QFETCH(Qt::KeyboardModifiers, modifiers);
+  QFETCH(QString, hj);
+
+  Form1& form = shown();
+  BoxCatcher catcher;
+  Enter(form, WorkedExample());
+  QWidget* target = form.control(input.toStdString());
+  target->setFocus();
+  QTest::keyClick(target, key, modifiers);
+  QCOMPARE(Text(form, "hj"), hj);
   QCOMPARE(catcher.caught, QList<CaughtBox>{});
 }
 

@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDateEdit>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
@@ -13,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 #include "form/form1.h"
 #include "form/tests/form_driver.h"
@@ -55,6 +58,10 @@ class StatementTest : public FormFixture {
   void pdfHoldsEveryFigureOnOnePage();
   void pdfIntoAFolderThatCannotBeWrittenLeavesNoFile();
   void menuOpensOutsideTheInputs();
+  void textFieldMenusCarryTheItems_data();
+  void textFieldMenusCarryTheItems();
+  void keysSayWhyTheItemsAreOff_data();
+  void keysSayWhyTheItemsAreOff();
   void workingBoxShowsTheStatement();
   void printOpensAPreview();
 };
@@ -75,7 +82,32 @@ void StatementTest::itemsFollowTheFiguresOnScreen_data() {
   QTest::newRow("amount edited afterwards") << QStringList{"Command1", "amount"} << false;
   QTest::newRow("other method afterwards") << QStringList{"Command1", "hbjx"} << false;
   QTest::newRow("calculated again") << QStringList{"Command1", "hbjx", "Command1"} << true;
+  QTest::newRow("dates out of order") << QStringList{"loanAfterDue", "Command1"} << false;
+  QTest::newRow("dates mended and calculated again")
+      << QStringList{"loanAfterDue", "Command1", "loanInOrder", "Command1"} << true;
 }
+
+namespace {
+// One step of the clerk's, as the tables of this file name them.
+void Do(Form1& form, const QString& step) {
+  if (step == "untick") {
+    // Neither option chosen, as at start.
+    for (const char* name : {"zjlx", "hbjx"}) {
+      auto* option = qobject_cast<QAbstractButton*>(form.control(name));
+      option->setAutoExclusive(false);
+      option->setChecked(false);
+      option->setAutoExclusive(true);
+    }
+  } else if (step == "amount") {
+    TypeText(form, "hkje", QStringLiteral("20000"));
+  } else if (step == "loanAfterDue" || step == "loanInOrder") {
+    const QDate loan = step == "loanAfterDue" ? QDate(2009, 8, 1) : QDate(2009, 1, 1);
+    qobject_cast<QDateEdit*>(form.control("jkrq"))->setDate(loan);
+  } else {
+    Click(form, step.toUtf8().constData());
+  }
+}
+}  // namespace
 
 void StatementTest::itemsFollowTheFiguresOnScreen() {
   Form1& form = shown();
@@ -83,21 +115,7 @@ void StatementTest::itemsFollowTheFiguresOnScreen() {
   QFETCH(QStringList, steps);
   QFETCH(bool, enabled);
   Enter(form, WorkedExample());
-  for (const QString& step : steps) {
-    if (step == "untick") {
-      // Neither option chosen, as at start.
-      for (const char* name : {"zjlx", "hbjx"}) {
-        auto* option = qobject_cast<QAbstractButton*>(form.control(name));
-        option->setAutoExclusive(false);
-        option->setChecked(false);
-        option->setAutoExclusive(true);
-      }
-    } else if (step == "amount") {
-      TypeText(form, "hkje", QStringLiteral("20000"));
-    } else {
-      Click(form, step.toUtf8().constData());
-    }
-  }
+  for (const QString& step : steps) Do(form, step);
   QCOMPARE(EnabledItems(form).size(), enabled ? 4 : 0);
 }
 
@@ -142,9 +160,10 @@ void StatementTest::copyPutsTextAndTable() {
 void StatementTest::pdfHoldsEveryFigureOnOnePage_data() {
   QTest::addColumn<QString>("amount");
   QTest::newRow("worked example") << QStringLiteral("10000");
-  // Read as 10000 all the same; its text fills many lines of the page.
+  // Read as 10000 all the same (blanks and the zeros of the fraction are
+  // nothing); its text fills many lines of the page.
   QTest::newRow("amount text running past the page")
-      << QStringLiteral("10000") + QString(3000, QChar(u'元'));
+      << QStringLiteral("10000.") + QStringLiteral("0 ").repeated(1500);
 }
 
 void StatementTest::pdfHoldsEveryFigureOnOnePage() {
@@ -212,6 +231,88 @@ void StatementTest::menuOpensOutsideTheInputs() {
   menu->close();
 }
 
+void StatementTest::textFieldMenusCarryTheItems_data() {
+  QTest::addColumn<QString>("field");
+  QTest::addColumn<bool>("menuKey");  // else a right-click
+  QTest::newRow("right-click on a result") << "zclx" << false;
+  QTest::newRow("Menu key in the total") << "hj" << true;
+  QTest::newRow("right-click on an input") << "hkje" << false;
+}
+
+void StatementTest::textFieldMenusCarryTheItems() {
+  QFETCH(QString, field);
+  QFETCH(bool, menuKey);
+  Form1& form = shown();
+  Enter(form, WorkedExample());
+  Click(form, "Command1");
+  QWidget* target = form.control(field.toStdString());
+  target->setFocus();
+  QContextMenuEvent event(menuKey ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
+                          target->rect().center(), target->mapToGlobal(target->rect().center()));
+  QApplication::sendEvent(target, &event);
+  QMenu* menu = nullptr;
+  QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr);
+  const QList<QAction*> offered = menu->actions();
+  menu->close();
+  QVERIFY(menu != form.statementMenu()->menu());
+  // The field's own items first, then the statement's, enabled as they are.
+  const QList<QAction*> items = form.statementMenu()->menu()->actions();
+  QVERIFY(offered.size() > items.size() + 1);
+  QCOMPARE(offered.mid(offered.size() - items.size()), items);
+  QCOMPARE(EnabledItems(form).size(), 4);
+}
+
+void StatementTest::keysSayWhyTheItemsAreOff_data() {
+  QTest::addColumn<QStringList>("steps");  // after entering the example
+  QTest::addColumn<int>("key");
+  QTest::addColumn<QString>("title");
+  QTest::addColumn<QString>("says");  // what the box's text holds
+
+  const int f1 = Qt::Key_F1;
+  const int print = (Qt::CTRL | Qt::Key_P).toCombined();
+  const int pdf = (Qt::CTRL | Qt::Key_S).toCombined();
+  const int copy = (Qt::CTRL | Qt::SHIFT | Qt::Key_C).toCombined();
+  const QString calculateFirst = QStringLiteral("请先开始计算。");
+  const QString datesOff = QStringLiteral(
+      "日期顺序有误（到款日期不能小于借款日期！），这次的结果不出计息单。请改正日期后重新计算。");
+  QTest::newRow("F1 before any calculation opens the help")
+      << QStringList{} << f1 << "帮助"
+      << "每月按 30 天计，逾期利率为月利率的 1.5 倍";
+  QTest::newRow("print before any calculation")
+      << QStringList{} << print << "提示" << calculateFirst;
+  QTest::newRow("copy after dates out of order, then clear")
+      << QStringList{"loanAfterDue", "Command1", "Command2"} << copy << "提示" << calculateFirst;
+  QTest::newRow("PDF after dates out of order")
+      << QStringList{"loanAfterDue", "Command1"} << pdf << "提示" << datesOff;
+  QTest::newRow("F1 after dates out of order")
+      << QStringList{"loanAfterDue", "Command1"} << f1 << "提示" << datesOff;
+  QTest::newRow("print after no method")
+      << QStringList{"untick", "Command1"} << print << "提示"
+      << "没有选择还款方式，这次没有合计。请选择还款方式后重新计算。";
+}
+
+void StatementTest::keysSayWhyTheItemsAreOff() {
+  QFETCH(QStringList, steps);
+  QFETCH(int, key);
+  QFETCH(QString, title);
+  QFETCH(QString, says);
+  Form1& form = shown();
+  Enter(form, WorkedExample());
+  {
+    BoxCatcher warnings;  // the run's own warnings
+    for (const QString& step : steps) Do(form, step);
+  }
+  form.activateWindow();  // as it is again once the clerk has closed the run's warning
+  QVERIFY(QTest::qWaitForWindowActive(&form));
+  BoxCatcher catcher;
+  const QKeyCombination pressed = QKeyCombination::fromCombined(key);
+  QTest::keyClick(&form, pressed.key(), pressed.keyboardModifiers());
+  QCOMPARE(catcher.caught.size(), 1);
+  QCOMPARE(catcher.caught.first().title, title);
+  QVERIFY2(catcher.caught.first().text.contains(says), qPrintable(catcher.caught.first().text));
+  QCOMPARE(catcher.caught.first().buttons, QStringList{"确定"});
+}
+
 void StatementTest::workingBoxShowsTheStatement() {
   Form1& form = shown();
   Enter(form, WorkedExample());
@@ -233,16 +334,25 @@ void StatementTest::printOpensAPreview() {
   Click(form, "Command1");
 
   bool previewed = false;
+  QStringList folded;  // toolbar buttons not shown
   QTimer poll;
   connect(&poll, &QTimer::timeout, [&] {
     if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
       previewed = true;
+      auto* toolbar = preview->findChild<QToolBar*>();
+      for (QAction* action : toolbar->actions()) {
+        QWidget* button = toolbar->widgetForAction(action);
+        if (!action->isSeparator() && (button == nullptr || !button->isVisible())) {
+          folded << action->text();
+        }
+      }
       preview->reject();
     }
   });
   poll.start(20);
   QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier);
   QVERIFY(previewed);
+  QCOMPARE(folded, QStringList{});
 }
 
 }  // namespace quillbary::testing
