@@ -64,13 +64,14 @@ std::optional<WorkingLine> ShownSumLine(const FieldValues& f) {
   try {
     const double normal = ParseNumberStrict(f.zclx);
     const double late = ParseNumberStrict(f.yqlx);
-    const double sum = f.zjlx ? steps::Add(normal, late)
-                              : steps::Add(steps::Add(late, ParseLeadingNumber(f.hkje)), normal);
+    const double amount = steps::Amount(f);
+    const double sum =
+        f.zjlx ? steps::Add(normal, late) : steps::Add(steps::Add(late, amount), normal);
     const std::string shownSum = FormatTwoDecimals(NumberToSignedText(sum));
     if (shownSum == f.hj) return std::nullopt;
     std::string expression =
         f.zjlx ? Join({f.zclx, kPlus, f.yqlx})
-               : Join({f.yqlx, kPlus, OperandText(ParseLeadingNumber(f.hkje)), kPlus, f.zclx});
+               : Join({f.yqlx, kPlus, OperandText(amount), kPlus, f.zclx});
     return WorkingLine{"",
                        f.zjlx ? "利息按显示相加" : "本息按显示相加",
                        std::move(expression),
