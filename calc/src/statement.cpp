@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "quillbary/calendar.h"
 #include "quillbary/money_capitals.h"
 #include "quillbary/working.h"
 

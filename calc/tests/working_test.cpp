@@ -75,10 +75,10 @@ INSTANTIATE_TEST_SUITE_P(
         WorkingRow{"WorkedExampleInterestOnly",
                    Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false),
                    kWorkedExampleLines + "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"},
-        WorkingRow{"WorkedExamplePrincipalAddsInTheCommandsOrder",
-                   Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
-                   kWorkedExampleLines +
-                       "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
+        WorkingRow{
+            "WorkedExamplePrincipalAddsInTheCommandsOrder",
+            Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, true),
+            kWorkedExampleLines + "本息合计 = 241.605 + 10000 + 320.37 = 10561.975 ≈ 10561.98"},
         WorkingRow{"NotOverdue", Calculated(Ymd(2009, 5, 20), Ymd(2009, 1, 1), true, false),
                    "日利率 = 5.31 ÷ 30000 = 0.000177\n"
                    "逾期利率(‰) = 0（未逾期）\n"
@@ -115,11 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
                    std::nullopt},
         WorkingRow{"NeverCalculated", FieldValues{}, std::nullopt}),
     RowName{});
-
-TEST(IsoDateText, WritesTheRangeEndsWithFourDigitYears) {
-  EXPECT_EQ(IsoDateText(Ymd(1601, 1, 1)), "1601-01-01");
-  EXPECT_EQ(IsoDateText(Ymd(9999, 12, 31)), "9999-12-31");
-}
 
 }  // namespace
 }  // namespace quillbary
