@@ -19,11 +19,15 @@ constexpr std::string_view kDividedBy = " ÷ ";
 constexpr std::string_view kPlus = " + ";
 constexpr std::string_view kNotOverdue = "（未逾期）";
 
-// An operand exactly as the command used it: the shortest text that reads
-// back to the same double. Values that went through a text are 15-digit
-// values already and print as such; an amount typed with more digits keeps
-// them all, so the line still evaluates to its result.
+// An operand exactly as the command used it. Values that went through a
+// text are 15-digit values and print in their 15-digit form, as the field
+// showed them: "-6.26906507252699E+16", not the 17 digits
+// "-62690650725269904" of the double that holds it. Any other value (an
+// amount typed with more digits) prints as the shortest text that reads back
+// to it, so the line still evaluates to its result.
 std::string OperandText(double value) {
+  std::string fifteen = NumberToText(value);
+  if (TryParseNumberStrict(fifteen) == value) return fifteen;
   std::array<char, 32> buffer{};
   const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
   std::string text(buffer.data(), end);

@@ -1,6 +1,8 @@
 // At home on any desktop: Qt's own texts in Chinese whatever the locale, and
 // every text legible under a dark desktop palette.
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -92,6 +94,8 @@ class DesktopTest : public QObject {
   void initTestCase();
   void fieldMenuInChinese_data();
   void fieldMenuInChinese();
+  void calendarsInSimplifiedChinese_data();
+  void calendarsInSimplifiedChinese();
   void legibleUnderADarkPalette_data();
   void legibleUnderADarkPalette();
 };
@@ -120,6 +124,25 @@ void DesktopTest::fieldMenuInChinese() {
     if (!action->isSeparator()) shown << action->text().remove(kDecoration);
   }
   QCOMPARE(shown, entries);
+}
+
+void DesktopTest::calendarsInSimplifiedChinese_data() {
+  QTest::addColumn<QString>("shown");  // what the picker's calendar says, in its locale
+  QTest::addColumn<QString>("expected");
+  // The calendar of a picker as the window makes it, whatever the system's locale.
+  Form1 form(FixedClock());
+  const QLocale calendar =
+      qobject_cast<QDateEdit*>(form.control("jkrq"))->calendarWidget()->locale();
+  QTest::newRow("locale") << calendar.name() << "zh_CN";
+  // Traditional Chinese would write 週一 and 1月.
+  QTest::newRow("weekday") << calendar.dayName(1, QLocale::ShortFormat) << "周一";
+  QTest::newRow("month") << calendar.monthName(1, QLocale::LongFormat) << "一月";
+}
+
+void DesktopTest::calendarsInSimplifiedChinese() {
+  QFETCH(QString, shown);
+  QFETCH(QString, expected);
+  QCOMPARE(shown, expected);
 }
 
 void DesktopTest::legibleUnderADarkPalette_data() {
