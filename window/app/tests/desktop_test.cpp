@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <memory>
 
 #include "app/app_setup.h"
+#include "app/deferred_icon.h"
 #include "form/form1.h"
 #include "form/tests/form_driver.h"
 
@@ -94,6 +96,7 @@ class DesktopTest : public QObject {
   void initTestCase();
   void fieldMenuInChinese_data();
   void fieldMenuInChinese();
+  void iconFollowsTheFirstPaint();
   void calendarsInSimplifiedChinese_data();
   void calendarsInSimplifiedChinese();
   void legibleUnderADarkPalette_data();
@@ -124,6 +127,19 @@ void DesktopTest::fieldMenuInChinese() {
     if (!action->isSeparator()) shown << action->text().remove(kDecoration);
   }
   QCOMPARE(shown, entries);
+}
+
+void DesktopTest::iconFollowsTheFirstPaint() {
+  const QIcon before = QApplication::windowIcon();
+  const auto restore = qScopeGuard([&before] { QApplication::setWindowIcon(before); });
+  QApplication::setWindowIcon(QIcon());
+  Form1 form(FixedClock());
+  SetWindowIconAfterFirstPaint(&form, QStringLiteral(":/icon.png"));
+  QVERIFY(form.windowIcon().isNull());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  QTRY_VERIFY(!form.windowIcon().isNull());
+  QCOMPARE(form.windowIcon().pixmap(48).size(), QSize(48, 48));
 }
 
 void DesktopTest::calendarsInSimplifiedChinese_data() {
