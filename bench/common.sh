@@ -93,8 +93,9 @@ set_qt_environment() {
   export LANG=C.UTF-8
 }
 
-# Milliseconds from launching COMMAND... until its window is mapped; the
-# window is closed at once.
+# Milliseconds from launching COMMAND... until its window is mapped, and
+# until its first paint is done, as "MAP PAINT"; the window is closed once
+# painted.
 time_one_start() {
   local report
   report=$("$TIME_TO_MAP" -- "$@" 2>>"$PROGRAM_LOG") || {
@@ -102,12 +103,15 @@ time_one_start() {
     tail -n 20 "$PROGRAM_LOG" >&2
     return 1
   }
-  echo "${report%% *}"
+  local map paint _pid
+  read -r map paint _pid <<<"$report"
+  echo "$map $paint"
 }
 
-# Starts COMMAND... and leaves it running once its window is mapped. Sets
-# KEPT_MS (the start-up time), KEPT_PID (the program's id) and KEPT_HELPER
-# (the id of the helper that holds it; end_kept ends both).
+# Starts COMMAND... and leaves it running once its window is mapped and
+# painted. Sets KEPT_MS (the time to the map), KEPT_PAINT_MS (to the end of
+# the first paint), KEPT_PID (the program's id) and KEPT_HELPER (the id of the
+# helper that holds it; end_kept ends both).
 start_kept() {
   local out=$WORK/kept.$RANDOM
   "$TIME_TO_MAP" -k -- "$@" >"$out" 2>>"$PROGRAM_LOG" &
@@ -121,7 +125,7 @@ start_kept() {
     fi
     sleep 0.02
   done
-  read -r KEPT_MS KEPT_PID <"$out"
+  read -r KEPT_MS KEPT_PAINT_MS KEPT_PID <"$out"
 }
 
 end_kept() {

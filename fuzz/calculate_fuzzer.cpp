@@ -126,6 +126,18 @@ double Evaluate(std::string_view expression) {
   return outer;
 }
 
+// Whether every number in "91 × (10000 × 0.0002655)" has at most 15
+// significant digits.
+bool EveryOperandHas15Digits(std::string_view expression) {
+  while (!expression.empty()) {
+    const std::size_t blank = expression.find(' ');
+    std::string_view token = expression.substr(0, blank);
+    expression = blank == std::string_view::npos ? "" : expression.substr(blank + 1);
+    if (SignificantDigits(token) > 15) return false;
+  }
+  return true;
+}
+
 const std::string& FieldText(const FieldValues& f, std::string_view field) {
   if (field == "yqll") return f.yqll;
   if (field == "zcts") return f.zcts;
@@ -141,11 +153,19 @@ void CheckWorking(const FieldValues& after, bool madeATotal) {
   const std::optional<std::vector<WorkingLine>> lines = Working(after);
   Require(lines.has_value() == madeATotal, "a working exactly for a run that made a total");
   if (!lines) return;
+  // An amount or a rate typed with more than 15 digits is shown with them all.
+  const double amount = ParseLeadingNumber(after.hkje);
+  const double rate = ParseNumberStrict(after.ll);
+  const bool typedWith15Digits = Round15(amount) == amount && Round15(rate) == rate;
   for (const WorkingLine& line : *lines) {
     const bool isDayCount = line.expression.find(" 至 ") != std::string::npos || !line.unit.empty();
     if (!isDayCount && !line.expression.empty()) {
       Require(NumberToText(Evaluate(line.expression)) == line.value,
               "a working line's arithmetic gives its value");
+      if (typedWith15Digits) {
+        Require(EveryOperandHas15Digits(line.expression),
+                "a working line's operands are the 15-digit figures the command read back");
+      }
     }
     if (line.field.empty()) continue;
     const std::string& field = FieldText(after, line.field);

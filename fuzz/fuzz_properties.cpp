@@ -27,6 +27,16 @@ bool IsPlainNumber(std::string_view text) {
   return i == text.size();
 }
 
+int SignificantDigits(std::string_view number) {
+  std::string digits;
+  for (const char c : number.substr(0, number.find_first_of("eE"))) {
+    if (IsDigit(c)) digits += c;
+  }
+  const std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string::npos) return 0;
+  return static_cast<int>(digits.find_last_not_of('0') - first + 1);
+}
+
 std::string ToFullWidth(std::string_view text) {
   std::string wide;
   for (const char c : text) {

@@ -26,6 +26,11 @@ bool IsPlainNumber(std::string_view text);
 // full-width twin U+FF01..U+FF5E, in UTF-8; every other byte as it is.
 std::string ToFullWidth(std::string_view text);
 
+// The significant digits of a number text: those of its mantissa without
+// leading or trailing zeros. "0.00028500000000000004" has 17, "1.5E+300" 2,
+// "10000" 1, "0" 0.
+int SignificantDigits(std::string_view number);
+
 // Whether the byte continues a UTF-8 sequence (10xxxxxx).
 inline bool IsContinuationByte(char byte) {
   return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;

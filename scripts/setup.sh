@@ -23,13 +23,13 @@ test_packages=(
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
-  libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
+  libxcb1-dev libx11-dev libxcb-damage0-dev   # the benchmark programs, built (not run) with the tests
   g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )
 bench_packages=(
   "${build_packages[@]}"
   libbenchmark-dev                      # the core's timings
-  libxcb1-dev libx11-dev                # the helper that times the window's mapping
+  libxcb1-dev libx11-dev libxcb-damage0-dev   # the helper that times the window's mapping and first paint
   xvfb                                  # the private display the windows are measured on
 )
 

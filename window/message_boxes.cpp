@@ -20,16 +20,6 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
   box.exec();
 }
 
-QString ErrorName(ErrorCode code) {
-  switch (code) {
-    case ErrorCode::kOverflow:
-      return QStringLiteral("溢出");
-    case ErrorCode::kTypeMismatch:
-      return QStringLiteral("类型不匹配");
-  }
-  return {};
-}
-
 }  // namespace
 
 void ShowWarning(QWidget* parent, std::string_view text) {
@@ -37,11 +27,12 @@ void ShowWarning(QWidget* parent, std::string_view text) {
 }
 
 void ShowError(QWidget* parent, const CalcError& error, std::string_view field) {
-  const int code = static_cast<int>(error.code());
+  const ErrorCode code = error.code();
   QString detail = QStringLiteral("计算已停止，输入的内容都已保留。");
   if (!field.empty()) detail.prepend(QStringLiteral("出错的栏目：%1。").arg(ToQString(field)));
   ShowBox(parent, QMessageBox::Critical, QStringLiteral("Quillbary"),
-          QStringLiteral("运行时错误 '%1':\n\n%2").arg(code).arg(ErrorName(error.code())), detail);
+          ToQString(ErrorHeading(code)) + QStringLiteral("\n\n") + ToQString(ErrorName(code)),
+          detail);
 }
 
 void ShowFailure(QWidget* parent, const QString& title, const QString& text) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "interest_steps.h"
+#include "quillbary/calendar.h"
 #include "quillbary/money_capitals.h"
 #include "quillbary/working.h"
 

@@ -7,6 +7,7 @@
 #include "interest_steps.h"
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
+#include "quillbary/calendar.h"
 #include "quillbary/number_format.h"
 #include "quillbary/number_parse.h"
 
@@ -18,11 +19,15 @@ constexpr std::string_view kDividedBy = " ÷ ";
 constexpr std::string_view kPlus = " + ";
 constexpr std::string_view kNotOverdue = "（未逾期）";
 
-// An operand exactly as the command used it: the shortest text that reads
-// back to the same double. Values that went through a text are 15-digit
-// values already and print as such; an amount typed with more digits keeps
-// them all, so the line still evaluates to its result.
+// An operand exactly as the command used it. Values that went through a
+// text are 15-digit values and print in their 15-digit form, as the field
+// showed them: "-6.26906507252699E+16", not the 17 digits
+// "-62690650725269904" of the double that holds it. Any other value (an
+// amount typed with more digits) prints as the shortest text that reads back
+// to it, so the line still evaluates to its result.
 std::string OperandText(double value) {
+  std::string fifteen = NumberToText(value);
+  if (TryParseNumberStrict(fifteen) == value) return fifteen;
   std::array<char, 32> buffer{};
   const auto end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
   std::string text(buffer.data(), end);
@@ -84,40 +89,69 @@ std::optional<WorkingLine> ShownSumLine(const FieldValues& f) {
   }
 }
 
-std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
-  const bool overdue = steps::IsOverdue(f);
-  const steps::DayCounts days = steps::CountDays(f);
-  const steps::Interest normal = steps::NormalInterest(f);
-  const steps::Interest late = steps::OverdueInterest(f);
+// The command's steps re-run on the fields: the figures it computed, before
+// the money format rounded any of them.
+struct Rerun {
+  bool overdue = false;
+  steps::DayCounts days;
+  steps::Interest normal;
+  steps::Interest late;
+  std::string normalText;  // the interests as the command wrote them before
+  std::string lateText;    // the money format, which the total adds
+  double total = 0;
+};
 
-  // The command adds the interests as written before the money format.
+Rerun RerunSteps(const FieldValues& f) {
+  Rerun run;
+  run.overdue = steps::IsOverdue(f);
+  run.days = steps::CountDays(f);
+  run.normal = steps::NormalInterest(f);
+  run.late = steps::OverdueInterest(f);
+
   FieldValues unformatted = f;
-  unformatted.zclx = NumberToSignedText(normal.value);
-  unformatted.yqlx = NumberToSignedText(late.value);
-  const double total = f.zjlx ? steps::InterestOnlyTotal(unformatted)
-                              : steps::PrincipalAndInterestTotal(unformatted);
+  unformatted.zclx = run.normalText = NumberToSignedText(run.normal.value);
+  unformatted.yqlx = run.lateText = NumberToSignedText(run.late.value);
+  run.total = f.zjlx ? steps::InterestOnlyTotal(unformatted)
+                     : steps::PrincipalAndInterestTotal(unformatted);
+  return run;
+}
 
-  const bool yqllMatches =
-      f.yqll == (overdue ? NumberToSignedText(steps::OverdueRate(f)) : std::string("0"));
-  if (!yqllMatches || f.zcts != IntegerToText(days.normal) ||
-      f.yqts != IntegerToText(days.overdue) || f.zclx != FormatTwoDecimals(unformatted.zclx) ||
-      f.yqlx != FormatTwoDecimals(unformatted.yqlx) ||
-      f.hj != FormatTwoDecimals(NumberToSignedText(total))) {
-    return std::nullopt;  // not the fields of one run
-  }
+// True when every result field shows what the re-run gives, i.e. the fields
+// are those one run left and not a mix of an old run and new inputs.
+bool FromOneRun(const FieldValues& f, const Rerun& run) {
+  const std::string yqll = run.overdue ? NumberToSignedText(steps::OverdueRate(f)) : "0";
+  return f.yqll == yqll && f.zcts == IntegerToText(run.days.normal) &&
+         f.yqts == IntegerToText(run.days.overdue) && f.zclx == FormatTwoDecimals(run.normalText) &&
+         f.yqlx == FormatTwoDecimals(run.lateText) &&
+         f.hj == FormatTwoDecimals(NumberToSignedText(run.total));
+}
 
+std::vector<WorkingLine> RateLines(const Rerun& run) {
+  const steps::Interest& normal = run.normal;
+  const steps::Interest& late = run.late;
   std::vector<WorkingLine> lines;
-  lines.push_back({"", "日利率", RateExpression(normal.rate), NumberToText(normal.dailyRate), "",
-                   "", ""});
-  if (overdue) {
-    lines.push_back({"yqll", "逾期利率(‰)",
-                     Join({OperandText(normal.rate), kTimes, OperandText(steps::kOverdueRateFactor)}),
-                     NumberToText(late.rate), "", "", ""});
+  lines.push_back(
+      {"", "日利率", RateExpression(normal.rate), NumberToText(normal.dailyRate), "", "", ""});
+  if (run.overdue) {
+    lines.push_back(
+        {"yqll", "逾期利率(‰)",
+         Join({OperandText(normal.rate), kTimes, OperandText(steps::kOverdueRateFactor)}),
+         NumberToText(late.rate), "", "", ""});
   } else {
     lines.push_back({"yqll", "逾期利率(‰)", "", "0", "", "", std::string(kNotOverdue)});
   }
-  lines.push_back({"", "逾期日利率", RateExpression(late.rate), NumberToText(late.dailyRate), "",
-                   "", ""});
+  lines.push_back(
+      {"", "逾期日利率", RateExpression(late.rate), NumberToText(late.dailyRate), "", "", ""});
+  return lines;
+}
+
+// The lines of a run that `FromOneRun` accepted: the rates, then the days
+// and interest of each period, then the total.
+std::vector<WorkingLine> BuildLines(const FieldValues& f, const Rerun& run) {
+  const steps::DayCounts& days = run.days;
+  const steps::Interest& normal = run.normal;
+  const steps::Interest& late = run.late;
+  std::vector<WorkingLine> lines = RateLines(run);
 
   WorkingLine normalDays = DayLine("zcts", "正常天数", days.normalFrom, days.normalTo, days.normal);
   WorkingLine overdueDays =
@@ -125,7 +159,7 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
   if (days.startsAfterDue) {
     normalDays.note = "（起息日期晚于到期日期）";
     overdueDays.note = "（自起息日期起算）";
-  } else if (!overdue) {
+  } else if (!run.overdue) {
     overdueDays.note = kNotOverdue;
   }
 
@@ -139,18 +173,19 @@ std::optional<std::vector<WorkingLine>> Lines(const FieldValues& f) {
                             Join({OperandText(late.days), kTimes, "(", OperandText(late.amount),
                                   kTimes, OperandText(late.dailyRate), ")"}),
                             late.value, f.yqlx));
-  if (!overdue && !days.startsAfterDue) lines.back().note = kNotOverdue;
+  if (!run.overdue && !days.startsAfterDue) lines.back().note = kNotOverdue;
 
-  const std::string normalText = OperandText(ParseLeadingNumber(unformatted.zclx));
-  const std::string lateText = OperandText(ParseLeadingNumber(unformatted.yqlx));
+  // The total adds the interests as read back from their unrounded texts.
+  const std::string normalText = OperandText(ParseLeadingNumber(run.normalText));
+  const std::string lateText = OperandText(ParseLeadingNumber(run.lateText));
   if (f.zjlx) {
     lines.push_back(
-        MoneyLine("hj", "利息合计", Join({normalText, kPlus, lateText}), total, f.hj));
+        MoneyLine("hj", "利息合计", Join({normalText, kPlus, lateText}), run.total, f.hj));
   } else {
     lines.push_back(MoneyLine(
         "hj", "本息合计",
-        Join({lateText, kPlus, OperandText(steps::Amount(f)), kPlus, normalText}), total,
-        f.hj));
+        Join({lateText, kPlus, OperandText(steps::Amount(f)), kPlus, normalText}),
+        run.total, f.hj));
   }
   if (std::optional<WorkingLine> shownSum = ShownSumLine(f)) lines.push_back(std::move(*shownSum));
   return lines;
@@ -176,7 +211,9 @@ std::string WorkingLine::Text() const {
 std::optional<std::vector<WorkingLine>> Working(const FieldValues& fields) {
   if (!MadeATotal(fields)) return std::nullopt;
   try {
-    return Lines(fields);
+    const Rerun run = RerunSteps(fields);
+    if (!FromOneRun(fields, run)) return std::nullopt;
+    return BuildLines(fields, run);
   } catch (const CalcError&) {
     return std::nullopt;  // the inputs no longer give a total
   }
@@ -189,16 +226,6 @@ std::string WorkingText(const std::vector<WorkingLine>& lines) {
     text += line.Text();
   }
   return text;
-}
-
-std::string IsoDateText(std::chrono::year_month_day date) {
-  const auto twoDigits = [](unsigned n) {
-    return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
-  };
-  std::string year = IntegerToText(static_cast<int>(date.year()));
-  year.insert(0, 4 - std::min<std::size_t>(year.size(), 4), '0');
-  return year + '-' + twoDigits(static_cast<unsigned>(date.month())) + '-' +
-         twoDigits(static_cast<unsigned>(date.day()));
 }
 
 }  // namespace quillbary

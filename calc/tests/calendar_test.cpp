@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "test_names.h"
 #include "test_dates.h"
+#include "test_names.h"
 
 namespace quillbary {
 namespace {
@@ -44,6 +44,11 @@ INSTANTIATE_TEST_SUITE_P(
                       DaysRow{"ToTheLastDate", Ymd(1970, 1, 1), Ymd(9999, 12, 31), 2932896},
                       DaysRow{"WholeRange", Ymd(1601, 1, 1), Ymd(9999, 12, 31), 3067670}),
     RowName{});
+
+TEST(IsoDateText, WritesTheRangeEndsWithFourDigitYears) {
+  EXPECT_EQ(IsoDateText(Ymd(1601, 1, 1)), "1601-01-01");
+  EXPECT_EQ(IsoDateText(Ymd(9999, 12, 31)), "9999-12-31");
+}
 
 }  // namespace
 }  // namespace quillbary

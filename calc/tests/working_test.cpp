@@ -83,6 +83,38 @@ FieldValues StoppedByAnEmptyAmount() {
   return f;
 }
 
+// Operands that no double holds exactly: each line must still show them as
+// the 15-digit texts the command read back, not their binary neighbours.
+FieldValues InexactOperands(bool interestOnly) {
+  FieldValues f = Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), interestOnly, !interestOnly);
+  f.hkje = "12345.67";
+  f.ll = "5.7";
+  Calculate(f, [](std::string_view) {});
+  return f;
+}
+
+const std::string kInexactLines =
+    "日利率 = 5.7 ÷ 30000 = 0.00019\n"
+    "逾期利率(‰) = 5.7 × 1.5 = 8.55\n"
+    "逾期日利率 = 8.55 ÷ 30000 = 0.000285\n"
+    "正常天数 = 2009-01-01 至 2009-07-01 = 181 天\n"
+    "正常利息 = 12345.67 × 0.00019 × 181 = 424.5675913 ≈ 424.57\n"
+    "逾期天数 = 2009-07-01 至 2009-09-30 = 91 天\n"
+    "逾期利息 = 91 × (12345.67 × 0.000285) = 320.18495145 ≈ 320.18\n";
+
+// An amount beyond 2^53 in 15 digits, which no double holds exactly.
+FieldValues BeyondExactIntegers() {
+  FieldValues f = Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), true, false);
+  f.hkje = "6.26906507252699E+16";
+  Calculate(f, [](std::string_view) {});
+  return f;
+}
+
+// Interest starts after the due date, and the loan is repaid before it.
+FieldValues StartsAfterDueRepaidBefore() {
+  return Calculated(Ymd(2009, 6, 1), Ymd(2009, 8, 1), true, false);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, WorkingTest,
     ::testing::Values(
@@ -125,6 +157,33 @@ INSTANTIATE_TEST_SUITE_P(
                    "逾期天数 = 2009-07-01 至 2009-09-30 = 91 天\n"
                    "逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61\n"
                    "利息合计 = 0 + 241.605 = 241.605 ≈ 241.61"},
+        WorkingRow{"InexactOperandsInterestOnly", InexactOperands(true),
+                   kInexactLines + "利息合计 = 424.5675913 + 320.18495145 = 744.75254275 ≈ 744.75"},
+        WorkingRow{"InexactOperandsPrincipal", InexactOperands(false),
+                   kInexactLines + "本息合计 = 320.18495145 + 12345.67 + 424.5675913 = "
+                                   "13090.42254275 ≈ 13090.42"},
+        // Every day counts as overdue from the interest start, none are: the
+        // count is negative and says where it is counted from.
+        WorkingRow{"StartsAfterDueRepaidBeforeIt", StartsAfterDueRepaidBefore(),
+                   "日利率 = 5.31 ÷ 30000 = 0.000177\n"
+                   "逾期利率(‰) = 0（未逾期）\n"
+                   "逾期日利率 = 0 ÷ 30000 = 0\n"
+                   "正常天数 = 0 天（起息日期晚于到期日期）\n"
+                   "正常利息 = 10000 × 0.000177 × 0 = 0\n"
+                   "逾期天数 = 2009-08-01 至 2009-06-01 = -61 天（自起息日期起算）\n"
+                   "逾期利息 = -61 × (10000 × 0) = 0\n"
+                   "利息合计 = 0 + 0 = 0"},
+        // Each operand in the 15-digit form its field showed, not the 17
+        // digits of the double that holds it ("62690650725269904").
+        WorkingRow{"FifteenDigitOperandsBeyondExactIntegers", BeyondExactIntegers(),
+                   "日利率 = 5.31 ÷ 30000 = 0.000177\n"
+                   "逾期利率(‰) = 5.31 × 1.5 = 7.965\n"
+                   "逾期日利率 = 7.965 ÷ 30000 = 0.0002655\n"
+                   "正常天数 = 2009-01-01 至 2009-07-01 = 181 天\n"
+                   "正常利息 = 6.26906507252699E+16 × 0.000177 × 181 = 2.00842037728547E+15\n"
+                   "逾期天数 = 2009-07-01 至 2009-09-30 = 91 天\n"
+                   "逾期利息 = 91 × (6.26906507252699E+16 × 0.0002655) = 1.51463746684788E+15\n"
+                   "利息合计 = 2.00842037728547E+15 + 1.51463746684788E+15 = 3.52305784413335E+15"},
         WorkingRow{"NoMethodMadeNoTotal",
                    Calculated(Ymd(2009, 9, 30), Ymd(2009, 1, 1), false, false), std::nullopt},
         WorkingRow{"InputsEditedAfterTheRunGiveOtherFigures", EditedAfterwards(), std::nullopt},
@@ -170,11 +229,6 @@ INSTANTIATE_TEST_SUITE_P(
         ShownSumRow{"WorkedExampleAddsUpAsShown", "10000", true,
                     "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98"}),
     RowName{});
-
-TEST(IsoDateText, WritesTheRangeEndsWithFourDigitYears) {
-  EXPECT_EQ(IsoDateText(Ymd(1601, 1, 1)), "1601-01-01");
-  EXPECT_EQ(IsoDateText(Ymd(9999, 12, 31)), "9999-12-31");
-}
 
 }  // namespace
 }  // namespace quillbary

@@ -1,10 +1,10 @@
 // Quillbary: the interest due when a loan, or part of one, is repaid.
 #include <QApplication>
-#include <QIcon>
 #include <iostream>
 
 #include "app/app_setup.h"
 #include "app/command_line.h"
+#include "app/deferred_icon.h"
 #include "app/local_clock.h"
 #include "form/form1.h"
 
@@ -19,10 +19,10 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName(QStringLiteral("Quillbary"));
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("org.quillbary.quillbary"));
-  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon.png")));
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 
   quillbary::Form1 form1(quillbary::LocalClock{});
   form1.show();
+  quillbary::SetWindowIconAfterFirstPaint(&form1, QStringLiteral(":/icon.png"));
   return QApplication::exec();
 }

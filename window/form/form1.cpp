@@ -38,7 +38,8 @@ bool TakesFocus(const ControlRow& row) {
 Form1::Form1(ClockSource clock, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      emblem_(QStringLiteral(":/emblem.jpg")),
+      emblemLoading_(
+          std::async(std::launch::async, [] { return QImage(QStringLiteral(":/emblem.jpg")); })),
       clock_(std::move(clock)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Quillbary"));
@@ -180,6 +181,7 @@ void Form1::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
+  if (emblemLoading_.valid()) emblem_ = QPixmap::fromImage(emblemLoading_.get());
   QPainter painter(this);
   painter.drawPixmap(0, 0, emblem_);
 }

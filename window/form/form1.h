@@ -1,11 +1,13 @@
 // The one window: the inputs, the results, the three commands and the clock.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <future>
 #include <string_view>
 #include <vector>
 
@@ -30,7 +32,9 @@ class Form1 : public QWidget {
 
   QTimer* timer1() { return &timer1_; }
   // The menu of the working, the copy, the print and the PDF.
-  class StatementMenu* statementMenu() { return statementMenu_; }
+  class StatementMenu* statementMenu() {
+    return statementMenu_;
+  }
 
  public slots:
   void command1Click();  // 开始计算: calculate
@@ -48,6 +52,9 @@ class Form1 : public QWidget {
   void connectGuidance();
 
   std::vector<QWidget*> controls_;  // one for each row of the control table, in its order
+  // The emblem is decoded on a thread of its own while the controls are
+  // built and the window is shown, and taken at the first paint.
+  std::future<QImage> emblemLoading_;
   QPixmap emblem_;
   QTimer timer1_;
   ClockSource clock_;

@@ -1,6 +1,5 @@
 #include "statement/statement_page.h"
 
-
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -40,7 +39,8 @@ QString WorkingRows(const std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     rows += QStringLiteral("<tr>");
     if (i == 0) {
-      rows += QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
+      rows +=
+          QStringLiteral("<td rowspan=\"%1\">%2</td>").arg(lines.size()).arg(Escaped(kWorkingItem));
     }
     rows += QStringLiteral("<td>%1</td></tr>").arg(Escaped(lines[i]));
   }
@@ -58,8 +58,8 @@ QString SignatureRow(std::string_view signer) {
 // would extract the radicals.
 QFont PageFont() {
   QFont font;
-  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei", "Noto Serif CJK SC",
-                    "AR PL UMing CN", "Songti SC", "serif"});
+  font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei",
+                    "Noto Serif CJK SC", "AR PL UMing CN", "Songti SC", "serif"});
   font.setPointSizeF(10);
   return font;
 }
@@ -93,15 +93,21 @@ void Paint(const Statement& statement, QPagedPaintDevice& device) {
   document.drawContents(&painter);
 }
 
+// What went wrong, never empty: an empty text would read as success.
+QString FailureText(const QSaveFile& file) {
+  const QString reason = file.errorString();
+  return reason.isEmpty() ? QStringLiteral("写入文件失败") : reason;
+}
+
 }  // namespace
 
 QString StatementHtml(const Statement& statement) {
   QString html = QStringLiteral(
-      "<html><head><meta charset=\"utf-8\"><style>"
-      "table { border-collapse: collapse; } td { padding: 3px 6px; }"
-      "</style></head><body>"
-      "<h2 align=\"center\">%1</h2>"
-      "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
+                     "<html><head><meta charset=\"utf-8\"><style>"
+                     "table { border-collapse: collapse; } td { padding: 3px 6px; }"
+                     "</style></head><body>"
+                     "<h2 align=\"center\">%1</h2>"
+                     "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
                      .arg(Escaped(kStatementTitle));
   for (const StatementRow& row : statement.figures) html += Row(row.item, row.value);
   html += WorkingRows(statement.working);
@@ -112,7 +118,7 @@ QString StatementHtml(const Statement& statement) {
 
 QString WriteStatementPdf(const Statement& statement, const QString& path) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  if (!file.open(QIODevice::WriteOnly)) return FailureText(file);
   {
     QPdfWriter writer(&file);
     writer.setPageLayout(A4Layout());
@@ -120,7 +126,8 @@ QString WriteStatementPdf(const Statement& statement, const QString& path) {
     writer.setCreator(QStringLiteral("Quillbary"));
     Paint(statement, writer);
   }
-  if (!file.commit()) return file.errorString();
+  // A write that failed (a full disk) makes commit fail and drop the file.
+  if (!file.commit()) return FailureText(file);
   return {};
 }
 

@@ -1,8 +1,11 @@
-// The two errors the calculation can raise. Both are typed and carry the
-// numeric code a clerk sees in the error report, so the window can name them.
+// The two errors the calculation can raise, and the words a clerk reads for
+// them. Both are typed and carry the numeric code the error report shows, so
+// the window's box and a batch's cell name them alike from here.
 #pragma once
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
 namespace quillbary {
 
@@ -22,5 +25,16 @@ class CalcError : public std::runtime_error {
  private:
   ErrorCode code_;
 };
+
+// The error's name:  kOverflow -> "溢出",  kTypeMismatch -> "类型不匹配".
+std::string_view ErrorName(ErrorCode code) noexcept;
+
+// The report's heading, with the code:
+//   kOverflow -> "运行时错误 '6':",  kTypeMismatch -> "运行时错误 '13':".
+std::string ErrorHeading(ErrorCode code);
+
+// The whole report on one line, heading and name, as a cell or a log holds it:
+//   kTypeMismatch -> "运行时错误 '13': 类型不匹配"
+std::string ErrorReportLine(ErrorCode code);
 
 }  // namespace quillbary

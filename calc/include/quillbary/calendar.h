@@ -1,8 +1,10 @@
-// Calendar days: the pickers' range and the days between two dates.
+// Calendar days: the pickers' range, the days between two dates and a
+// date's text.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace quillbary {
 
@@ -20,5 +22,9 @@ inline constexpr std::chrono::year_month_day kLastDate{std::chrono::year{9999},
 //   2009-03-01 -> 2009-02-28  = -1      2009-01-01 -> 2009-07-01  =  181
 //   1601-01-01 -> 9999-12-31  =  3067670
 std::int32_t DayDifference(std::chrono::year_month_day from, std::chrono::year_month_day to);
+
+// The date as ISO 8601 writes it, the year always in four digits:
+//   1601-01-01 -> "1601-01-01"      9999-12-31 -> "9999-12-31"
+std::string IsoDateText(std::chrono::year_month_day date);
 
 }  // namespace quillbary

@@ -69,7 +69,4 @@ std::optional<std::vector<WorkingLine>> Working(const FieldValues& fields);
 // The lines' texts, one a line, joined by '\n'.
 std::string WorkingText(const std::vector<WorkingLine>& lines);
 
-// "2009-07-01"
-std::string IsoDateText(std::chrono::year_month_day date);
-
 }  // namespace quillbary

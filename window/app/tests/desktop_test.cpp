@@ -1,6 +1,9 @@
 // At home on any desktop: Qt's own texts in Chinese whatever the locale, and
 // every text legible under a dark desktop palette.
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +15,7 @@
 #include <memory>
 
 #include "app/app_setup.h"
+#include "app/deferred_icon.h"
 #include "form/form1.h"
 #include "form/tests/form_driver.h"
 
@@ -92,6 +96,9 @@ class DesktopTest : public QObject {
   void initTestCase();
   void fieldMenuInChinese_data();
   void fieldMenuInChinese();
+  void iconFollowsTheFirstPaint();
+  void calendarsInSimplifiedChinese_data();
+  void calendarsInSimplifiedChinese();
   void legibleUnderADarkPalette_data();
   void legibleUnderADarkPalette();
 };
@@ -120,6 +127,38 @@ void DesktopTest::fieldMenuInChinese() {
     if (!action->isSeparator()) shown << action->text().remove(kDecoration);
   }
   QCOMPARE(shown, entries);
+}
+
+void DesktopTest::iconFollowsTheFirstPaint() {
+  const QIcon before = QApplication::windowIcon();
+  const auto restore = qScopeGuard([&before] { QApplication::setWindowIcon(before); });
+  QApplication::setWindowIcon(QIcon());
+  Form1 form(FixedClock());
+  SetWindowIconAfterFirstPaint(&form, QStringLiteral(":/icon.png"));
+  QVERIFY(form.windowIcon().isNull());
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  QTRY_VERIFY(!form.windowIcon().isNull());
+  QCOMPARE(form.windowIcon().pixmap(48).size(), QSize(48, 48));
+}
+
+void DesktopTest::calendarsInSimplifiedChinese_data() {
+  QTest::addColumn<QString>("shown");  // what the picker's calendar says, in its locale
+  QTest::addColumn<QString>("expected");
+  // The calendar of a picker as the window makes it, whatever the system's locale.
+  Form1 form(FixedClock());
+  const QLocale calendar =
+      qobject_cast<QDateEdit*>(form.control("jkrq"))->calendarWidget()->locale();
+  QTest::newRow("locale") << calendar.name() << "zh_CN";
+  // Traditional Chinese would write 週一 and 1月.
+  QTest::newRow("weekday") << calendar.dayName(1, QLocale::ShortFormat) << "周一";
+  QTest::newRow("month") << calendar.monthName(1, QLocale::LongFormat) << "一月";
+}
+
+void DesktopTest::calendarsInSimplifiedChinese() {
+  QFETCH(QString, shown);
+  QFETCH(QString, expected);
+  QCOMPARE(shown, expected);
 }
 
 void DesktopTest::legibleUnderADarkPalette_data() {

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -18,12 +20,27 @@ namespace quillbary::testing {
 namespace {
 constexpr int kStillRunning = 99;
 
+// Presses `key` on `target` and holds it for `repeats` auto-repeats, each a
+// release and a press marked as repeated, as the desktop sends a held key.
+void PressAndHold(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, int repeats) {
+  QTest::keyPress(target, key, modifiers);
+  const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
+  for (int i = 0; i < repeats; ++i) {
+    for (QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+      QKeyEvent repeat(type, key, modifiers, text, /*autorep=*/true);
+      QApplication::sendEvent(target, &repeat);
+    }
+  }
+  QTest::keyRelease(target, key, modifiers);
+}
+
 // Presses `key` on `target` from within the application's event loop and
 // returns how the loop ended: with the program's exit status when the key
 // ended the program, else with kStillRunning.
-int PressInEventLoop(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, bool ends) {
+int PressInEventLoop(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers, bool ends,
+                     int repeats = 0) {
   QTimer::singleShot(0, target, [=] {
-    QTest::keyClick(target, key, modifiers);
+    PressAndHold(target, key, modifiers, repeats);
     if (!ends) QCoreApplication::exit(kStillRunning);
   });
   // A key that should end the program and does not gives up after ten seconds.
@@ -60,6 +77,8 @@ void KeysTest::keysPressTheFocusedButton_data() {
   QTest::addColumn<QString>("hj");     // the total afterwards
   QTest::addColumn<QString>("hkje");   // the amount afterwards
   QTest::addColumn<QString>("focus");  // where the focus is afterwards
+  QTest::addColumn<int>("repeats");    // auto-repeats while the key is held
+  QTest::addColumn<int>("clicks");     // how often the button is pressed
 
   const struct {
     const char* name;
@@ -70,17 +89,22 @@ void KeysTest::keysPressTheFocusedButton_data() {
               {"Space", Qt::Key_Space, Qt::NoModifier}};
   for (const auto& press : keys) {
     const auto row = [&press](const char* button) -> QTestData& {
-      return QTest::addRow("%s on %s", press.name, button) << press.key << press.modifiers << button;
+      return QTest::addRow("%s on %s", press.name, button)
+             << press.key << press.modifiers << button;
     };
     row("Command1") << false << "561.98"
                     << "10000"
-                    << "Command1";  // 开始计算
+                    << "Command1" << 0 << 1;  // 开始计算
     row("Command2") << false << ""
                     << ""
-                    << "jkrq";  // 清空: back to the first field
+                    << "jkrq" << 0 << 1;  // 清空: back to the first field
     row("Command3") << true << ""
                     << "10000"
-                    << "";  // 退出
+                    << "" << 0 << 1;  // 退出
+    // Held down: the desktop repeats the key, the button is pressed once.
+    QTest::addRow("%s held on Command1", press.name)
+        << press.key << press.modifiers << "Command1" << false << "561.98"
+        << "10000" << "Command1" << 5 << 1;
   }
 }
 
@@ -92,14 +116,18 @@ void KeysTest::keysPressTheFocusedButton() {
   QFETCH(QString, hj);
   QFETCH(QString, hkje);
   QFETCH(QString, focus);
+  QFETCH(int, repeats);
+  QFETCH(int, clicks);
 
   Form1& form = shown();
   BoxCatcher catcher;
   Enter(form, WorkedExample());
   QWidget* target = form.control(button.toStdString());
   target->setFocus();
+  QSignalSpy pressed(qobject_cast<QAbstractButton*>(target), &QAbstractButton::clicked);
 
-  QCOMPARE(PressInEventLoop(target, key, modifiers, ends), ends ? 0 : kStillRunning);
+  QCOMPARE(PressInEventLoop(target, key, modifiers, ends, repeats), ends ? 0 : kStillRunning);
+  QCOMPARE(pressed.size(), clicks);
   QCOMPARE(Text(form, "hj"), hj);
   QCOMPARE(Text(form, "hkje"), hkje);
   QCOMPARE(catcher.caught, QList<CaughtBox>{});

@@ -92,6 +92,8 @@ class LayoutTest : public FormFixture {
   void captionsFitTheirBoxes();
   void datesFitTheirPickers();
   void controlsLieInsideTheWindow();
+  void outOfFocusLooksAsInFocus_data();
+  void outOfFocusLooksAsInFocus();
   void focusableControlsDoNotOverlap();
 };
 
@@ -382,6 +384,32 @@ void LayoutTest::datesFitTheirPickers() {
         qPrintable(
             picker->objectName() +
             QStringLiteral(": %1 of %2").arg(metrics.horizontalAdvance(widestDate)).arg(room)));
+  }
+}
+
+void LayoutTest::outOfFocusLooksAsInFocus_data() {
+  QTest::addColumn<QPalette::ColorRole>("role");
+  QTest::newRow("captions") << QPalette::WindowText;
+  QTest::newRow("field text") << QPalette::Text;
+  QTest::newRow("button text") << QPalette::ButtonText;
+  QTest::newRow("fields") << QPalette::Base;
+  QTest::newRow("window") << QPalette::Window;
+  QTest::newRow("buttons") << QPalette::Button;
+  QTest::newRow("result fields") << QPalette::Midlight;
+  QTest::newRow("selection") << QPalette::Highlight;
+}
+
+// When another window has the focus, every control keeps its colours: none
+// turns to the disabled grey.
+void LayoutTest::outOfFocusLooksAsInFocus() {
+  QFETCH(QPalette::ColorRole, role);
+  Form1 form(FixedClock());
+  QList<QWidget*> widgets = form.findChildren<QWidget*>();
+  widgets << &form;
+  for (const QWidget* widget : widgets) {
+    const QPalette& palette = widget->palette();
+    QVERIFY2(palette.color(QPalette::Inactive, role) == palette.color(QPalette::Active, role),
+             qPrintable(widget->objectName()));
   }
 }
 

@@ -1,5 +1,7 @@
 // Handing the figures on: the working tips, the menu, the copy and the PDF,
 // through the real window.
+#include <sys/resource.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -12,10 +14,14 @@
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextTable>
 #include <QToolBar>
+#include <csignal>
 
 #include "form/form1.h"
 #include "form/tests/form_driver.h"
@@ -25,9 +31,13 @@ namespace quillbary::testing {
 
 namespace {
 // Every figure of the worked example as the statement must show it.
-const QStringList kFigures = {"2009-01-01", "2009-07-01", "2009-09-30", "10000", "5.31",
-                              "只结利息",   "181",        "320.37",     "91",    "7.965",
-                              "241.61",     "利息合计",   "561.98",     "人民币伍佰陆拾壹元玖角捌分"};
+const QStringList kFigures = {"2009-01-01", "2009-07-01",
+                              "2009-09-30", "10000",
+                              "5.31",       "只结利息",
+                              "181",        "320.37",
+                              "91",         "7.965",
+                              "241.61",     "利息合计",
+                              "561.98",     "人民币伍佰陆拾壹元玖角捌分"};
 
 QStringList EnabledItems(Form1& form) {
   QStringList enabled;
@@ -35,6 +45,19 @@ QStringList EnabledItems(Form1& form) {
     if (action->isEnabled()) enabled << action->text();
   }
   return enabled;
+}
+
+QString CellText(const QTextTableCell& cell) {
+  QTextCursor cursor = cell.firstCursorPosition();
+  cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+  return cursor.selectedText();
+}
+
+QTextTable* FirstTable(const QTextDocument& document) {
+  for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+    if (auto* table = qobject_cast<QTextTable*>(frame)) return table;
+  }
+  return nullptr;
 }
 
 QString Run(const QString& program, const QStringList& arguments) {
@@ -57,6 +80,8 @@ class StatementTest : public FormFixture {
   void pdfHoldsEveryFigureOnOnePage_data();
   void pdfHoldsEveryFigureOnOnePage();
   void pdfIntoAFolderThatCannotBeWrittenLeavesNoFile();
+  void pdfNotSavedLeavesNoFile_data();
+  void pdfNotSavedLeavesNoFile();
   void menuOpensOutsideTheInputs();
   void textFieldMenusCarryTheItems_data();
   void textFieldMenusCarryTheItems();
@@ -74,6 +99,7 @@ void StatementTest::initTestCase() {
 void StatementTest::itemsFollowTheFiguresOnScreen_data() {
   QTest::addColumn<QStringList>("steps");  // what the clerk does after entering the example
   QTest::addColumn<bool>("enabled");
+  QTest::newRow("window never touched") << QStringList{"nothing typed"} << false;
   QTest::newRow("at start") << QStringList{} << false;
   QTest::newRow("after a total") << QStringList{"Command1"} << true;
   QTest::newRow("after clear") << QStringList{"Command1", "Command2"} << false;
@@ -81,6 +107,7 @@ void StatementTest::itemsFollowTheFiguresOnScreen_data() {
       << QStringList{"Command1", "untick", "Command1"} << false;
   QTest::newRow("amount edited afterwards") << QStringList{"Command1", "amount"} << false;
   QTest::newRow("other method afterwards") << QStringList{"Command1", "hbjx"} << false;
+  QTest::newRow("repayment date edited afterwards") << QStringList{"Command1", "date"} << false;
   QTest::newRow("calculated again") << QStringList{"Command1", "hbjx", "Command1"} << true;
   QTest::newRow("dates out of order") << QStringList{"loanAfterDue", "Command1"} << false;
   QTest::newRow("dates mended and calculated again")
@@ -100,6 +127,10 @@ void Do(Form1& form, const QString& step) {
     }
   } else if (step == "amount") {
     TypeText(form, "hkje", QStringLiteral("20000"));
+  } else if (step == "date") {
+    TypeDate(form, "hkrq", QDate(2009, 10, 31));
+  } else if (step == "nothing typed") {
+    // the window as it opened
   } else if (step == "loanAfterDue" || step == "loanInOrder") {
     const QDate loan = step == "loanAfterDue" ? QDate(2009, 8, 1) : QDate(2009, 1, 1);
     qobject_cast<QDateEdit*>(form.control("jkrq"))->setDate(loan);
@@ -114,7 +145,7 @@ void StatementTest::itemsFollowTheFiguresOnScreen() {
   BoxCatcher catcher;
   QFETCH(QStringList, steps);
   QFETCH(bool, enabled);
-  Enter(form, WorkedExample());
+  if (steps != QStringList{"nothing typed"}) Enter(form, WorkedExample());
   for (const QString& step : steps) Do(form, step);
   QCOMPARE(EnabledItems(form).size(), enabled ? 4 : 0);
 }
@@ -129,9 +160,10 @@ void StatementTest::resultFieldsExplainThemselves() {
   QCOMPARE(form.control("yqts")->toolTip(),
            QStringLiteral("逾期天数 = 2009-07-01 至 2009-09-30 = 91 天"));
   const QString total = form.control("hj")->toolTip();
-  QVERIFY2(total.endsWith(QStringLiteral(
-               "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98\n合计大写：人民币伍佰陆拾壹元玖角捌分")),
-           qPrintable(total));
+  QVERIFY2(
+      total.endsWith(QStringLiteral(
+          "利息合计 = 320.37 + 241.605 = 561.975 ≈ 561.98\n合计大写：人民币伍佰陆拾壹元玖角捌分")),
+      qPrintable(total));
   Click(form, "Command2");
   QVERIFY(form.control("hj")->toolTip().isEmpty());
 }
@@ -155,6 +187,26 @@ void StatementTest::copyPutsTextAndTable() {
   QVERIFY(lines.contains(QStringLiteral("合计大写：人民币伍佰陆拾壹元玖角捌分")));
   QVERIFY(lines.contains(QStringLiteral("制表时间：2009-03-01 09:05:07")));
   QVERIFY(data->html().contains(QStringLiteral("<td>561.98 元</td>")));
+
+  // The table's shape: one 计算过程 cell beside every working line, each line
+  // in the value column, as a pasted or printed table shows them.
+  QStringList working = form.control("hj")->toolTip().split('\n');
+  working.removeLast();  // 合计大写
+  QTextDocument document;
+  document.setHtml(data->html());
+  QTextTable* table = FirstTable(document);
+  QVERIFY(table != nullptr);
+  QCOMPARE(table->columns(), 2);
+  int first = -1;
+  for (int row = 0; row < table->rows() && first < 0; ++row) {
+    if (CellText(table->cellAt(row, 0)) == QStringLiteral("计算过程")) first = row;
+  }
+  QVERIFY(first >= 0);
+  QCOMPARE(table->cellAt(first, 0).rowSpan(), working.size());
+  for (int i = 0; i < working.size(); ++i) {
+    QCOMPARE(CellText(table->cellAt(first + i, 1)), working[i]);
+  }
+  QCOMPARE(CellText(table->cellAt(first + working.size(), 0)), QStringLiteral("制表时间"));
 }
 
 void StatementTest::pdfHoldsEveryFigureOnOnePage_data() {
@@ -208,6 +260,51 @@ void StatementTest::pdfIntoAFolderThatCannotBeWrittenLeavesNoFile() {
   QCOMPARE(catcher.caught.first().icon, QMessageBox::Critical);
   QVERIFY(!QFile::exists(path));
   QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"plain-file"});
+  QCOMPARE(Text(form, "hj"), QStringLiteral("561.98"));
+}
+
+void StatementTest::pdfNotSavedLeavesNoFile_data() {
+  QTest::addColumn<bool>("cancelled");  // else the disk fills up once the file is open
+  QTest::addColumn<bool>("failureShown");
+  QTest::newRow("cancelled in the dialog shows no box") << true << false;
+  QTest::newRow("writes failing after the file opened show the failure") << false << true;
+}
+
+void StatementTest::pdfNotSavedLeavesNoFile() {
+  QFETCH(bool, cancelled);
+  QFETCH(bool, failureShown);
+  Form1& form = shown();
+  BoxCatcher catcher;
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("计息单.pdf"));
+  form.statementMenu()->setPathChooser(
+      [&](QWidget*, const QString&) { return cancelled ? QString() : path; });
+  Enter(form, WorkedExample());
+  Click(form, "Command1");
+
+  // A full disk: files may grow to 1 kB only, and a write past that fails
+  // (rather than ending the program) while the folder stays writable.
+  rlimit limit{};
+  QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+  const rlimit unlimited = limit;
+  const auto restore = qScopeGuard([&unlimited] {
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, SIG_DFL);
+  });
+  if (!cancelled) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = 1024;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+  }
+  QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+
+  QCOMPARE(catcher.caught.size(), failureShown ? 1 : 0);
+  if (failureShown) {
+    QCOMPARE(catcher.caught.first().title, QStringLiteral("导出 PDF 失败"));
+    QCOMPARE(catcher.caught.first().icon, QMessageBox::Critical);
+    QVERIFY2(catcher.caught.first().text.contains(path), qPrintable(catcher.caught.first().text));
+  }
+  QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{});
   QCOMPARE(Text(form, "hj"), QStringLiteral("561.98"));
 }
 
@@ -325,7 +422,8 @@ void StatementTest::workingBoxShowsTheStatement() {
     box->reject();
   });
   QTest::keyClick(&form, Qt::Key_F1);
-  QVERIFY(working.contains(QStringLiteral("逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61")));
+  QVERIFY(
+      working.contains(QStringLiteral("逾期利息 = 91 × (10000 × 0.0002655) = 241.605 ≈ 241.61")));
 }
 
 void StatementTest::printOpensAPreview() {
