@@ -235,7 +235,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
   std::unique_ptr<RowReader> reader = OpenReader(input);
   std::vector<std::string> header;
   do {
-    if (!reader->Next(header)) throw BatchHeaderError(input.string() + "：文件是空的，没有表头");
+    if (!reader->Next(header)) throw BatchHeaderError("文件是空的，没有表头");
   } while (IsBlank(header));
   const Layout layout{FindInputColumns(header), header.size(), reader->ShortRowIsRagged()};
 
