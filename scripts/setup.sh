@@ -33,6 +33,7 @@ bench_packages=(
   libbenchmark-dev                      # the core's timings
   libxcb1-dev libx11-dev                # the helper that times the window's mapping
   xvfb                                  # the private display the windows are measured on
+  time                                  # bench/batch.sh: peak memory and time of a run
 )
 
 case "${1:-}" in

@@ -60,12 +60,29 @@ std::optional<Parts> Split(std::string_view text) {
   return Parts{*year, *month, *day};
 }
 
+// The form most sheets hold, "2009-01-01", read without folding or copying.
+std::optional<Parts> SplitIsoForm(std::string_view cell) {
+  if (cell.size() != 10 || cell[4] != '-' || cell[7] != '-') return std::nullopt;
+  int digits[8];
+  for (int i = 0, k = 0; i < 10; ++i) {
+    if (i == 4 || i == 7) continue;
+    if (cell[i] < '0' || cell[i] > '9') return std::nullopt;
+    digits[k++] = cell[i] - '0';
+  }
+  return Parts{digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3],
+               digits[4] * 10 + digits[5], digits[6] * 10 + digits[7]};
+}
+
 }  // namespace
 
 std::variant<year_month_day, DateProblem> ReadBatchDate(std::string_view cell) {
-  const std::string text = batch_detail::FoldedAndTrimmed(cell);
-  if (text.empty()) return DateProblem::kEmpty;
-  const auto parts = Split(text);
+  std::optional<Parts> parts = SplitIsoForm(cell);
+  std::string text;
+  if (!parts) {
+    text = batch_detail::FoldedAndTrimmed(cell);
+    if (text.empty()) return DateProblem::kEmpty;
+    parts = Split(text);
+  }
   if (!parts) return DateProblem::kUnreadable;
   const year_month_day date{std::chrono::year{parts->year},
                             std::chrono::month{static_cast<unsigned>(parts->month)},

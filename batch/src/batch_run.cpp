@@ -102,6 +102,7 @@ struct Chunk {
   std::vector<std::vector<std::string>> rows;  // capacity kept from chunk to chunk
   std::size_t count = 0;
   std::vector<RowOutcome> outcomes;
+  std::string encoded;  // the rows as the writer's bytes, when it encodes them
 };
 
 struct Layout {
@@ -135,10 +136,13 @@ RowOutcome CalculateCells(std::vector<std::string>& cells, const Layout& layout)
                        cell(kRate), cell(kMethod)});
 }
 
-void Compute(Chunk& chunk, const Layout& layout) {
+void Compute(Chunk& chunk, const Layout& layout, const RowWriter& writer) {
   chunk.outcomes.resize(chunk.count);
+  chunk.encoded.clear();
   for (std::size_t i = 0; i < chunk.count; ++i) {
     chunk.outcomes[i] = CalculateCells(chunk.rows[i], layout);
+    if (writer.EncodesRows())
+      writer.EncodeRow(chunk.rows[i], chunk.outcomes[i].cells, chunk.encoded);
   }
 }
 
@@ -246,9 +250,10 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
   Fen sum = 0;
   bool sumInRange = true;
   const auto write = [&](const Chunk& chunk) {
+    if (writer->EncodesRows()) writer->WriteEncoded(chunk.encoded);
     for (std::size_t i = 0; i < chunk.count; ++i) {
       const RowOutcome& outcome = chunk.outcomes[i];
-      writer->WriteRow(chunk.rows[i], outcome.cells);
+      if (!writer->EncodesRows()) writer->WriteRow(chunk.rows[i], outcome.cells);
       ++summary.rowsRead;
       summary.rowsWithWarnings += !outcome.cells[kWarnings].empty();
       summary.rowsWithErrors += !outcome.cells[kError].empty();
@@ -287,8 +292,11 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     if (chunk->count == 0) break;
     rowsRead += static_cast<std::int64_t>(chunk->count);
     Chunk* work = chunk.get();
-    running.emplace_back(std::move(chunk), std::async(std::launch::async,
-                                                      [work, &layout] { Compute(*work, layout); }));
+    const RowWriter& encoder = *writer;
+    running.emplace_back(std::move(chunk),
+                         std::async(std::launch::async, [work, &layout, &encoder] {
+                           Compute(*work, layout, encoder);
+                         }));
     if (progress && !progress({rowsRead, reader->Fraction()})) {
       while (!running.empty()) {
         running.front().second.wait();

@@ -282,54 +282,77 @@ restart:
   return true;
 }
 
+// Appends a field, quoted when it holds a comma, a quote or a line break.
+void AppendField(std::string_view text, bool first, std::string& out) {
+  if (!first) out.push_back(',');
+  bool plain = true;
+  for (char c : text) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+      plain = false;
+      break;
+    }
+  }
+  if (plain) {
+    out.append(text);
+    return;
+  }
+  out.push_back('"');
+  for (char c : text) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
 class CsvWriter final : public RowWriter {
  public:
   explicit CsvWriter(const std::filesystem::path& file) : file_(file) { buffer_ = "\xEF\xBB\xBF"; }
 
   void WriteHeader(std::span<const std::string> names) override {
-    for (std::size_t i = 0; i < names.size(); ++i) Field(names[i], i == 0);
-    for (std::string_view name : kResultColumns) Field(name, false);
+    for (std::size_t i = 0; i < names.size(); ++i) AppendField(names[i], i == 0, buffer_);
+    for (std::string_view name : kResultColumns) AppendField(name, false, buffer_);
     EndLine();
   }
 
   void WriteRow(std::span<const std::string> carried, const ResultCells& results) override {
-    for (std::size_t i = 0; i < carried.size(); ++i) Field(carried[i], i == 0);
-    for (const std::string& cell : results) Field(cell, false);
-    EndLine();
+    EncodeRow(carried, results, buffer_);
+    Flush(false);
   }
 
   void WriteTexts(std::span<const std::string> cells) override {
-    for (std::size_t i = 0; i < cells.size(); ++i) Field(cells[i], i == 0);
+    for (std::size_t i = 0; i < cells.size(); ++i) AppendField(cells[i], i == 0, buffer_);
     EndLine();
   }
 
+  bool EncodesRows() const override { return true; }
+
+  void EncodeRow(std::span<const std::string> carried, const ResultCells& results,
+                 std::string& out) const override {
+    for (std::size_t i = 0; i < carried.size(); ++i) AppendField(carried[i], i == 0, out);
+    for (const std::string& cell : results) AppendField(cell, false, out);
+    out.append("\r\n");
+  }
+
+  void WriteEncoded(std::string_view bytes) override {
+    Flush(true);
+    file_.Write(bytes.data(), bytes.size());
+  }
+
   void Commit() override {
-    file_.Write(buffer_.data(), buffer_.size());
-    buffer_.clear();
+    Flush(true);
     file_.Commit();
   }
 
  private:
-  void Field(std::string_view text, bool first) {
-    if (!first) buffer_.push_back(',');
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-      buffer_ += text;
-      return;
-    }
-    buffer_.push_back('"');
-    for (char c : text) {
-      if (c == '"') buffer_.push_back('"');
-      buffer_.push_back(c);
-    }
-    buffer_.push_back('"');
+  void EndLine() {
+    buffer_.append("\r\n");
+    Flush(false);
   }
 
-  void EndLine() {
-    buffer_ += "\r\n";
-    if (buffer_.size() >= kBlockSize) {
-      file_.Write(buffer_.data(), buffer_.size());
-      buffer_.clear();
-    }
+  void Flush(bool always) {
+    if (buffer_.empty() || (!always && buffer_.size() < kBlockSize)) return;
+    file_.Write(buffer_.data(), buffer_.size());
+    buffer_.clear();
   }
 
   batch_detail::AtomicFile file_;

@@ -55,6 +55,14 @@ class RowWriter {
   // A row of texts only, without the result columns (the template's rows).
   virtual void WriteTexts(std::span<const std::string> cells) = 0;
   virtual void Commit() = 0;
+
+  // A writer whose rows are bytes of their own (CSV) lets the calculating
+  // threads encode them, appending to `out`, and WriteEncoded write them in
+  // order; the others write row by row.
+  virtual bool EncodesRows() const { return false; }
+  virtual void EncodeRow(std::span<const std::string> /*carried*/, const ResultCells& /*results*/,
+                         std::string& /*out*/) const {}
+  virtual void WriteEncoded(std::string_view /*bytes*/) {}
 };
 
 // A CSV file: the encoding is the BOM's (UTF-8, UTF-16, GB18030); without
