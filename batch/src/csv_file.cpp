@@ -15,7 +15,8 @@
 namespace quillbary {
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 20;
+constexpr std::size_t kBlockSize = 1 << 16;   // read at a time
+constexpr std::size_t kFlushSize = 1 << 20;   // written at a time
 constexpr std::size_t kMaxCellBytes = 1 << 20;
 constexpr std::size_t kMaxRowBytes = 4 << 20;
 
@@ -350,7 +351,7 @@ class CsvWriter final : public RowWriter {
   }
 
   void Flush(bool always) {
-    if (buffer_.empty() || (!always && buffer_.size() < kBlockSize)) return;
+    if (buffer_.empty() || (!always && buffer_.size() < kFlushSize)) return;
     file_.Write(buffer_.data(), buffer_.size());
     buffer_.clear();
   }

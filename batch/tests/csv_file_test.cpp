@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "第 2 行的单元格超过 1 MB"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Rows across the reader's 1 MB blocks, with quoted line breaks and
+// Rows across the reader's blocks, with quoted line breaks and
 // multi-byte characters cut by a block's end, read back as written.
 TEST(CsvRoundTrip, LongFileReadsBackAsWritten) {
   TempFolder folder;
