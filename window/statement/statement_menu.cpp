@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "batch/batch_runner.h"
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/working.h"
@@ -90,6 +91,7 @@ StatementMenu::StatementMenu(QWidget* window, ControlLookup control, Clock clock
     window->addAction(action);  // the shortcuts work without the menu open
     actions_[i] = action;
   }
+  AddBatchItem(&menu_, window);
 }
 
 void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
@@ -128,8 +130,8 @@ void StatementMenu::popup(const QPoint& globalPos) {
 
 QString StatementMenu::suggestedPdfPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return QDir(folder).filePath(QStringLiteral("计息单-%1.pdf")
-                                   .arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
+  return QDir(folder).filePath(
+      QStringLiteral("计息单-%1.pdf").arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
 }
 
 std::optional<Statement> StatementMenu::statement() const {
@@ -157,9 +159,9 @@ void StatementMenu::exportPdf() {
   const QString path = choosePath_(window_, suggestedPdfPath());
   if (path.isEmpty()) return;
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
-    ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
-                QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
-                                                                   error));
+    ShowFailure(
+        window_, QStringLiteral("导出 PDF 失败"),
+        QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
   }
 }
 
