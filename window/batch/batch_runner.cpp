@@ -48,8 +48,11 @@ QString DefaultSaveChooser(QWidget* parent, const QString& suggested) {
       xlsx ? QStringLiteral("Excel 工作簿 (*.xlsx)") : QStringLiteral("CSV 文件 (*.csv)"));
 }
 
+// One figure a line: 读取 3 行 / 有合计 2 行 / ... / 合计之和 11123.96.
 void DefaultSummaryShower(QWidget* parent, const QString& summary) {
-  QMessageBox box(QMessageBox::Information, kTitle, summary, QMessageBox::Ok, parent);
+  QString lines = summary;
+  lines.replace(QStringLiteral("；"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::Information, kTitle, lines, QMessageBox::Ok, parent);
   box.exec();
 }
 
