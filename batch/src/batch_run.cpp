@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <deque>
+#include <exception>
 #include <fstream>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "quillbary/batch_file.h"
@@ -102,7 +105,9 @@ struct Chunk {
   std::vector<std::vector<std::string>> rows;  // capacity kept from chunk to chunk
   std::size_t count = 0;
   std::vector<RowOutcome> outcomes;
-  std::string encoded;  // the rows as the writer's bytes, when it encodes them
+  std::string encoded;        // the rows as the writer's bytes, when it encodes them
+  std::int64_t rowsRead = 0;  // up to this chunk's end
+  double fraction = 0;        // of the file read, at this chunk's end
 };
 
 struct Layout {
@@ -151,6 +156,118 @@ bool IsBlank(const std::vector<std::string>& cells) {
     return c.find_first_not_of(" \t") == std::string::npos;
   });
 }
+
+// Reads chunks of rows on a thread of its own and starts each one's
+// calculation at once; hands them back, calculated, in the order read. At
+// most `inFlight` chunks exist at a time, so memory does not grow with the
+// file.
+class ChunkReader {
+ public:
+  ChunkReader(RowReader& reader, const Layout& layout, const RowWriter& encoder,
+              std::size_t inFlight)
+      : reader_(reader), layout_(layout), encoder_(encoder), limit_(inFlight) {
+    thread_ = std::thread(&ChunkReader::Run, this);
+  }
+
+  ~ChunkReader() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  ChunkReader(const ChunkReader&) = delete;
+  ChunkReader& operator=(const ChunkReader&) = delete;
+
+  // The next chunk, calculated; nullptr after the last. Rethrows what
+  // stopped the reading once the chunks read before it are handed back.
+  std::unique_ptr<Chunk> Next() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+    if (ready_.empty()) {
+      if (error_) std::rethrow_exception(error_);
+      return nullptr;
+    }
+    auto [chunk, calculated] = std::move(ready_.front());
+    ready_.pop_front();
+    lock.unlock();
+    calculated.get();
+    return std::move(chunk);
+  }
+
+  // A written chunk, to be filled again.
+  void Recycle(std::unique_ptr<Chunk> chunk) {
+    {
+      std::lock_guard lock(mutex_);
+      spare_.push_back(std::move(chunk));
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  std::unique_ptr<Chunk> Take() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stop_ || !spare_.empty() || created_ < limit_; });
+    if (stop_) return nullptr;
+    if (spare_.empty()) {
+      ++created_;
+      auto chunk = std::make_unique<Chunk>();
+      chunk->rows.resize(kChunkRows);
+      return chunk;
+    }
+    std::unique_ptr<Chunk> chunk = std::move(spare_.back());
+    spare_.pop_back();
+    return chunk;
+  }
+
+  void Run() {
+    try {
+      std::int64_t rowsRead = 0;
+      while (std::unique_ptr<Chunk> chunk = Take()) {
+        chunk->count = 0;
+        while (chunk->count < kChunkRows && reader_.Next(chunk->rows[chunk->count])) {
+          if (!IsBlank(chunk->rows[chunk->count])) ++chunk->count;
+        }
+        if (chunk->count == 0) break;
+        rowsRead += static_cast<std::int64_t>(chunk->count);
+        chunk->rowsRead = rowsRead;
+        chunk->fraction = reader_.Fraction();
+        Chunk* work = chunk.get();
+        auto calculated =
+            std::async(std::launch::async, [this, work] { Compute(*work, layout_, encoder_); });
+        {
+          std::lock_guard lock(mutex_);
+          ready_.emplace_back(std::move(chunk), std::move(calculated));
+        }
+        changed_.notify_all();
+      }
+    } catch (...) {
+      std::lock_guard lock(mutex_);
+      error_ = std::current_exception();
+    }
+    {
+      std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    changed_.notify_all();
+  }
+
+  RowReader& reader_;
+  const Layout& layout_;
+  const RowWriter& encoder_;
+  const std::size_t limit_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::pair<std::unique_ptr<Chunk>, std::future<void>>> ready_;
+  std::vector<std::unique_ptr<Chunk>> spare_;
+  std::size_t created_ = 0;
+  bool stop_ = false;
+  bool finished_ = false;
+  std::exception_ptr error_;
+  std::thread thread_;
+};
 
 bool IsZip(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
@@ -264,49 +381,15 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     }
   };
 
-  // Chunks of rows are calculated on every core while this thread reads the
-  // next chunks and writes the finished ones, oldest first.
-  const std::size_t inFlight = std::max(2u, std::thread::hardware_concurrency()) + 1;
-  std::deque<std::pair<std::unique_ptr<Chunk>, std::future<void>>> running;
-  std::vector<std::unique_ptr<Chunk>> spare;
-  std::int64_t rowsRead = 0;
-  const auto finishOldest = [&] {
-    running.front().second.get();
-    write(*running.front().first);
-    spare.push_back(std::move(running.front().first));
-    running.pop_front();
-  };
-  while (true) {
-    std::unique_ptr<Chunk> chunk;
-    if (spare.empty()) {
-      chunk = std::make_unique<Chunk>();
-      chunk->rows.resize(kChunkRows);
-    } else {
-      chunk = std::move(spare.back());
-      spare.pop_back();
-    }
-    chunk->count = 0;
-    while (chunk->count < kChunkRows && reader->Next(chunk->rows[chunk->count])) {
-      if (!IsBlank(chunk->rows[chunk->count])) ++chunk->count;
-    }
-    if (chunk->count == 0) break;
-    rowsRead += static_cast<std::int64_t>(chunk->count);
-    Chunk* work = chunk.get();
-    const RowWriter& encoder = *writer;
-    running.emplace_back(std::move(chunk),
-                         std::async(std::launch::async, [work, &layout, &encoder] {
-                           Compute(*work, layout, encoder);
-                         }));
-    if (progress && !progress({rowsRead, reader->Fraction()})) {
-      while (!running.empty()) {
-        running.front().second.wait();
-        running.pop_front();
-      }
-      throw BatchCancelled{};
-    }
-    if (running.size() >= inFlight) finishOldest();
+  // One thread reads, every core calculates, and this thread writes the
+  // chunks in the order they were read.
+  const std::size_t inFlight = std::max(2u, std::thread::hardware_concurrency()) + 2;
+  ChunkReader chunks(*reader, layout, *writer, inFlight);
+  while (std::unique_ptr<Chunk> chunk = chunks.Next()) {
+    write(*chunk);
+    if (progress && !progress({chunk->rowsRead, chunk->fraction})) throw BatchCancelled{};
+    chunks.Recycle(std::move(chunk));
   }
-  while (!running.empty()) finishOldest();
   writer->Commit();
   summary.totalSum = sumInRange ? MoneyText(sum) : "超出范围";
   return summary;

@@ -15,8 +15,8 @@
 namespace quillbary {
 namespace {
 
-constexpr std::size_t kBlockSize = 1 << 16;   // read at a time
-constexpr std::size_t kFlushSize = 1 << 20;   // written at a time
+constexpr std::size_t kBlockSize = 1 << 16;  // read at a time
+constexpr std::size_t kFlushSize = 1 << 20;  // written at a time
 constexpr std::size_t kMaxCellBytes = 1 << 20;
 constexpr std::size_t kMaxRowBytes = 4 << 20;
 

@@ -26,12 +26,15 @@ std::string FormatShowing(std::string_view text) {
       point == std::string_view::npos ? std::string_view{} : mantissa.substr(point + 1);
   if (whole.size() > 1 && whole.front() == '0') return {};
   std::string format = whole.empty() ? "#" : "0";
-  if (point != std::string_view::npos) format += "." + std::string(fraction.size(), '0');
+  if (point != std::string_view::npos) {
+    format.push_back('.');
+    format.append(fraction.size(), '0');
+  }
   if (exponent != std::string_view::npos) {
     const std::string_view power = text.substr(exponent + 1);
     if (power.size() < 3 || (power[0] != '+' && power[0] != '-')) return {};
     format += power[0] == '+' ? "E+" : "E-";
-    format += std::string(power.size() - 1, '0');
+    format.append(power.size() - 1, '0');
   }
   return format;
 }
@@ -80,7 +83,7 @@ class XlsxWriter final : public RowWriter {
     StartRow();
     lxw_col_t column = 0;
     for (const std::string& name : names) Text(column++, name);
-    for (std::string_view name : kResultColumns) Text(column++, name);
+    for (std::string_view name : kResultColumns) Text(column++, std::string(name));
   }
 
   void WriteRow(std::span<const std::string> carried, const ResultCells& results) override {
@@ -139,9 +142,9 @@ class XlsxWriter final : public RowWriter {
     }
   }
 
-  void Text(lxw_col_t column, std::string_view text) {
+  void Text(lxw_col_t column, const std::string& text) {
     if (text.empty()) return;
-    Check(worksheet_write_string(sheet_, row_, column, std::string(text).c_str(), nullptr));
+    Check(worksheet_write_string(sheet_, row_, column, text.c_str(), nullptr));
   }
 
   void Figure(lxw_col_t column, const std::string& text) {
