@@ -34,7 +34,7 @@ constexpr std::array<InputColumn, 9> kInputColumns{{
 }};
 enum InputIndex { kLoan, kDue, kRepaid, kStart, kAmount, kRate, kMethod };
 
-constexpr std::size_t kChunkRows = 8192;
+constexpr std::size_t kChunkRows = 4096;
 
 // A money text's value in fen, kept exactly for any sum of a file's totals.
 __extension__ typedef __int128 Fen;
@@ -383,7 +383,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
 
   // One thread reads, every core calculates, and this thread writes the
   // chunks in the order they were read.
-  const std::size_t inFlight = std::max(2u, std::thread::hardware_concurrency()) + 2;
+  const std::size_t inFlight = std::max(2u, std::thread::hardware_concurrency()) + 1;
   ChunkReader chunks(*reader, layout, *writer, inFlight);
   while (std::unique_ptr<Chunk> chunk = chunks.Next()) {
     write(*chunk);
