@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "loaded_libraries.h"
 #include "quillbary/batch_file.h"
 
 namespace quillbary {
@@ -85,37 +86,39 @@ class ZipArchive {
  public:
   explicit ZipArchive(const std::filesystem::path& file) : name_(file.string()) {
     int error = 0;
-    archive_ = zip_open(name_.c_str(), ZIP_RDONLY, &error);
+    archive_ = batch_detail::Zip().zip_open(name_.c_str(), ZIP_RDONLY, &error);
     if (archive_ == nullptr) {
       zip_error_t reason;
-      zip_error_init_with_code(&reason, error);
-      const std::string text = zip_error_strerror(&reason);
-      zip_error_fini(&reason);
+      batch_detail::Zip().zip_error_init_with_code(&reason, error);
+      const std::string text = batch_detail::Zip().zip_error_strerror(&reason);
+      batch_detail::Zip().zip_error_fini(&reason);
       throw BatchFileError(name_ + "：不是可读的 XLSX 文件（" + text + "）");
     }
   }
-  ~ZipArchive() { zip_discard(archive_); }
+  ~ZipArchive() { batch_detail::Zip().zip_discard(archive_); }
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
   bool Has(const std::string& part) const {
-    return zip_name_locate(archive_, part.c_str(), 0) >= 0;
+    return batch_detail::Zip().zip_name_locate(archive_, part.c_str(), 0) >= 0;
   }
 
   // The part, opened to be read as it inflates.
   zip_file_t* Open(const std::string& part) const {
-    zip_file_t* file = zip_fopen(archive_, part.c_str(), 0);
+    zip_file_t* file = batch_detail::Zip().zip_fopen(archive_, part.c_str(), 0);
     if (file == nullptr) {
-      throw BatchFileError(name_ + "：XLSX 里的 " + part + " 无法读取（" + zip_strerror(archive_) +
-                           "）");
+      throw BatchFileError(name_ + "：XLSX 里的 " + part + " 无法读取（" +
+                           batch_detail::Zip().zip_strerror(archive_) + "）");
     }
     return file;
   }
 
   std::uint64_t SizeOf(const std::string& part) const {
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat(archive_, part.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) return 0;
+    batch_detail::Zip().zip_stat_init(&stat);
+    if (batch_detail::Zip().zip_stat(archive_, part.c_str(), 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_SIZE))
+      return 0;
     return stat.size;
   }
 
@@ -125,18 +128,18 @@ class ZipArchive {
     char block[1 << 16];
     std::string error;
     while (true) {
-      const zip_int64_t got = zip_fread(file, block, sizeof block);
+      const zip_int64_t got = batch_detail::Zip().zip_fread(file, block, sizeof block);
       if (got < 0) {
-        zip_fclose(file);
+        batch_detail::Zip().zip_fclose(file);
         throw BatchFileError(name_ + "：XLSX 里的 " + part + " 已损坏");
       }
       if (!parser.Feed(block, static_cast<std::size_t>(got), got == 0, error)) {
-        zip_fclose(file);
+        batch_detail::Zip().zip_fclose(file);
         throw BatchFileError(name_ + "：XLSX 里的 " + part + " 不是有效的 XML（" + error + "）");
       }
       if (got == 0) break;
     }
-    zip_fclose(file);
+    batch_detail::Zip().zip_fclose(file);
   }
 
   const std::string& name() const { return name_; }
@@ -213,7 +216,7 @@ class XlsxReader final : public RowReader {
     sheetFile_ = zip_.Open(sheet_);
     SetUpSheetParser();
   }
-  ~XlsxReader() override { zip_fclose(sheetFile_); }
+  ~XlsxReader() override { batch_detail::Zip().zip_fclose(sheetFile_); }
 
   bool Next(std::vector<std::string>& cells) override {
     while (rows_.empty() && !done_) FeedSheet();
@@ -403,7 +406,7 @@ class XlsxReader final : public RowReader {
 
   void FeedSheet() {
     char block[1 << 16];
-    const zip_int64_t got = zip_fread(sheetFile_, block, sizeof block);
+    const zip_int64_t got = batch_detail::Zip().zip_fread(sheetFile_, block, sizeof block);
     if (got < 0) Fail("XLSX 里的工作表已损坏");
     sheetRead_ += static_cast<std::uint64_t>(got);
     std::string error;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "atomic_file.h"
+#include "loaded_libraries.h"
 #include "quillbary/batch_file.h"
 
 namespace quillbary {
@@ -67,14 +68,16 @@ class XlsxWriter final : public RowWriter {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
-    workbook_ = workbook_new_opt(temporary_.string().c_str(), &options);
-    if (workbook_ != nullptr) sheet_ = workbook_add_worksheet(workbook_, nullptr);
+    workbook_ =
+        batch_detail::XlsxWriterLib().workbook_new_opt(temporary_.string().c_str(), &options);
+    if (workbook_ != nullptr)
+      sheet_ = batch_detail::XlsxWriterLib().workbook_add_worksheet(workbook_, nullptr);
     if (sheet_ == nullptr) throw BatchFileError(target_.string() + "：无法创建 XLSX 文件");
   }
 
   ~XlsxWriter() override {
     if (workbook_ == nullptr) return;
-    workbook_close(workbook_);
+    batch_detail::XlsxWriterLib().workbook_close(workbook_);
     std::error_code ignored;
     std::filesystem::remove(temporary_, ignored);
   }
@@ -91,7 +94,8 @@ class XlsxWriter final : public RowWriter {
     lxw_col_t column = 0;
     for (const std::string& cell : carried) {
       if (const auto number = PlainNumber(cell)) {
-        Check(worksheet_write_number(sheet_, row_, column++, *number, nullptr));
+        Check(batch_detail::XlsxWriterLib().worksheet_write_number(sheet_, row_, column++, *number,
+                                                                   nullptr));
       } else {
         Text(column++, cell);
       }
@@ -112,12 +116,13 @@ class XlsxWriter final : public RowWriter {
   }
 
   void Commit() override {
-    const lxw_error closed = workbook_close(workbook_);
+    const lxw_error closed = batch_detail::XlsxWriterLib().workbook_close(workbook_);
     workbook_ = nullptr;
     if (closed != LXW_NO_ERROR) {
       std::error_code ignored;
       std::filesystem::remove(temporary_, ignored);
-      throw BatchFileError(target_.string() + "：无法写入（" + lxw_strerror(closed) + "）");
+      throw BatchFileError(target_.string() + "：无法写入（" +
+                           batch_detail::XlsxWriterLib().lxw_strerror(closed) + "）");
     }
     batch_detail::ReplaceTarget(temporary_, target_);
   }
@@ -138,13 +143,15 @@ class XlsxWriter final : public RowWriter {
                            " 行有超过 32767 个字符的单元格，XLSX 放不下；请输出 CSV");
     }
     if (error != LXW_NO_ERROR) {
-      throw BatchFileError(target_.string() + "：无法写入（" + lxw_strerror(error) + "）");
+      throw BatchFileError(target_.string() + "：无法写入（" +
+                           batch_detail::XlsxWriterLib().lxw_strerror(error) + "）");
     }
   }
 
   void Text(lxw_col_t column, const std::string& text) {
     if (text.empty()) return;
-    Check(worksheet_write_string(sheet_, row_, column, text.c_str(), nullptr));
+    Check(batch_detail::XlsxWriterLib().worksheet_write_string(sheet_, row_, column, text.c_str(),
+                                                               nullptr));
   }
 
   void Figure(lxw_col_t column, const std::string& text) {
@@ -156,10 +163,11 @@ class XlsxWriter final : public RowWriter {
     }
     lxw_format*& cached = formats_[format];
     if (cached == nullptr) {
-      cached = workbook_add_format(workbook_);
-      format_set_num_format(cached, format.c_str());
+      cached = batch_detail::XlsxWriterLib().workbook_add_format(workbook_);
+      batch_detail::XlsxWriterLib().format_set_num_format(cached, format.c_str());
     }
-    Check(worksheet_write_number(sheet_, row_, column, *value, cached));
+    Check(
+        batch_detail::XlsxWriterLib().worksheet_write_number(sheet_, row_, column, *value, cached));
   }
 
   std::filesystem::path target_;
