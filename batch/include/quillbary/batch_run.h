@@ -37,7 +37,7 @@ struct BatchSummary {
 };
 
 // The summary's lines, for the command line and the window:
-//   读取 3 行；有合计 2 行；有提示 1 行；有错误 1 行；合计之和 11123.96
+//   读取 5 行；有合计 2 行；有提示 1 行；有错误 2 行；合计之和 11123.96
 std::string SummaryText(const BatchSummary& summary);
 
 // The rows read so far and the part of the file read, 0 to 1.
