@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(parse_leading parse_strict format calculate typed_number)
+[[ ${#targets[@]} -gt 0 ]] || targets=(parse_leading parse_strict format calculate typed_number csv_reader xlsx_reader)
 
 bash scripts/setup.sh test
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -9,6 +9,7 @@ set -euo pipefail
 build_packages=(
   g++ cmake ninja-build
   qt6-base-dev
+  libzip-dev libexpat1-dev libxlsxwriter-dev   # the batch files: XLSX read and written
   qt6-translations-l10n   # Qt's own texts (menus, calendar, boxes) in Chinese
   fonts-noto-cjk      # the Chinese captions
   fonts-ebgaramond    # the face of the total
@@ -23,6 +24,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
+  python3-openpyxl                      # the batch's XLSX output read back
   libxcb1-dev libx11-dev libxcb-damage0-dev   # the benchmark programs, built (not run) with the tests
   g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )
@@ -31,6 +33,7 @@ bench_packages=(
   libbenchmark-dev                      # the core's timings
   libxcb1-dev libx11-dev libxcb-damage0-dev   # the helper that times the window's mapping and first paint
   xvfb                                  # the private display the windows are measured on
+  time                                  # bench/batch.sh: peak memory and time of a run
 )
 
 case "${1:-}" in

@@ -2,15 +2,28 @@
 
 #include <algorithm>
 
+#include "app/batch_command.h"
+
 namespace quillbary {
 namespace {
 
 constexpr std::string_view kHelp =
     "用法：quillbary [--help | --version]\n"
+    "      quillbary --batch 输入文件 [--output 输出文件]\n"
+    "      quillbary --batch-template 文件.csv|文件.xlsx\n"
     "还款利息计算器：算出还款时的正常利息、逾期利息与合计。不带参数时打开计算窗口。\n"
     "\n"
     "  --help     显示本帮助后退出\n"
-    "  --version  显示版本号后退出\n";
+    "  --version  显示版本号后退出\n"
+    "  --batch  输入文件\n"
+    "             逐行计算 CSV 或 XLSX 文件中的每一笔还款，结果列加在每行之后，\n"
+    "             写入输出文件（默认在输入文件名的扩展名前加“-结果”）。\n"
+    "             退出状态：0 每行都已算出；3 有的行有错误（文件照样写出）；\n"
+    "             2 用法有误或表头缺少列；1 文件无法读取或写入\n"
+    "  --output  输出文件\n"
+    "             与 --batch 同用：结果文件，扩展名 .xlsx 写 XLSX，否则写 CSV\n"
+    "  --batch-template  文件\n"
+    "             写出表头和一行示例，.csv 或 .xlsx\n";
 
 constexpr std::string_view kHelpOption = "--help";
 constexpr std::string_view kVersionOption = "--version";
@@ -20,6 +33,7 @@ constexpr std::string_view kVersionOption = "--version";
 std::optional<int> AnswerCommandLine(std::span<const char* const> args, std::string_view version,
                                      std::ostream& out, std::ostream& err) {
   if (args.empty()) return std::nullopt;
+  if (AsksForBatch(args)) return AnswerBatch(args, out, err, IsTerminal(err));
   const auto unknown = std::find_if(args.begin(), args.end(), [](std::string_view arg) {
     return arg != kHelpOption && arg != kVersionOption;
   });

@@ -14,6 +14,8 @@ namespace quillbary {
 // - none: returns nothing, and the caller opens the window;
 // - "--help": the usage on out, returns 0;
 // - "--version": "quillbary 1.00" (with the version given) on out, returns 0;
+// - any of --batch, --output, --batch-template: the batch command, answered
+//   by AnswerBatch (app/batch_command.h) with its own exit statuses;
 // - anything else, Qt's own options such as -platform or -style included: one
 //   line on err naming the first argument not understood, returns 2. Qt is
 //   steered by its environment variables instead (QT_QPA_PLATFORM, ...).

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <QVBoxLayout>
 
+#include "batch/batch_runner.h"
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/working.h"
@@ -129,6 +130,7 @@ StatementMenu::StatementMenu(QWidget* window, ControlLookup control, Clock clock
     offKeys_[i] = offKey;
   }
   setAvailable(false, kCalculateFirst);
+  AddBatchItem(&menu_, window);
 }
 
 void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {

@@ -56,10 +56,62 @@ got=$?
 if [[ $got == 1 && $(wc -l <"$work/err") == 1 ]]; then echo "ok   full disk"; else
   fail "full disk: status $got"; fi
 
+# The batch commands, in a folder of their own: name @ arguments @ status @
+# first line of standard output ("-": none) @ a part of standard error ("-":
+# none). The template is written first, and the later rows run on it.
+good="借款日期,到期日期,还款日期,起息日期,还款金额,月利率(‰),还款方式"
+printf '%s\n2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息\n' "$good" >"$work/one.csv"
+printf '%s\n2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,1.7E308,只结利息\n' "$good" >"$work/bad-rate.csv"
+printf '借款日期,还款金额\n' >"$work/short-header.csv"
+batch_rows=(
+  "template@--batch-template t.csv@0@已写出模板 t.csv@-"
+  "template as XLSX@--batch-template t.xlsx@0@已写出模板 t.xlsx@-"
+  "template of another kind@--batch-template t.txt@2@-@.csv 或 .xlsx"
+  "batch of the template@--batch t.csv@0@已写出 t-结果.csv@-"
+  "batch to a named output@--batch one.csv --output out.csv@0@已写出 out.csv@-"
+  "a row with an error@--batch bad-rate.csv@3@已写出 bad-rate-结果.csv@-"
+  "header without columns@--batch short-header.csv@2@-@表头缺少列：到期日期"
+  "input missing@--batch nowhere.csv@1@-@nowhere.csv"
+  "output not writable@--batch one.csv --output no/such/out.csv@1@-@no/such/out.csv"
+  "output is the input@--batch one.csv --output one.csv@2@-@不能覆盖输入"
+  "batch without a file@--batch@2@-@--batch 后面缺少文件名"
+  "output without batch@--output out.csv@2@-@--output 只能与 --batch 同用"
+  "batch with another argument@--batch one.csv extra@2@-@“extra”"
+)
+for row in "${batch_rows[@]}"; do
+  IFS='@' read -r name joined status first_line err_part <<<"$row"
+  read -r -a args <<<"$joined"
+  (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$binary" \
+    "${args[@]}" >"$work/out" 2>"$work/err" </dev/null)
+  got=$?
+  problems=()
+  [[ $got == "$status" ]] || problems+=("status $got, not $status.")
+  [[ $first_line == - ]] && first_line=
+  [[ $(head -n 1 "$work/out") == "$first_line" ]] || problems+=("Standard output is not as expected.")
+  if [[ $err_part == - ]]; then
+    [[ ! -s $work/err ]] || problems+=("Standard error is not empty.")
+  else
+    grep -qF -- "$err_part" "$work/err" || problems+=("Standard error does not say: $err_part")
+  fi
+  if [[ ${#problems[@]} -gt 0 ]]; then
+    fail "$name: ${problems[*]}"
+    sed 's/^/  stdout: /' "$work/out"
+    sed 's/^/  stderr: /' "$work/err"
+  else
+    echo "ok   $name"
+  fi
+done
+# The one row of the template and of one.csv is the worked example.
+for result in t-结果.csv out.csv; do
+  if grep -qF "利息合计,561.98,伍佰陆拾壹元玖角捌分" "$work/$result"; then echo "ok   $result"; else
+    fail "$result lacks the worked example's results"; fi
+done
+[[ ! -e $work/no ]] || fail "a folder was made for an output that could not be written"
+
 # Each option has its line in --help and is described in the man page.
 "$binary" --help >"$work/help"
-for option in --help --version; do
-  if grep -qE -- "^  $option  " "$work/help" && grep -qF -- "\\-\\-${option#--}" "$man_page"; then
+for option in --help --version --batch --output --batch-template; do
+  if grep -qE -- "^  $option  " "$work/help" && grep -qF -- "${option//-/\\-}" "$man_page"; then
     echo "ok   $option in --help and the man page"
   else
     fail "$option missing from --help or the man page"

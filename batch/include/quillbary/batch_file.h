@@ -1,0 +1,94 @@
+// The files of a batch run: reading rows from one, writing rows to another.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "quillbary/batch_row.h"
+
+namespace quillbary {
+
+// A file that cannot be read or written; the text names the file or the row
+// and the reason, e.g. "第 3 行起的引号直到文件末尾都没有结束".
+class BatchFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A header that lacks a required column, or names one twice.
+class BatchHeaderError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Rows of cells (UTF-8 texts), the header first, read as they are needed.
+class RowReader {
+ public:
+  virtual ~RowReader() = default;
+  // The next row into `cells` (resized to the row's cells); false at the end.
+  // Throws BatchFileError for a file that cannot be read on.
+  virtual bool Next(std::vector<std::string>& cells) = 0;
+  // The number the clerk finds the last row under: the line in a CSV file,
+  // the row number in a sheet.
+  virtual std::int64_t RowNumber() const = 0;
+  // How much of the file has been read, 0 to 1.
+  virtual double Fraction() const = 0;
+  // Whether a row with fewer cells than the header is an error (a CSV row is
+  // ragged) or only has empty cells at its end (a sheet leaves them out).
+  virtual bool ShortRowIsRagged() const = 0;
+};
+
+// Writes the header and the rows, in order, to a temporary file beside the
+// target; Commit puts it in the target's place at once. A writer destroyed
+// without Commit leaves no file behind and the target as it was.
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  // The input's columns followed by kResultColumns.
+  virtual void WriteHeader(std::span<const std::string> names) = 0;
+  virtual void WriteRow(std::span<const std::string> carried, const ResultCells& results) = 0;
+  // A row of texts only, without the result columns (the template's rows).
+  virtual void WriteTexts(std::span<const std::string> cells) = 0;
+  virtual void Commit() = 0;
+
+  // A writer whose rows are bytes of their own (CSV) lets the calculating
+  // threads encode them, appending to `out`, and WriteEncoded write them in
+  // order; the others write row by row.
+  virtual bool EncodesRows() const { return false; }
+  virtual void EncodeRow(std::span<const std::string> /*carried*/, const ResultCells& /*results*/,
+                         std::string& /*out*/) const {}
+  virtual void WriteEncoded(std::string_view /*bytes*/) {}
+};
+
+// A CSV file: the encoding is the BOM's (UTF-8, UTF-16, GB18030); without
+// one, UTF-8 when the whole file is valid UTF-8, else GB18030. Fields as
+// RFC 4180 writes them (quotes, doubled quotes, separators and line breaks
+// inside quotes), lines ended by CRLF or LF. Refuses NUL bytes, bytes of no
+// encoding, a cell over 1 MB and a quote left open, naming the line.
+std::unique_ptr<RowReader> OpenCsvReader(const std::filesystem::path& file);
+
+// A CSV file in UTF-8 with a BOM, lines ended by CRLF; a field with a comma,
+// a quote or a line break is quoted.
+std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file);
+
+// The first sheet of an XLSX workbook: shared and inline strings, numbers as
+// their shortest round-trip decimal text ("10000", "5.31"), date cells (a
+// number under a date format) as "YYYY-MM-DD", booleans as TRUE/FALSE.
+std::unique_ptr<RowReader> OpenXlsxReader(const std::filesystem::path& file);
+
+// An XLSX workbook with one sheet, written row by row in constant memory.
+// Texts are text cells; the figures are number cells whose format shows
+// the same digits as the text ("320.37" as 320.37 under 0.00, "181" as 181);
+// a figure no number format shows as written stays a text cell. Refuses,
+// before writing a truncated sheet, a row past Excel's 1,048,576 rows.
+std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file);
+
+// The most rows a sheet holds, the header's included.
+inline constexpr std::int64_t kXlsxMaxRows = 1'048'576;
+
+}  // namespace quillbary

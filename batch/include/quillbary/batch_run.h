@@ -1,0 +1,72 @@
+// A batch run: every row of a file through the window's Calculate, written to
+// another file with the results after the row's own columns.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillbary {
+
+// The header names a batch file's columns go by. Each list is one column:
+// its name, then the other names accepted for it.
+struct InputColumn {
+  std::string_view name;
+  std::span<const std::string_view> aliases;
+  bool required;
+};
+std::span<const InputColumn> InputColumns();
+
+// Where each input column is in a header: the index for each of
+// InputColumns() in order, or -1 for an optional column that is not there.
+// Names compare with blanks trimmed and full-width brackets as ASCII
+// ("月利率（‰）" is 月利率(‰)). Throws BatchHeaderError naming the required
+// columns that are missing ("表头缺少列：还款方式") or a column named twice.
+std::vector<int> FindInputColumns(std::span<const std::string> header);
+
+struct BatchSummary {
+  std::int64_t rowsRead = 0;
+  std::int64_t rowsWithTotal = 0;
+  std::int64_t rowsWithWarnings = 0;
+  std::int64_t rowsWithErrors = 0;
+  std::string totalSum = "0.00";  // the totals added up, to the fen
+};
+
+// The summary's lines, for the command line and the window:
+//   读取 5 行；有合计 2 行；有提示 1 行；有错误 2 行；合计之和 11123.96
+std::string SummaryText(const BatchSummary& summary);
+
+// The rows read so far and the part of the file read, 0 to 1.
+struct BatchProgress {
+  std::int64_t rows = 0;
+  double fraction = 0;
+};
+// Told of the progress now and then; returning false stops the run.
+using BatchProgressSink = std::function<bool(const BatchProgress&)>;
+
+// The output's name when none is given: the input's with "-结果" before the
+// extension: "月末.csv" -> "月末-结果.csv", "a/b.xlsx" -> "a/b-结果.xlsx".
+std::filesystem::path DefaultOutputPath(const std::filesystem::path& input);
+
+// Whether a file name asks for XLSX (".xlsx", any case) rather than CSV.
+bool IsXlsxName(const std::filesystem::path& file);
+
+// Thrown when the progress sink stopped the run; nothing has been written.
+struct BatchCancelled {};
+
+// Reads `input` (XLSX when it is a zip, else CSV), calculates every row on
+// all cores, and writes `output` (XLSX or CSV by its name) in the input's
+// order, whole or not at all. Blank rows are skipped. Throws BatchFileError
+// (a file cannot be read or written, or is the same file as the input),
+// BatchHeaderError or BatchCancelled.
+BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem::path& output,
+                      const BatchProgressSink& progress = {});
+
+// Writes the header and the worked example as a row, CSV or XLSX by name.
+void WriteBatchTemplate(const std::filesystem::path& file);
+
+}  // namespace quillbary

@@ -1,0 +1,68 @@
+#include "text_fold.h"
+
+namespace quillbary::batch_detail {
+
+std::string FoldedAndTrimmed(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == 0xEF && i + 2 < text.size()) {
+      const auto b1 = static_cast<unsigned char>(text[i + 1]);
+      const auto b2 = static_cast<unsigned char>(text[i + 2]);
+      const unsigned code = ((c & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
+      if (code >= 0xFF01 && code <= 0xFF5E) {
+        out.push_back(static_cast<char>(code - 0xFF01 + 0x21));
+        i += 2;
+        continue;
+      }
+    }
+    if (c == 0xE3 && i + 2 < text.size() && text[i + 1] == '\x80' && text[i + 2] == '\x80') {
+      out.push_back(' ');
+      i += 2;
+      continue;
+    }
+    out.push_back(static_cast<char>(c));
+  }
+  const auto first = out.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return {};
+  const auto last = out.find_last_not_of(" \t\r\n");
+  return out.substr(first, last - first + 1);
+}
+
+std::size_t ValidUtf8Prefix(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;   // no overlong forms
+      if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return i;
+    }
+    if (i + length > n) return i;  // cut off: the caller decides
+    if (s[i + 1] < low || s[i + 1] > high) return i;
+    for (std::size_t k = i + 2; k < i + length; ++k) {
+      if (s[k] < 0x80 || s[k] > 0xBF) return i;
+    }
+    i += length;
+  }
+  return i;
+}
+
+}  // namespace quillbary::batch_detail

@@ -1,0 +1,166 @@
+#include "quillbary/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "quillbary/batch_file.h"
+#include "temp_files.h"
+
+namespace quillbary {
+namespace {
+
+constexpr std::string_view kResultHeader =
+    "正常天数,正常利息,逾期天数,逾期利率(‰),逾期利息,合计名称,合计,合计大写,提示,错误";
+
+struct RunCase {
+  const char* name;
+  std::string input;
+  std::string output;  // without the BOM; empty when the run is refused
+  const char* summary;
+  const char* refusal;  // a part of the header error's message
+};
+
+class BatchRunTest : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(BatchRunTest, WritesTheResultsOrRefuses) {
+  TempFolder folder;
+  const auto in = folder.Write("in.csv", GetParam().input);
+  const auto out = folder.Path("out.csv");
+  if (GetParam().refusal != nullptr) {
+    try {
+      RunBatch(in, out);
+      ADD_FAILURE() << "not refused";
+    } catch (const BatchHeaderError& e) {
+      EXPECT_NE(std::string(e.what()).find(GetParam().refusal), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+    return;
+  }
+  const BatchSummary summary = RunBatch(in, out);
+  EXPECT_EQ(ReadBytes(out), "\xEF\xBB\xBF" + GetParam().output);
+  EXPECT_EQ(SummaryText(summary), GetParam().summary);
+}
+
+const std::string kHeader = "借款日期,到期日期,还款日期,起息日期,还款金额,月利率(‰),还款方式";
+const std::string kExampleCells = "2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31";
+const std::string kExampleResults =
+    "181,320.37,91,7.965,241.61,利息合计,561.98,伍佰陆拾壹元玖角捌分,,";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BatchRunTest,
+    ::testing::Values(
+        RunCase{"WorkedExample", kHeader + "\n" + kExampleCells + ",只结利息\n",
+                kHeader + "," + std::string(kResultHeader) + "\r\n" + kExampleCells + ",只结利息," +
+                    kExampleResults + "\r\n",
+                "读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98", nullptr},
+        RunCase{
+            "AnyOrderAliasesAndOtherColumnsInPlace",
+            "备注,还款方式,借款人,利率（‰）,还款金额,起息日期,还款日期,到期日期,借款日期\n"
+            "\"a,b\",只结利息,张三,5.31,10000,2009/1/1,20090930,2009年7月1日,2009.1.1\n",
+            "备注,还款方式,借款人,利率（‰）,还款金额,起息日期,还款日期,到期日期,借款日期," +
+                std::string(kResultHeader) +
+                "\r\n\"a,b\",只结利息,张三,5.31,10000,2009/1/1,20090930,2009年7月1日,2009.1.1," +
+                kExampleResults + "\r\n",
+            "读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98", nullptr},
+        RunCase{"FailingRowsDoNotStopTheOthers",
+                kHeader + "\n" + kExampleCells + ",还本结息\n" + kExampleCells + ",\n" +
+                    "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n" + kExampleCells +
+                    "\n\n" + kExampleCells + ",只结利息\n",
+                kHeader + "," + std::string(kResultHeader) + "\r\n" + kExampleCells +
+                    ",还本结息,181,320.37,91,7.965,241.61,本息合计,10561.98,"
+                    "壹万零伍佰陆拾壹元玖角捌分,,\r\n" +
+                    kExampleCells + ",,181,320.37,91,7.965,241.61,,,,请选择还款方式！,\r\n" +
+                    "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息,,,,,,,,,,"
+                    "借款日期“2009-02-30”不是存在的日期\r\n" +
+                    kExampleCells + ",,,,,,,,,,,本行只有 6 列，表头有 7 列\r\n" + kExampleCells +
+                    ",只结利息," + kExampleResults + "\r\n",
+                "读取 5 行；有合计 2 行；有提示 1 行；有错误 2 行；合计之和 11123.96", nullptr},
+        RunCase{"GbkInUtf8Out",
+                "\xBD\xE8\xBF\xEE\xC8\xD5\xC6\xDA,\xB5\xBD\xC6\xDA\xC8\xD5\xC6\xDA,"
+                "\xBB\xB9\xBF\xEE\xC8\xD5\xC6\xDA,\xC6\xF0\xCF\xA2\xC8\xD5\xC6\xDA,"
+                "\xBB\xB9\xBF\xEE\xBD\xF0\xB6\xEE,\xD4\xC2\xC0\xFB\xC2\xCA,"
+                "\xBB\xB9\xBF\xEE\xB7\xBD\xCA\xBD\r\n" +
+                    kExampleCells + ",\xD6\xBB\xBD\xE1\xC0\xFB\xCF\xA2\r\n",
+                "借款日期,到期日期,还款日期,起息日期,还款金额,月利率,还款方式," +
+                    std::string(kResultHeader) + "\r\n" + kExampleCells + ",只结利息," +
+                    kExampleResults + "\r\n",
+                "读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98", nullptr},
+        RunCase{"MissingColumnsNamed", "借款日期,到期日期,还款日期,起息日期,还款金额\n", "", "",
+                "表头缺少列：月利率(‰)、还款方式"},
+        RunCase{"NoHeaderAtAll", kExampleCells + ",只结利息\n", "", "", "表头缺少列：借款日期"},
+        RunCase{"RateNamedTwice", kHeader + ",月利率\n", "", "",
+                "“月利率(‰)”一列出现了两次（第 6 列和第 8 列）"},
+        RunCase{"EmptyFile", "", "", "", "文件是空的"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Rows spread over many chunks come back in the input's order, each with its
+// own results.
+TEST(BatchRunOrder, ManyRowsKeepTheirOrder) {
+  TempFolder folder;
+  std::string input = "借据号," + kHeader + "\n";
+  constexpr int kRows = 50000;
+  for (int i = 0; i < kRows; ++i) {
+    input += std::to_string(i) + ",2009-01-01,2009-07-01,2009-09-30,2009-01-01," +
+             std::to_string(i) + ",5.31,只结利息\n";
+  }
+  const auto in = folder.Write("in.csv", input);
+  const auto out = folder.Path("out.csv");
+  const BatchSummary summary = RunBatch(in, out);
+  EXPECT_EQ(summary.rowsRead, kRows);
+  std::unique_ptr<RowReader> reader = OpenCsvReader(out);
+  std::vector<std::string> cells;
+  ASSERT_TRUE(reader->Next(cells));
+  for (int i = 0; i < kRows; ++i) {
+    ASSERT_TRUE(reader->Next(cells));
+    ASSERT_EQ(cells[0], std::to_string(i));
+    ASSERT_EQ(cells[5], cells[0]);  // the amount
+    ASSERT_EQ(cells[8], "181");
+  }
+  EXPECT_FALSE(reader->Next(cells));
+}
+
+TEST(BatchRunOutput, NeverOverwritesTheInput) {
+  TempFolder folder;
+  const std::string bytes = kHeader + "\n" + kExampleCells + ",只结利息\n";
+  const auto in = folder.Write("in.csv", bytes);
+  EXPECT_THROW(RunBatch(in, in), BatchFileError);
+  EXPECT_THROW(RunBatch(in, in.parent_path() / "." / "in.csv"), BatchFileError);
+  EXPECT_EQ(ReadBytes(in), bytes);
+}
+
+TEST(BatchRunOutput, CancelWritesNothing) {
+  TempFolder folder;
+  std::string bytes = kHeader + "\n";
+  for (int i = 0; i < 20000; ++i) bytes += kExampleCells + ",只结利息\n";
+  const auto in = folder.Write("in.csv", bytes);
+  const auto out = folder.Path("out.csv");
+  EXPECT_THROW(RunBatch(in, out, [](const BatchProgress& p) { return p.rows < 10000; }),
+               BatchCancelled);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(in.parent_path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+struct NameCase {
+  const char* name;
+  const char* input;
+  const char* output;
+};
+
+class DefaultOutputTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(DefaultOutputTest, AddsTheSuffixBeforeTheExtension) {
+  EXPECT_EQ(DefaultOutputPath(GetParam().input).string(), GetParam().output);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DefaultOutputTest,
+                         ::testing::Values(NameCase{"Csv", "月末.csv", "月末-结果.csv"},
+                                           NameCase{"XlsxInFolder", "a/b.xlsx", "a/b-结果.xlsx"},
+                                           NameCase{"NoExtension", "rows", "rows-结果"},
+                                           NameCase{"TwoDots", "a.b.csv", "a.b-结果.csv"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quillbary

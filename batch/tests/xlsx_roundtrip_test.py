@@ -1,0 +1,101 @@
+#!/usr/bin/python3
+"""Runs `quillbary --batch` on a workbook made by openpyxl and reads the
+results back with openpyxl: date cells read as dates, other columns kept in
+their place, figures as number cells showing the window's digits, texts as
+texts; and the same rows written as CSV hold the same digits.
+usage: xlsx_roundtrip_test.py QUILLBARY"""
+import csv
+import datetime
+import subprocess
+import sys
+import tempfile
+from pathlib import Path
+
+import openpyxl
+
+quillbary = sys.argv[1]
+work = Path(tempfile.mkdtemp())
+failures = []
+
+header = ["借据号", "借款日期", "到期日期", "还款日期", "起息日期", "还款金额", "月利率(‰)", "备注", "还款方式"]
+example_dates = [datetime.date(2009, 1, 1), datetime.date(2009, 7, 1),
+                 datetime.datetime(2009, 9, 30), datetime.date(2009, 1, 1)]
+# name, the row's cells, then the results expected: (value, number format) for
+# each of 正常天数 正常利息 逾期天数 逾期利率 逾期利息, then 合计名称 合计 错误.
+rows = [
+    ("date cells and number cells",
+     ["001", *example_dates, 10000, 5.31, "甲", "只结利息"],
+     [(181, "0"), (320.37, "0.00"), (91, "0"), (7.965, "0.000"), (241.61, "0.00")],
+     "利息合计", (561.98, "0.00"), None),
+    ("dates as texts of every form",
+     ["002", "2009-01-01", "2009/7/1", "20090930", "2009年1月1日", "10000", "5.31", None, "还本结息"],
+     [(181, "0"), (320.37, "0.00"), (91, "0"), (7.965, "0.000"), (241.61, "0.00")],
+     "本息合计", (10561.98, "0.00"), None),
+    ("a rate below one shows no zero before the period",
+     ["003", *example_dates, 0.1, 0.5, "", "还本结息"],
+     [(181, "0"), (0, "0."), (91, "0"), (0.75, "#.00"), (0, "0.")],
+     "本息合计", (0.1, "0.0"), None),
+    ("an overdue rate beyond the range is the row's error",
+     ["004", *example_dates, 10000, "1.7E308", "丙", "还本结息"],
+     [None, None, None, None, None], None, None, "运行时错误 '6': 溢出"),
+    ("an impossible date is named",
+     ["005", "2009-02-30", *example_dates[1:], 10000, 5.31, "丁", "只结利息"],
+     [None, None, None, None, None], None, None, "借款日期“2009-02-30”不是存在的日期"),
+]
+
+book = openpyxl.Workbook()
+sheet = book.active
+sheet.append(header)
+for _, cells, *_ in rows:
+    sheet.append(cells)
+book.save(work / "in.xlsx")
+
+def run(*args):
+    done = subprocess.run([quillbary, *args], cwd=work, capture_output=True, text=True, timeout=60)
+    return done.returncode, done.stdout, done.stderr
+
+status, out, err = run("--batch", "in.xlsx")
+if status != 3 or "读取 5 行；有合计 3 行；有提示 0 行；有错误 2 行" not in out:
+    failures.append(f"run: status {status}, {out!r} {err!r}")
+
+result = openpyxl.load_workbook(work / "in-结果.xlsx").active
+got_header = [c.value for c in result[1]]
+if got_header[:len(header)] != header or got_header[len(header):] != [
+        "正常天数", "正常利息", "逾期天数", "逾期利率(‰)", "逾期利息", "合计名称", "合计", "合计大写", "提示", "错误"]:
+    failures.append(f"header: {got_header}")
+for number, (name, cells, figures, caption, total, error) in enumerate(rows, start=2):
+    line = [c for c in result[number]]
+    if line[7].value != (cells[7] or None):
+        failures.append(f"{name}: 备注 not in its place: {line[7].value!r}")
+    results = line[len(header):]
+    for cell, want in zip(results[:5], figures):
+        got = None if cell.value is None else (cell.value, cell.number_format)
+        if got != want:
+            failures.append(f"{name}: {cell.coordinate} is {got}, not {want}")
+    if results[5].value != caption:
+        failures.append(f"{name}: caption {results[5].value!r}")
+    got_total = None if results[6].value is None else (results[6].value, results[6].number_format)
+    if got_total != total:
+        failures.append(f"{name}: total {got_total}, not {total}")
+    if total is not None and not isinstance(results[7].value, str):
+        failures.append(f"{name}: capitals are not text")
+    if results[9].value != error:
+        failures.append(f"{name}: error {results[9].value!r}, not {error!r}")
+
+# The CSV of the same rows holds the texts the number formats show.
+run("--batch", "in.xlsx", "--output", "out.csv")
+with open(work / "out.csv", encoding="utf-8-sig", newline="") as f:
+    csv_rows = list(csv.reader(f))
+if csv_rows[3][len(header):len(header) + 5] != ["181", "0.", "91", ".75", "0."]:
+    failures.append(f"csv: {csv_rows[3]}")
+
+# The template, as XLSX, is a file the batch reads.
+run("--batch-template", "t.xlsx")
+status, out, err = run("--batch", "t.xlsx")
+if status != 0 or openpyxl.load_workbook(work / "t-结果.xlsx").active["P2"].value != 561.98:
+    failures.append(f"template: status {status} {err!r}")
+
+for failure in failures:
+    print("FAIL", failure)
+print("ok" if not failures else f"{len(failures)} failures")
+sys.exit(1 if failures else 0)

@@ -1,0 +1,147 @@
+#include "app/batch_command.h"
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "quillbary/batch_file.h"
+#include "quillbary/batch_run.h"
+
+namespace quillbary {
+namespace {
+
+constexpr std::string_view kBatch = "--batch";
+constexpr std::string_view kOutput = "--output";
+constexpr std::string_view kTemplate = "--batch-template";
+
+struct BatchArguments {
+  std::optional<std::string> input, output, templateFile;
+};
+
+std::filesystem::path PathOf(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string TextOf(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// Reads the options, or names what is wrong with them.
+std::optional<BatchArguments> Parse(std::span<const char* const> args, std::ostream& err) {
+  BatchArguments parsed;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    std::optional<std::string>* slot = arg == kBatch      ? &parsed.input
+                                       : arg == kOutput   ? &parsed.output
+                                       : arg == kTemplate ? &parsed.templateFile
+                                                          : nullptr;
+    if (slot == nullptr) {
+      err << "quillbary: 无法识别的参数“" << arg << "”；用法见 quillbary --help\n";
+      return std::nullopt;
+    }
+    if (i + 1 == args.size() || std::string_view(args[i + 1]).empty()) {
+      err << "quillbary: " << arg << " 后面缺少文件名；用法见 quillbary --help\n";
+      return std::nullopt;
+    }
+    if (slot->has_value()) {
+      err << "quillbary: " << arg << " 只能给一次；用法见 quillbary --help\n";
+      return std::nullopt;
+    }
+    *slot = args[++i];
+  }
+  if (parsed.templateFile && (parsed.input || parsed.output)) {
+    err << "quillbary: --batch-template 不能与 --batch 或 --output 同用\n";
+    return std::nullopt;
+  }
+  if (parsed.output && !parsed.input) {
+    err << "quillbary: --output 只能与 --batch 同用\n";
+    return std::nullopt;
+  }
+  return parsed;
+}
+
+int WriteTemplate(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
+  std::string extension = file.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension != ".csv" && extension != ".xlsx") {
+    err << "quillbary: 模板文件名应以 .csv 或 .xlsx 结尾：" << TextOf(file) << '\n';
+    return 2;
+  }
+  try {
+    WriteBatchTemplate(file);
+  } catch (const BatchFileError& e) {
+    err << "quillbary: " << e.what() << '\n';
+    return 1;
+  }
+  out << "已写出模板 " << TextOf(file) << '\n';
+  return 0;
+}
+
+int Run(const std::filesystem::path& input, const std::filesystem::path& output, std::ostream& out,
+        std::ostream& err, bool showProgress) {
+  std::error_code ignored;
+  if (std::filesystem::equivalent(input, output, ignored)) {
+    err << "quillbary: 输出文件就是输入文件，不能覆盖输入：" << TextOf(output) << '\n';
+    return 2;
+  }
+  BatchProgressSink progress;
+  if (showProgress) {
+    progress = [&err](const BatchProgress& p) {
+      err << "\r已读 " << p.rows << " 行（" << static_cast<int>(p.fraction * 100) << "%）"
+          << std::flush;
+      return true;
+    };
+  }
+  try {
+    const BatchSummary summary = RunBatch(input, output, progress);
+    if (showProgress) err << '\n';
+    out << "已写出 " << TextOf(output) << '\n' << SummaryText(summary) << '\n';
+    out.flush();
+    return summary.rowsWithErrors > 0 ? 3 : 0;
+  } catch (const BatchHeaderError& e) {
+    if (showProgress) err << '\n';
+    err << "quillbary: " << TextOf(input) << "：" << e.what() << '\n';
+    return 2;
+  } catch (const BatchFileError& e) {
+    if (showProgress) err << '\n';
+    err << "quillbary: " << e.what() << '\n';
+    return 1;
+  }
+}
+
+}  // namespace
+
+bool AsksForBatch(std::span<const char* const> args) {
+  return std::any_of(args.begin(), args.end(), [](std::string_view arg) {
+    return arg == kBatch || arg == kOutput || arg == kTemplate;
+  });
+}
+
+int AnswerBatch(std::span<const char* const> args, std::ostream& out, std::ostream& err,
+                bool showProgress) {
+  const std::optional<BatchArguments> parsed = Parse(args, err);
+  if (!parsed) return 2;
+  if (parsed->templateFile) return WriteTemplate(PathOf(*parsed->templateFile), out, err);
+  const std::filesystem::path input = PathOf(*parsed->input);
+  const std::filesystem::path output =
+      parsed->output ? PathOf(*parsed->output) : DefaultOutputPath(input);
+  return Run(input, output, out, err, showProgress);
+}
+
+bool IsTerminal(const std::ostream& stream) {
+  return &stream == &std::cerr && isatty(2) != 0;
+}
+
+}  // namespace quillbary

@@ -1,0 +1,177 @@
+#include "batch/batch_runner.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "message_boxes.h"
+#include "quillbary/batch_file.h"
+#include "quillbary/batch_run.h"
+
+namespace quillbary {
+namespace {
+
+const QString kTitle = QStringLiteral("批量计算");
+
+std::filesystem::path PathOf(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+QString TextOf(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return QString::fromUtf8(reinterpret_cast<const char*>(text.data()),
+                           static_cast<qsizetype>(text.size()));
+}
+
+QString DefaultOpenChooser(QWidget* parent) {
+  return QFileDialog::getOpenFileName(parent, QStringLiteral("选择要批量计算的文件"), {},
+                                      QStringLiteral("表格 (*.csv *.xlsx);;所有文件 (*)"));
+}
+
+QString DefaultSaveChooser(QWidget* parent, const QString& suggested) {
+  const bool xlsx = suggested.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+  return QFileDialog::getSaveFileName(
+      parent, QStringLiteral("保存计算结果"), suggested,
+      xlsx ? QStringLiteral("Excel 工作簿 (*.xlsx)") : QStringLiteral("CSV 文件 (*.csv)"));
+}
+
+// One figure a line: 读取 3 行 / 有合计 2 行 / ... / 合计之和 11123.96.
+void DefaultSummaryShower(QWidget* parent, const QString& summary) {
+  QString lines = summary;
+  lines.replace(QStringLiteral("；"), QStringLiteral("\n"));
+  QMessageBox box(QMessageBox::Information, kTitle, lines, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+// What the worker thread hands back: the summary, or the reason it stopped.
+struct Outcome {
+  std::variant<std::monostate, BatchSummary, QString> result;  // monostate: cancelled
+};
+
+// Runs the batch on a worker thread under a progress dialog; returns when it
+// ends, with the summary, the failure's text or nothing when cancelled.
+Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
+                        const std::filesystem::path& output) {
+  std::atomic<bool> cancelled = false;
+  std::atomic<long long> rows = 0;
+  std::atomic<int> permille = 0;
+  Outcome outcome;
+  QThread* worker = QThread::create([&] {
+    try {
+      outcome.result = RunBatch(input, output, [&](const BatchProgress& p) {
+        rows = p.rows;
+        permille = static_cast<int>(p.fraction * 1000);
+        return !cancelled.load();
+      });
+    } catch (const BatchCancelled&) {
+    } catch (const std::exception& e) {
+      outcome.result = QString::fromUtf8(e.what());
+    }
+  });
+
+  QProgressDialog progress(QStringLiteral("正在读取……"), QStringLiteral("取消"), 0, 1000, parent);
+  progress.setWindowTitle(kTitle);
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(400);  // a short run ends before it shows
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, &progress, [&] {
+    if (progress.wasCanceled()) cancelled = true;
+    progress.setValue(permille);
+    progress.setLabelText(QStringLiteral("已读 %1 行").arg(rows.load()));
+  });
+  QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] { cancelled = true; });
+  QEventLoop wait;
+  QObject::connect(worker, &QThread::finished, &wait, &QEventLoop::quit);
+  tick.start(100);
+  worker->start();
+  wait.exec();
+  worker->wait();
+  delete worker;
+  if (cancelled) outcome.result = std::monostate{};
+  return outcome;
+}
+
+// Copies the finished file to where the clerk chose, whole or not at all.
+QString SaveCopy(const std::filesystem::path& from, const QString& to) {
+  QSaveFile file(to);
+  std::ifstream in(from, std::ios::binary);
+  if (!in || !file.open(QIODevice::WriteOnly)) return file.errorString();
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    if (file.write(block, in.gcount()) != in.gcount()) return file.errorString();
+  }
+  return file.commit() ? QString() : file.errorString();
+}
+
+}  // namespace
+
+BatchRunner::BatchRunner(QWidget* window)
+    : QObject(window),
+      window_(window),
+      chooseInput_(DefaultOpenChooser),
+      chooseOutput_(DefaultSaveChooser),
+      showSummary_(DefaultSummaryShower) {
+  setObjectName(QStringLiteral("batchRunner"));
+}
+
+void BatchRunner::run() {
+  const QString inputName = chooseInput_(window_);
+  if (inputName.isEmpty()) return;
+  const std::filesystem::path input = PathOf(inputName);
+  const bool xlsx = IsXlsxName(input);
+  QTemporaryDir scratch;
+  if (!scratch.isValid()) {
+    ShowFailure(window_, kTitle,
+                QStringLiteral("无法建立临时文件夹：%1").arg(scratch.errorString()));
+    return;
+  }
+  const std::filesystem::path result =
+      PathOf(scratch.filePath(xlsx ? QStringLiteral("结果.xlsx") : QStringLiteral("结果.csv")));
+
+  const Outcome outcome = RunWithProgress(window_, input, result);
+  if (std::holds_alternative<std::monostate>(outcome.result)) return;
+  if (const auto* failure = std::get_if<QString>(&outcome.result)) {
+    ShowFailure(window_, kTitle, QStringLiteral("批量计算未能完成：\n%1").arg(*failure));
+    return;
+  }
+  const BatchSummary& summary = std::get<BatchSummary>(outcome.result);
+  showSummary_(window_, QString::fromUtf8(SummaryText(summary).c_str()));
+
+  const QString target = chooseOutput_(window_, TextOf(DefaultOutputPath(input)));
+  if (target.isEmpty()) return;
+  if (QFileInfo(target).canonicalFilePath() == QFileInfo(inputName).canonicalFilePath()) {
+    ShowFailure(window_, kTitle, QStringLiteral("结果不能保存到输入文件本身：\n%1").arg(target));
+    return;
+  }
+  if (const QString error = SaveCopy(result, target); !error.isEmpty()) {
+    ShowFailure(window_, kTitle, QStringLiteral("结果未能保存到：\n%1\n\n%2").arg(target, error));
+  }
+}
+
+QAction* AddBatchItem(QMenu* menu, QWidget* window) {
+  auto* runner = new BatchRunner(window);
+  QAction* action = menu->addAction(QStringLiteral("批量计算…"));
+  action->setObjectName(QStringLiteral("batchAction"));
+  action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  action->setShortcutContext(Qt::WindowShortcut);
+  QObject::connect(action, &QAction::triggered, runner, &BatchRunner::run);
+  window->addAction(action);
+  return action;
+}
+
+}  // namespace quillbary

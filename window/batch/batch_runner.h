@@ -1,0 +1,47 @@
+// 批量计算…: the batch over a spreadsheet, from the window. The clerk picks a
+// file; the rows are calculated on worker threads under a progress dialog
+// that can be cancelled (and then nothing is written); the summary is shown,
+// then a save dialog puts the results where the clerk says. The window's own
+// fields are not touched.
+#pragma once
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace quillbary {
+
+class BatchRunner : public QObject {
+  Q_OBJECT
+
+ public:
+  // The file to calculate, or empty to cancel.
+  using OpenChooser = std::function<QString(QWidget* parent)>;
+  // Where to save the results, given the suggested path; empty to cancel.
+  using SaveChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
+  // Shows the summary of a finished run.
+  using SummaryShower = std::function<void(QWidget* parent, const QString& summary)>;
+
+  explicit BatchRunner(QWidget* window);
+
+  void setOpenChooser(OpenChooser chooser) { chooseInput_ = std::move(chooser); }
+  void setSaveChooser(SaveChooser chooser) { chooseOutput_ = std::move(chooser); }
+  void setSummaryShower(SummaryShower shower) { showSummary_ = std::move(shower); }
+
+  // The whole errand: choose, calculate, summary, save.
+  void run();
+
+ private:
+  QWidget* window_;
+  OpenChooser chooseInput_;
+  SaveChooser chooseOutput_;
+  SummaryShower showSummary_;
+};
+
+// Adds 批量计算… (Ctrl+B), always enabled, to `menu`, its shortcut working on
+// `window` without the menu open, with the BatchRunner it starts.
+QAction* AddBatchItem(QMenu* menu, QWidget* window);
+
+}  // namespace quillbary
