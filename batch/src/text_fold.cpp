@@ -1,28 +1,18 @@
 #include "text_fold.h"
 
+#include "quillbary/full_width.h"
+
 namespace quillbary::batch_detail {
 
 std::string FoldedAndTrimmed(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == 0xEF && i + 2 < text.size()) {
-      const auto b1 = static_cast<unsigned char>(text[i + 1]);
-      const auto b2 = static_cast<unsigned char>(text[i + 2]);
-      const unsigned code = ((c & 0x0Fu) << 12) | ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu);
-      if (code >= 0xFF01 && code <= 0xFF5E) {
-        out.push_back(static_cast<char>(code - 0xFF01 + 0x21));
-        i += 2;
-        continue;
-      }
-    }
-    if (c == 0xE3 && i + 2 < text.size() && text[i + 1] == '\x80' && text[i + 2] == '\x80') {
-      out.push_back(' ');
-      i += 2;
-      continue;
-    }
-    out.push_back(static_cast<char>(c));
+  std::string storage;
+  std::string out(FoldFullWidth(text, storage));
+  // The ideographic space (U+3000, UTF-8 E3 80 80) that a full-width input
+  // method types for a blank.
+  constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+  for (auto at = out.find(kIdeographicSpace); at != std::string::npos;
+       at = out.find(kIdeographicSpace, at + 1)) {
+    out.replace(at, kIdeographicSpace.size(), " ");
   }
   const auto first = out.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return {};

@@ -1,4 +1,4 @@
-#include "full_width.h"
+#include "quillbary/full_width.h"
 
 namespace quillbary {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "full_width.h"
+#include "quillbary/full_width.h"
 #include "quillbary/calc_error.h"
 
 namespace quillbary {

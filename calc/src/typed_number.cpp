@@ -1,6 +1,6 @@
 #include "quillbary/typed_number.h"
 
-#include "full_width.h"
+#include "quillbary/full_width.h"
 #include "quillbary/calc_error.h"
 #include "quillbary/number_parse.h"
 
