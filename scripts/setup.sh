@@ -7,7 +7,7 @@
 set -euo pipefail
 
 build_packages=(
-  g++ cmake ninja-build
+  g++ cmake ninja-build pkg-config
   qt6-base-dev
   qt6-translations-l10n   # Qt's own texts (menus, calendar, boxes) in Chinese
   fonts-noto-cjk      # the Chinese captions
@@ -15,6 +15,7 @@ build_packages=(
   fonts-arphic-gbsn00lp  # the statement's PDF: a Song face whose text pdftotext reads back
   fonts-dejavu-core
   xvfb xauth          # scripts/run.sh --virtual, on a machine without a display
+  libsqlite3-dev nettle-dev libxlsxwriter-dev  # the journal: SQLite, SHA-256, XLSX export
 )
 test_packages=(
   "${build_packages[@]}"
@@ -23,6 +24,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
+  sqlite3 python3-openpyxl              # the journal tampered with, its XLSX read back
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
   g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )
