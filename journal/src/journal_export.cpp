@@ -112,7 +112,7 @@ class CsvFile {
 std::string CsvField(std::string_view text) {
   std::string value(text);
   if (!value.empty() && std::strchr("=+-@", value.front()) != nullptr && !IsNumber(value)) {
-    value.insert(0, "'");
+    value = "'" + value;
   }
   if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
   std::string quoted = "\"";
