@@ -2,17 +2,23 @@
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
+#include <vector>
 
 #include "app/app_setup.h"
 #include "app/command_line.h"
+#include "app/journal_commands.h"
 #include "app/local_clock.h"
 #include "form/form1.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,
   // which aborts when there is no display.
-  const auto answered = quillbary::AnswerCommandLine({argv + 1, argv + argc}, QUILLBARY_VERSION,
-                                                     std::cout, std::cerr);
+  std::vector<const char*> args(argv + 1, argv + argc);
+  const quillbary::JournalCommandLine journal = quillbary::TakeJournalOptions(args);
+  if (const auto answered = quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr)) {
+    return *answered;
+  }
+  const auto answered = quillbary::AnswerCommandLine(args, QUILLBARY_VERSION, std::cout, std::cerr);
   if (answered) return *answered;
 
   QApplication app(argc, argv);
