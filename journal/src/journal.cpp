@@ -149,9 +149,15 @@ JournalError::JournalError(Kind kind, std::filesystem::path path, std::string re
       reason(std::move(reason)) {}
 
 std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, JournalOptions options) {
-  MakeFileIfMissing(path);
+  std::error_code missing;
+  if (!options.readOnly) {
+    MakeFileIfMissing(path);
+  } else if (!std::filesystem::exists(path, missing)) {
+    throw JournalError(JournalError::Kind::kCannotOpen, path, "日志文件不存在");
+  }
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  const int rc = sqlite3_open_v2(
+      path.c_str(), &db, options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
   if (rc != SQLITE_OK) {
     // The message must be read before the handle goes.
     try {
@@ -179,6 +185,13 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
       throw JournalError(JournalError::Kind::kNotADatabase, path,
                          "文件是其他程序的数据库，不是本程序的日志");
     }
+  }
+  if (journal->options_.readOnly) {
+    if (version < kSchemaVersion) {
+      throw JournalError(JournalError::Kind::kNotADatabase, path,
+                         version == 0 ? "文件是空的，还没有日志" : "日志的结构较旧，须由本程序打开一次以升级");
+    }
+    return journal;
   }
   if (sqlite3_db_readonly(db, "main") == 1) {
     throw JournalError(JournalError::Kind::kReadOnly, path, "文件只读，无法写入");

@@ -131,6 +131,9 @@ struct ChainCheck {
 
 struct JournalOptions {
   int busyTimeoutMs = 5000;
+  // Only reads: a missing file is an error rather than made, a write-protected
+  // one is fine, and nothing is migrated. For checking and exporting.
+  bool readOnly = false;
   std::string programVersion;
   // The local time as "YYYY-MM-DD HH:MM:SS"; the system's local time when
   // not set. Its year numbers the serials.
