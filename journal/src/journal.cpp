@@ -188,8 +188,9 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
   }
   if (journal->options_.readOnly) {
     if (version < kSchemaVersion) {
-      throw JournalError(JournalError::Kind::kNotADatabase, path,
-                         version == 0 ? "文件是空的，还没有日志" : "日志的结构较旧，须由本程序打开一次以升级");
+      throw JournalError(
+          JournalError::Kind::kNotADatabase, path,
+          version == 0 ? "文件是空的，还没有日志" : "日志的结构较旧，须由本程序打开一次以升级");
     }
     return journal;
   }

@@ -209,8 +209,8 @@ struct HandedCase {
 class Handed : public ::testing::TestWithParam<HandedCase> {};
 
 TEST_P(Handed, PutsTheNumberAndHeaderAboveTheFigures) {
-  const std::string text = StatementText(HandedStatement(
-      SampleStatement(), GetParam().header, GetParam().serial, GetParam().reprintOf));
+  const std::string text = StatementText(HandedStatement(SampleStatement(), GetParam().header,
+                                                         GetParam().serial, GetParam().reprintOf));
   const std::string expected = "还款利息计算单\n" + GetParam().begins + "借款日期：2009-01-01\n";
   EXPECT_EQ(text.substr(0, expected.size()), expected);
 }
@@ -218,11 +218,16 @@ TEST_P(Handed, PutsTheNumberAndHeaderAboveTheFigures) {
 INSTANTIATE_TEST_SUITE_P(
     Journal, Handed,
     ::testing::Values(
-        HandedCase{"worked_example_reprint", {"张三", "", "李四"}, "2026-000123",
+        HandedCase{"worked_example_reprint",
+                   {"张三", "", "李四"},
+                   "2026-000123",
                    "2026-03-03 10:00:00",
                    "补打：原件出具于 2026-03-03 10:00:00\n编号：2026-000123\n借款人：张三\n"
                    "经办人：李四\n"},
-        HandedCase{"every_line", {"张三", "JD-1", "李四"}, "2026-000001", "",
+        HandedCase{"every_line",
+                   {"张三", "JD-1", "李四"},
+                   "2026-000001",
+                   "",
                    "编号：2026-000001\n借款人：张三\n借据号：JD-1\n经办人：李四\n"},
         HandedCase{"no_journal_no_header", {}, "", "", ""}),
     RowName());

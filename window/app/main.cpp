@@ -9,6 +9,7 @@
 #include "app/journal_commands.h"
 #include "app/local_clock.h"
 #include "form/form1.h"
+#include "journal/journal_desk.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,
@@ -29,6 +30,9 @@ int main(int argc, char* argv[]) {
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 
   quillbary::Form1 form1(quillbary::LocalClock{});
+  // Numbers and records every statement handed on; opens its file on first use.
+  new quillbary::JournalDesk(&form1, form1.statementMenu(), {journal.journal, journal.noJournal},
+                             QUILLBARY_VERSION);
   form1.show();
   return QApplication::exec();
 }

@@ -96,6 +96,7 @@ void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
   figures_ = fields && Working(*fields) ? fields : std::nullopt;
   for (QAction* action : actions_) action->setEnabled(figures_.has_value());
   setTips(figures_);
+  emit figuresChanged();
 }
 
 void StatementMenu::setTips(const std::optional<FieldValues>& fields) {
@@ -128,8 +129,8 @@ void StatementMenu::popup(const QPoint& globalPos) {
 
 QString StatementMenu::suggestedPdfPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return QDir(folder).filePath(QStringLiteral("计息单-%1.pdf")
-                                   .arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
+  return QDir(folder).filePath(
+      QStringLiteral("计息单-%1.pdf").arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
 }
 
 std::optional<Statement> StatementMenu::statement() const {
@@ -137,29 +138,43 @@ std::optional<Statement> StatementMenu::statement() const {
   return MakeStatement(*figures_, FormatClock(clock_(), "yyyy-mm-dd hh:mm:ss"));
 }
 
+std::optional<Statement> StatementMenu::handOn(const Statement& s, HandOnWay way,
+                                               const QString& pdfPath) {
+  return record_ ? record_(s, way, pdfPath) : std::optional(s);
+}
+
 void StatementMenu::showWorking() {
-  if (const std::optional<Statement> s = statement()) {
+  const std::optional<Statement> s = statement();
+  if (s && showBox_) {
+    showBox_(*s);
+  } else if (s) {
     ShowWorkingBox(window_, ToQString(StatementText(*s)));
   }
 }
 
 void StatementMenu::copy() {
-  if (const std::optional<Statement> s = statement()) PutOnClipboard(*s);
+  std::optional<Statement> s = statement();
+  if (s) s = handOn(*s, HandOnWay::kCopy);
+  if (s) PutOnClipboard(*s);
 }
 
 void StatementMenu::print() {
-  if (const std::optional<Statement> s = statement()) PrintStatement(*s, window_);
+  std::optional<Statement> s = statement();
+  if (s) s = handOn(*s, HandOnWay::kPrint);
+  if (s) PrintStatement(*s, window_);
 }
 
 void StatementMenu::exportPdf() {
-  const std::optional<Statement> s = statement();
+  std::optional<Statement> s = statement();
   if (!s) return;
   const QString path = choosePath_(window_, suggestedPdfPath());
   if (path.isEmpty()) return;
+  s = handOn(*s, HandOnWay::kPdf, path);
+  if (!s) return;
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
-    ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
-                QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
-                                                                   error));
+    ShowFailure(
+        window_, QStringLiteral("导出 PDF 失败"),
+        QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
   }
 }
 
