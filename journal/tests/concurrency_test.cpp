@@ -2,6 +2,7 @@
 // whose write returned is lost, serials stay unique, the chain stays intact.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -107,6 +108,41 @@ TEST(JournalConcurrency, KilledWritersKeepEveryEntryWhoseWriteReturned) {
     }
   }
   EXPECT_GT(returned.size(), 0u);
+}
+
+// A file that cannot grow (a full disk, a size limit) fails the write as a
+// whole: an error, and no trace of the entry once the file is opened again.
+TEST(JournalFaults, AWriteThatCannotFinishLeavesNoPartialEntry) {
+  TempFolder folder;
+  const auto path = folder / "journal.sqlite3";
+  OpenAt(path)->RecordStatement({"张三", "", ""}, SampleStatement(), {HandOnKind::kCopy, ""});
+
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of killing
+    const rlimit limit{64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    try {
+      OpenAt(path)->RecordStatement({std::string(512 * 1024, 'x'), "", ""}, SampleStatement(),
+                                    {HandOnKind::kCopy, ""});
+    } catch (const JournalError& error) {
+      _exit(error.kind == JournalError::Kind::kDiskFull || error.kind == JournalError::Kind::kIo
+                ? 0
+                : 2);
+    }
+    _exit(1);  // the write claimed success
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write returned as if done; 2: another error";
+
+  auto journal = OpenAt(path);
+  EXPECT_EQ(journal->EntryCount(), 1);
+  const ChainCheck check = journal->CheckChain();
+  EXPECT_TRUE(check.intact) << check.problem;
+  EXPECT_EQ(journal->RecordStatement({}, SampleStatement(), {HandOnKind::kCopy, ""}).serial,
+            "2026-000002");
 }
 
 }  // namespace
