@@ -90,7 +90,7 @@ TEST(JournalConcurrency, KilledWritersKeepEveryEntryWhoseWriteReturned) {
   const unsigned seed = std::random_device{}();
   SCOPED_TRACE("seed " + std::to_string(seed));
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> killAfterMs(1, 150);
+  std::uniform_int_distribution<int> killAfterMs(20, 200);
 
   std::set<std::string> returned;
   for (int round = 0; round < 12; ++round) {

@@ -17,7 +17,11 @@ const std::array<Column, 7> kColumns = {{
     {"借据号", [](const journal::StatementSummary& s) { return s.loanNumber; }},
     {"还款金额", [](const journal::StatementSummary& s) { return s.amount; }},
     {"合计", [](const journal::StatementSummary& s) { return s.totalCaption + "：" + s.total; }},
-    {"状态", [](const journal::StatementSummary& s) { return journal::StatusText(s); }},
+    {"状态",
+     [](const journal::StatementSummary& s) {
+       const std::string status = journal::StatusText(s);
+       return status.empty() ? std::string("有效") : status;
+     }},
 }};
 
 }  // namespace

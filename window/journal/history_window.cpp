@@ -24,6 +24,8 @@ QDateEdit* DatePicker(QWidget* parent, const QDate& date) {
   picker->setCalendarPopup(true);
   picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
   picker->setEnabled(false);
+  picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-000")) +
+                          30);
   return picker;
 }
 
@@ -61,6 +63,9 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setWordWrap(false);
+  table_->setColumnWidth(
+      1, table_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16);
 
   auto* buttons = new QDialogButtonBox(this);
   const struct {

@@ -53,7 +53,7 @@ StatementBox::StatementBox(QWidget* parent, Mode mode) : QDialog(parent) {
   view_->setObjectName(QStringLiteral("statementView"));
   view_->setReadOnly(true);
   view_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  view_->setMinimumSize(540, 430);  // the whole statement without scrolling
+  view_->setMinimumSize(540, 500);  // the whole statement, header lines too, without scrolling
 
   auto* buttons = new QDialogButtonBox(this);
   const auto add = [&](const Button& button) {
