@@ -56,8 +56,8 @@ int Make(const char* path, int count) {
             ->RecordStatement({borrower, "JD-" + std::to_string(100000 + i), "经办"},
                               MakeStatement(1000 + i % 9000), {HandOnKind::kPdf, "/tmp/x.pdf"})
             .serial;
-    if (i % 50 == 0) journal->RecordVoid(serial, "重复出具");
     if (i % 30 == 0) journal->RecordReprint(serial, {HandOnKind::kPrint, ""});
+    if (i % 50 == 0) journal->RecordVoid(serial, "重复出具");  // after: a voided one is not reprinted
     if (i % 10000 == 0) std::fprintf(stderr, "  %d statements\n", i);
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +47,10 @@ CREATE TABLE entries(
   hash TEXT NOT NULL);
 CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
 CREATE INDEX entries_of_serial ON entries(serial, kind);
+-- The history's filter scans this, newest first, rather than the whole rows
+-- with their figures and working: ten times less to read.
+CREATE INDEX statements_to_find ON entries(seq, serial, recorded_at, borrower, loan_number)
+  WHERE kind = 'statement';
 CREATE TABLE serial_counters(year TEXT PRIMARY KEY, last INTEGER NOT NULL);
 CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
   BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
@@ -129,16 +134,6 @@ constexpr const char* kSelectSummary =
     "EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial AND v.kind = 'void'), "
     "(SELECT count(*) FROM entries r WHERE r.serial = s.serial AND r.kind = 'reprint') "
     "FROM entries s WHERE s.kind = 'statement' ";
-
-// "50%_off" -> "%50\%\_off%": the text matched literally anywhere.
-std::string LikePattern(std::string_view text) {
-  std::string pattern = "%";
-  for (const char c : text) {
-    if (c == '%' || c == '_' || c == '\\') pattern += '\\';
-    pattern += c;
-  }
-  return pattern + "%";
-}
 
 }  // namespace
 
@@ -322,8 +317,8 @@ std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& fil
   SqliteStatement query(
       db_,
       std::string(kSelectSummary) +
-          "AND (?1 = '' OR s.borrower LIKE ?2 ESCAPE '\\' OR s.loan_number LIKE ?2 ESCAPE '\\' "
-          "     OR s.serial LIKE ?2 ESCAPE '\\') "
+          "AND (?1 = '' OR instr(lower(s.borrower), ?2) > 0 OR instr(lower(s.loan_number), ?2) > 0 "
+          "     OR instr(s.serial, ?2) > 0) "
           "AND (?3 = '' OR substr(s.recorded_at, 1, 10) >= ?3) "
           "AND (?4 = '' OR substr(s.recorded_at, 1, 10) <= ?4) "
           "AND (?5 = 0 "
@@ -336,7 +331,12 @@ std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& fil
           "AND (?6 IS NULL OR s.seq < ?6) "
           "ORDER BY s.seq DESC LIMIT ?7",
       path_);
-  query.Bind(1, filter.text).Bind(2, LikePattern(filter.text));
+  // Latin letters match in either case (SQLite's lower() folds ASCII only).
+  std::string folded = filter.text;
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  query.Bind(1, filter.text).Bind(2, folded);
   query.Bind(3, filter.fromDate).Bind(4, filter.toDate);
   query.Bind(5, static_cast<std::int64_t>(filter.status));
   if (beforeSeq) {

@@ -106,6 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"2026-000004", "2026-000003", "2026-000002", "2026-000001"}},
         FilterCase{"part_of_a_borrower", {"张三", "", ""}, {"2026-000004", "2026-000001"}},
         FilterCase{"part_of_a_loan_number", {"JD-00", "", ""}, {"2026-000003", "2026-000001"}},
+        FilterCase{"loan_number_in_other_case", {"jd-00", "", ""}, {"2026-000003", "2026-000001"}},
         FilterCase{"part_of_a_serial", {"000002", "", ""}, {"2026-000002"}},
         FilterCase{
             "injection_found_as_typed", {"'); DROP TABLE entries; --", "", ""}, {"2026-000002"}},

@@ -113,7 +113,8 @@ struct StatementSummary {
 enum class StatusFilter { kAll, kInForce, kVoided, kReprinted };
 
 struct StatementFilter {
-  // Part of 借款人, 借据号 or 编号, matched as typed (% and _ are literal);
+  // Part of 借款人, 借据号 or 编号, matched as typed (% and _ are literal,
+  // Latin letters in either case: "jd-7" finds "JD-7");
   // empty matches every statement.
   std::string text;
   std::string fromDate;  // "2026-03-01", inclusive; empty for no bound
