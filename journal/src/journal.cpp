@@ -119,6 +119,26 @@ constexpr const char* kSelectEntry =
     "amount, total_caption, total, figures, working, made_at, handed_on, pdf_path, reason, "
     "prev_hash, hash FROM entries ";
 
+// "INSERT INTO entries (seq, kind, …, prev_hash, hash) VALUES (?1, ?2, …, ?19)":
+// named columns, since find_text is computed.
+std::string InsertSql() {
+  std::string names;
+  std::string values;
+  for (std::size_t i = 0; i <= kHashedColumns.size(); ++i) {
+    if (i > 0) {
+      names.append(", ");
+      values.append(", ");
+    }
+    names.append(i < kHashedColumns.size() ? kHashedColumns[i] : std::string_view("hash"));
+    values.append("?").append(std::to_string(i + 1));
+  }
+  return std::string("INSERT INTO entries (")
+      .append(names)
+      .append(") VALUES (")
+      .append(values)
+      .append(")");
+}
+
 ColumnValues ReadColumns(const SqliteStatement& row) {
   ColumnValues columns;
   for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = row.Text(static_cast<int>(i));
@@ -271,15 +291,8 @@ Entry Journal::Append(Entry entry, bool newStatement) {
 
   const ColumnValues columns = ToColumns(entry);
   entry.hash = HashColumns(columns);
-  std::string names, values;
-  for (std::size_t i = 0; i < kHashedColumns.size(); ++i) {
-    names += std::string(kHashedColumns[i]) + ", ";
-    values += "?" + std::to_string(i + 1) + ", ";
-  }
-  SqliteStatement insert(db_,
-                         "INSERT INTO entries (" + names + "hash) VALUES (" + values + "?" +
-                             std::to_string(kHashedColumns.size() + 1) + ")",
-                         path_);
+  static const std::string kInsert = InsertSql();
+  SqliteStatement insert(db_, kInsert, path_);
   for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
   insert.Bind(static_cast<int>(columns.size() + 1), entry.hash);
   insert.Step();
@@ -356,6 +369,14 @@ std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& fil
   std::vector<StatementSummary> rows;
   while (query.Step()) rows.push_back(ReadSummary(query));
   return rows;
+}
+
+void Journal::WarmHistoryIndex() {
+  SqliteStatement read(db_,
+                       "SELECT max(length(find_text)) FROM entries INDEXED BY statements_to_find "
+                       "WHERE kind = 'statement'",
+                       path_);
+  read.Step();
 }
 
 std::optional<StatementSummary> Journal::Summary(const std::string& serial) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -101,6 +102,17 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   connect(status_, &QComboBox::currentIndexChanged, this, &HistoryWindow::reload);
   connect(table_, &QTableView::doubleClicked, this, &HistoryWindow::openCurrent);
   reload();
+  // Once the first rows are on screen, the index the filter scans is read in,
+  // so that the first keystroke is as quick as the rest.
+  QTimer::singleShot(0, this, [this] {
+    if (journal::Journal* journal = desk_->journal()) {
+      try {
+        journal->WarmHistoryIndex();
+      } catch (const journal::JournalError&) {
+        // Only a head start: the filter says what is wrong when it runs.
+      }
+    }
+  });
 }
 
 journal::StatementFilter HistoryWindow::currentFilter() const {
