@@ -24,7 +24,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils          # the installed program, started on a private display
   appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
-  sqlite3 python3-openpyxl              # the journal tampered with, its XLSX read back
+  sqlite3                               # the journal's backup and check commands the README gives
   libxcb1-dev libx11-dev                # the benchmark programs, built (not run) with the tests
   g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )
