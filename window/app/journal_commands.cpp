@@ -94,6 +94,11 @@ std::optional<int> AnswerJournalCommand(const JournalCommandLine& line,
     err << "quillbary: 无法识别的参数“" << rest.front() << "”；用法见 quillbary --help\n";
     return 2;
   }
+  std::error_code ignored;
+  if (line.exportTo && std::filesystem::equivalent(line.journal, *line.exportTo, ignored)) {
+    err << "quillbary: 不能导出到日志文件本身（" << line.journal.string() << "）\n";
+    return 2;
+  }
   try {
     const int status =
         line.check ? Check(line.journal, out) : Export(line.journal, *line.exportTo, out);

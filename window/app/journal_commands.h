@@ -35,7 +35,8 @@ JournalCommandLine TakeJournalOptions(std::vector<const char*>& args);
 // - --export-journal OUT: "已导出 N 条到 OUT" and 0;
 // - a journal that cannot be opened or a file that cannot be written: one line
 //   on err with the path and why, and 3;
-// - a usage error, or an argument left over beside a command: one line, 2.
+// - a usage error, an argument left over beside a command, or an export
+//   onto the journal itself: one line, 2.
 std::optional<int> AnswerJournalCommand(const JournalCommandLine& line,
                                         std::span<const char* const> rest, std::ostream& out,
                                         std::ostream& err);

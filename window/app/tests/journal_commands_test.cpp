@@ -55,6 +55,7 @@ class JournalCommandsTest : public QObject {
  private slots:
   void answers_data();
   void answers();
+  void exportNeverOverwritesTheJournal();
 };
 
 void JournalCommandsTest::answers_data() {
@@ -119,6 +120,20 @@ void JournalCommandsTest::answers() {
   QVERIFY2(answer.find(status == 3 ? path : "") != std::string::npos, "names the journal");
   QCOMPARE(QFile::exists(QString::fromStdString(csv)),
            command == "--export-journal" && status == 0);
+}
+
+void JournalCommandsTest::exportNeverOverwritesTheJournal() {
+  QTemporaryDir folder;
+  const std::string path = folder.filePath("journal.sqlite3").toStdString();
+  MakeJournal(path, "");
+  std::ifstream before(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(before), {}};
+  std::vector<const char*> args = {"--export-journal", path.c_str(), "--journal", path.c_str()};
+  const JournalCommandLine line = TakeJournalOptions(args);
+  std::ostringstream out, err;
+  QCOMPARE(AnswerJournalCommand(line, args, out, err), std::optional<int>(2));
+  std::ifstream after(path, std::ios::binary);
+  QVERIFY(std::string(std::istreambuf_iterator<char>(after), {}) == bytes);
 }
 
 }  // namespace quillbary
