@@ -1,11 +1,14 @@
 #include "quillbary/journal_export.h"
 
+#include <dlfcn.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <type_traits>
 
 namespace quillbary::journal {
 namespace {
@@ -107,6 +110,42 @@ class CsvFile {
   bool committed_ = false;
 };
 
+// libxlsxwriter, loaded on the first XLSX export rather than with the
+// program: it brings OpenSSL's libcrypto along, 1.4 MB resident that a window
+// which never exports should not carry from its start.
+struct XlsxWriter {
+  decltype(&workbook_new) workbookNew;
+  decltype(&workbook_add_worksheet) addWorksheet;
+  decltype(&workbook_add_format) addFormat;
+  decltype(&format_set_bold) setBold;
+  decltype(&worksheet_write_string) writeString;
+  decltype(&worksheet_set_column) setColumn;
+  decltype(&workbook_close) close;
+  decltype(&lxw_strerror) describe;
+};
+
+const XlsxWriter* LoadXlsxWriter() {
+  static const std::optional<XlsxWriter> loaded = []() -> std::optional<XlsxWriter> {
+    void* library = dlopen("libxlsxwriter.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return std::nullopt;
+    const auto find = [library](auto& function, const char* name) {
+      function =
+          reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+      return function != nullptr;
+    };
+    XlsxWriter w{};
+    if (find(w.workbookNew, "workbook_new") && find(w.addWorksheet, "workbook_add_worksheet") &&
+        find(w.addFormat, "workbook_add_format") && find(w.setBold, "format_set_bold") &&
+        find(w.writeString, "worksheet_write_string") &&
+        find(w.setColumn, "worksheet_set_column") && find(w.close, "workbook_close") &&
+        find(w.describe, "lxw_strerror")) {
+      return w;
+    }
+    return std::nullopt;
+  }();
+  return loaded ? &*loaded : nullptr;
+}
+
 }  // namespace
 
 std::string CsvField(std::string_view text) {
@@ -143,29 +182,37 @@ std::int64_t ExportJournalCsv(Journal& journal, const std::filesystem::path& pat
 }
 
 void WriteXlsx(const std::filesystem::path& path, const Table& table) {
+  const XlsxWriter* xlsx = LoadXlsxWriter();
+  if (!xlsx) {
+    // dlerror() tells only once, and nothing when a function was missing.
+    const char* why = dlerror();
+    throw JournalError(JournalError::Kind::kIo, path,
+                       std::string("无法载入 libxlsxwriter（") +
+                           (why ? why : "libxlsxwriter.so.4 未安装或版本不符") + "）");
+  }
   const std::string temporary = path.string() + ".part";
-  lxw_workbook* workbook = workbook_new(temporary.c_str());
+  lxw_workbook* workbook = xlsx->workbookNew(temporary.c_str());
   if (!workbook) ThrowWrite(path, errno ? errno : EIO);
-  lxw_worksheet* sheet = workbook_add_worksheet(workbook, "计息单");
-  lxw_format* bold = workbook_add_format(workbook);
-  format_set_bold(bold);
-  const auto put = [sheet](std::size_t row, const std::vector<std::string>& fields,
-                           lxw_format* format) {
+  lxw_worksheet* sheet = xlsx->addWorksheet(workbook, "计息单");
+  lxw_format* bold = xlsx->addFormat(workbook);
+  xlsx->setBold(bold);
+  const auto put = [sheet, xlsx](std::size_t row, const std::vector<std::string>& fields,
+                                 lxw_format* format) {
     for (std::size_t column = 0; column < fields.size(); ++column) {
       // Always as text: figures stay exactly as shown, and nothing becomes a formula.
-      worksheet_write_string(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                             fields[column].c_str(), format);
+      xlsx->writeString(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
+                        fields[column].c_str(), format);
     }
   };
   put(0, table.header, bold);
   for (std::size_t row = 0; row < table.rows.size(); ++row) put(row + 1, table.rows[row], nullptr);
-  worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(table.header.size()), 16, nullptr);
-  const lxw_error closed = workbook_close(workbook);
+  xlsx->setColumn(sheet, 0, static_cast<lxw_col_t>(table.header.size()), 16, nullptr);
+  const lxw_error closed = xlsx->close(workbook);
   if (closed != LXW_NO_ERROR) {
     std::error_code ignored;
     std::filesystem::remove(temporary, ignored);
     throw JournalError(JournalError::Kind::kIo, path,
-                       std::string("无法写入文件（") + lxw_strerror(closed) + "）");
+                       std::string("无法写入文件（") + xlsx->describe(closed) + "）");
   }
   std::error_code renamed;
   std::filesystem::rename(temporary, path, renamed);
