@@ -129,8 +129,8 @@ void StatementMenu::popup(const QPoint& globalPos) {
 
 QString StatementMenu::suggestedPdfPath() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return QDir(folder).filePath(
-      QStringLiteral("计息单-%1.pdf").arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
+  return QDir(folder).filePath(QStringLiteral("计息单-%1.pdf")
+                                   .arg(LocalTimeText(clock_(), "yyyymmdd-hhmmss")));
 }
 
 std::optional<Statement> StatementMenu::statement() const {
@@ -172,9 +172,9 @@ void StatementMenu::exportPdf() {
   s = handOn(*s, HandOnWay::kPdf, path);
   if (!s) return;
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
-    ShowFailure(
-        window_, QStringLiteral("导出 PDF 失败"),
-        QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
+    ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
+                QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
+                                                                   error));
   }
 }
 

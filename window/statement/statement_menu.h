@@ -12,8 +12,8 @@
 #include <optional>
 #include <string_view>
 
-#include "quillbary/clock_face.h"
 #include "quillbary/field_values.h"
+#include "quillbary/clock_face.h"
 #include "quillbary/statement.h"
 
 namespace quillbary {
