@@ -7,7 +7,7 @@
 set -euo pipefail
 
 build_packages=(
-  g++ cmake ninja-build
+  g++ cmake ninja-build pkg-config
   qt6-base-dev
   libzip-dev libexpat1-dev libxlsxwriter-dev   # the batch files: XLSX read and written
   qt6-translations-l10n   # Qt's own texts (menus, calendar, boxes) in Chinese
@@ -16,6 +16,7 @@ build_packages=(
   fonts-arphic-gbsn00lp  # the statement's PDF: a Song face whose text pdftotext reads back
   fonts-dejavu-core
   xvfb xauth          # scripts/run.sh --virtual, on a machine without a display
+  libsqlite3-dev nettle-dev libxlsxwriter-dev  # the journal: SQLite, SHA-256, XLSX export
 )
 test_packages=(
   "${build_packages[@]}"
@@ -25,6 +26,7 @@ test_packages=(
   appstream desktop-file-utils dpkg-dev file lintian   # checks of the desktop files and the .deb
   poppler-utils                         # the exported statement read back (pdftotext, pdfinfo)
   python3-openpyxl                      # the batch's XLSX output read back
+  sqlite3                               # the journal's backup and check commands the README gives
   libxcb1-dev libx11-dev libxcb-damage0-dev   # the benchmark programs, built (not run) with the tests
   g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
 )

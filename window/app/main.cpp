@@ -1,18 +1,25 @@
 // Quillbary: the interest due when a loan, or part of one, is repaid.
 #include <QApplication>
 #include <iostream>
+#include <vector>
 
 #include "app/app_setup.h"
 #include "app/command_line.h"
 #include "app/deferred_icon.h"
+#include "app/journal_commands.h"
 #include "app/local_clock.h"
 #include "form/form1.h"
+#include "journal/journal_desk.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,
   // which aborts when there is no display.
-  const auto answered = quillbary::AnswerCommandLine({argv + 1, argv + argc}, QUILLBARY_VERSION,
-                                                     std::cout, std::cerr);
+  std::vector<const char*> args(argv + 1, argv + argc);
+  const quillbary::JournalCommandLine journal = quillbary::TakeJournalOptions(args);
+  if (const auto answered = quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr)) {
+    return *answered;
+  }
+  const auto answered = quillbary::AnswerCommandLine(args, QUILLBARY_VERSION, std::cout, std::cerr);
   if (answered) return *answered;
 
   QApplication app(argc, argv);
@@ -22,6 +29,9 @@ int main(int argc, char* argv[]) {
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 
   quillbary::Form1 form1(quillbary::LocalClock{});
+  // Numbers and records every statement handed on; opens its file on first use.
+  new quillbary::JournalDesk(&form1, form1.statementMenu(), {journal.journal, journal.noJournal},
+                             QUILLBARY_VERSION);
   form1.show();
   quillbary::SetWindowIconAfterFirstPaint(&form1, QStringLiteral(":/icon.png"));
   return QApplication::exec();

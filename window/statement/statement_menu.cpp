@@ -140,6 +140,7 @@ void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
   if (figures_) madeAt_ = clock_();
   setAvailable(figures_.has_value(), kCalculateFirst);
   setTips(figures_);
+  emit figuresChanged();
 }
 
 void StatementMenu::setRun(const FieldValues& fields, const CalculateOutcome& outcome) {
@@ -215,26 +216,40 @@ std::optional<Statement> StatementMenu::statement() const {
   return MakeStatement(*figures_, FormatClock(madeAt_, "yyyy-mm-dd hh:mm:ss"));
 }
 
+std::optional<Statement> StatementMenu::handOn(const Statement& s, HandOnWay way,
+                                               const QString& pdfPath) {
+  return record_ ? record_(s, way, pdfPath) : std::optional(s);
+}
+
 void StatementMenu::showWorking() {
-  if (const std::optional<Statement> s = statement()) {
+  const std::optional<Statement> s = statement();
+  if (s && showBox_) {
+    showBox_(*s);
+  } else if (s) {
     ShowWorkingBox(window_, ToQString(StatementText(*s)));
   }
 }
 
 void StatementMenu::copy() {
-  if (const std::optional<Statement> s = statement()) PutOnClipboard(*s);
+  std::optional<Statement> s = statement();
+  if (s) s = handOn(*s, HandOnWay::kCopy);
+  if (s) PutOnClipboard(*s);
 }
 
 void StatementMenu::print() {
-  if (const std::optional<Statement> s = statement()) PrintStatement(*s, fileBaseName(), window_);
+  std::optional<Statement> s = statement();
+  if (s) s = handOn(*s, HandOnWay::kPrint);
+  if (s) PrintStatement(*s, fileBaseName(), window_);
 }
 
 void StatementMenu::exportPdf() {
-  const std::optional<Statement> s = statement();
+  std::optional<Statement> s = statement();
   if (!s) return;
   const QString chosen = choosePath_(window_, suggestedPdfPath());
   if (chosen.isEmpty()) return;
   const QString path = WithPdfSuffix(chosen);
+  s = handOn(*s, HandOnWay::kPdf, path);
+  if (!s) return;
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
     ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
                 QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),

@@ -50,12 +50,28 @@ class StatementMenu : public QObject {
   QMenu* menu() { return &menu_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
 
+  // How a journal takes part in handing the statement on. The recorder is
+  // asked first and gives the statement as it is to go (numbered, with its
+  // header) or nothing to refuse the hand-on; the box shower replaces the
+  // plain working box. Without them the statement goes as it is.
+  enum class HandOnWay { kCopy, kPrint, kPdf };
+  using Recorder =
+      std::function<std::optional<Statement>(const Statement&, HandOnWay, const QString& pdfPath)>;
+  using BoxShower = std::function<void(const Statement&)>;
+  void setRecorder(Recorder recorder) { record_ = std::move(recorder); }
+  void setBoxShower(BoxShower shower) { showBox_ = std::move(shower); }
+
   void showWorking();  // 计算过程…
   void copy();         // 复制计算结果
   void print();        // 打印计息单…
   void exportPdf();    // 导出 PDF…
 
+ signals:
+  // A run's figures came or went (开始计算, 清空, an input changed).
+  void figuresChanged();
+
  private:
+  std::optional<Statement> handOn(const Statement& s, HandOnWay way, const QString& pdfPath = {});
   std::optional<Statement> statement() const;
   // 计息单-YYYYMMDD-HHMMSS, of the moment the figures were made.
   QString fileBaseName() const;
@@ -70,6 +86,8 @@ class StatementMenu : public QObject {
   ControlLookup control_;
   Clock clock_;
   PathChooser choosePath_;
+  Recorder record_;
+  BoxShower showBox_;
   QMenu menu_;
   std::array<QAction*, 4> actions_{};
   std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off

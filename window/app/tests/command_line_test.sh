@@ -21,13 +21,20 @@ rows=(
   "misspelt option@--versio@2@-@--versio"
   "empty argument@\"\"@2@-@"
   "understood then not@--help extra@2@-@extra"
+  "journal without a path@--journal@2@-@@--journal 之后须有文件的路径"
+  "journal path that is an option@--journal --help@2@-@@--journal 之后须有文件的路径"
+  "export without a path@--export-journal@2@-@@--export-journal 之后须有文件的路径"
+  "no journal and a journal@--no-journal --journal $work/j.sqlite3@2@-@@--no-journal 不能与其他日志选项同用"
+  "check and export@--check-journal --export-journal $work/o.csv@2@-@@--check-journal 与 --export-journal 一次只能用一个"
+  "check with a stray argument@--check-journal --journal $work/j.sqlite3 --help@2@-@--help"
+  "journal then help@--journal $work/j.sqlite3 --help@0@用法：quillbary [--help | --version]@-"
 )
 
 failures=0
 fail() { failures=$((failures + 1)); echo "FAIL $*"; }
 
 for row in "${rows[@]}"; do
-  IFS='@' read -r name joined status first_line named <<<"$row"
+  IFS='@' read -r name joined status first_line named usage_error <<<"$row"
   read -r -a args <<<"$joined"
   [[ $joined == '""' ]] && args=("")
   env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 10 "$binary" "${args[@]}" \
@@ -36,6 +43,7 @@ for row in "${rows[@]}"; do
   expected_err="quillbary: 无法识别的参数“$named”；用法见 quillbary --help"
   [[ $first_line == - ]] && first_line=
   [[ $named == - ]] && expected_err=
+  [[ -n ${usage_error:-} ]] && expected_err="quillbary: $usage_error；用法见 quillbary --help"
   problems=()
   [[ $got == "$status" ]] || problems+=("status $got, not $status.")
   [[ $(head -n 1 "$work/out") == "$first_line" ]] || problems+=("Standard output is not as expected.")
@@ -108,10 +116,26 @@ for result in t-结果.csv out.csv; do
 done
 [[ ! -e $work/no ]] || fail "a folder was made for an output that could not be written"
 
+
+# The journal's commands on a missing journal: one line with the path, status
+# 3, and no file made.
+for command in "--check-journal" "--export-journal $work/journal.csv"; do
+  read -r -a args <<<"$command"
+  env -u DISPLAY "$binary" "${args[@]}" --journal "$work/missing.sqlite3" >"$work/out" 2>"$work/err"
+  got=$?
+  if [[ $got == 3 && $(wc -l <"$work/err") == 1 ]] && grep -qF "$work/missing.sqlite3" "$work/err" &&
+    [[ ! -e $work/missing.sqlite3 && ! -e $work/journal.csv ]]; then
+    echo "ok   ${args[0]} on a missing journal"
+  else
+    fail "${args[0]} on a missing journal: status $got"; cat "$work/err"
+  fi
+done
+
 # Each option has its line in --help and is described in the man page.
 "$binary" --help >"$work/help"
-for option in --help --version --batch --output --batch-template; do
-  if grep -qE -- "^  $option  " "$work/help" && grep -qF -- "${option//-/\\-}" "$man_page"; then
+for option in --help --version --batch --output --batch-template --journal --no-journal --check-journal --export-journal; do
+  man_option=${option//-/\\-}
+  if grep -qE -- "^  $option( [^ ]+)?  " "$work/help" && grep -qF -- "$man_option" "$man_page"; then
     echo "ok   $option in --help and the man page"
   else
     fail "$option missing from --help or the man page"

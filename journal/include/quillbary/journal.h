@@ -1,0 +1,203 @@
+// The journal: every statement handed on, numbered and kept in one SQLite
+// file, append-only and chained by SHA-256 so that a changed, removed or
+// reordered entry shows.
+//
+// An entry is one of:
+//   - a statement (出具): the first hand-on of a run's figures. It takes the
+//     next serial 编号 of its year ("2026-000123", never reused) and holds the
+//     statement whole: its header, figures, working, when it was made, and
+//     how it was handed on;
+//   - a further hand-on (再次交付) of the same statement: copy after print, ...;
+//   - a void (作废) of a statement, with its reason;
+//   - a reprint (补打) of a statement, with how it was handed on.
+// Nothing is ever changed or deleted: each write appends one entry in one
+// transaction (BEGIN IMMEDIATE, so two programs on the same file queue up),
+// and the file runs in WAL mode with synchronous=FULL, so an entry whose write
+// returned is on disk.
+//
+// Every entry's hash is SHA-256 over its own fields and the previous entry's
+// hash; CheckChain() walks them in order and names the first entry whose
+// content or link does not match.
+//
+// Every function that touches the file may throw JournalError. A file that is
+// not a database, is read-only, has a newer schema or stays locked is
+// reported and left exactly as it was.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "quillbary/statement.h"
+
+struct sqlite3;
+
+namespace quillbary::journal {
+
+// The schema this program writes. A file with a higher user_version belongs
+// to a newer program and is refused; lower ones are migrated step by step.
+inline constexpr int kSchemaVersion = 1;
+
+struct JournalError : std::runtime_error {
+  enum class Kind {
+    kCannotOpen,       // no such folder, no permission, ...
+    kNotADatabase,     // the file is not SQLite, or SQLite of another program
+    kReadOnly,         // the file or its folder cannot be written
+    kNewerSchema,      // made by a newer program
+    kLocked,           // another program held it past the busy timeout
+    kDiskFull,         // the entry was not written; nothing of it is kept
+    kIo,               // any other failure of the file
+    kNoSuchStatement,  // a void, reprint or hand-on names an unknown 编号
+    kAlreadyVoided,    // a voided statement is neither voided again nor handed on
+  };
+  JournalError(Kind kind, std::filesystem::path path, std::string reason);
+
+  Kind kind;
+  std::filesystem::path path;
+  std::string reason;  // in Chinese, for the box the window shows
+};
+
+// The lines a clerk fills in above the figures; each may be blank.
+struct StatementHeader {
+  std::string borrower;    // 借款人
+  std::string loanNumber;  // 借据号
+  std::string clerk;       // 经办人
+
+  bool operator==(const StatementHeader&) const = default;
+};
+
+enum class HandOnKind { kNone, kCopy, kPrint, kPdf };
+
+struct HandOn {
+  HandOnKind kind = HandOnKind::kNone;
+  std::string pdfPath;  // where a PDF went; empty otherwise
+
+  bool operator==(const HandOn&) const = default;
+};
+
+enum class EntryKind { kStatement, kHandOnAgain, kVoid, kReprint };
+
+struct Entry {
+  std::int64_t seq = 0;  // the entry's place in the chain, from 1
+  EntryKind kind = EntryKind::kStatement;
+  std::string serial;      // 编号 of the statement the entry is about
+  std::string recordedAt;  // local time, "2026-12-09 14:05:31"
+  std::string programVersion;
+  StatementHeader header;    // a statement's; empty for the other kinds
+  Statement statement;       // a statement's; empty for the other kinds
+  HandOn handOn;             // statement, hand-on and reprint entries
+  std::string reason;        // a void's
+  std::string previousHash;  // 64 hex digits; zeros for the first entry
+  std::string hash;
+};
+
+// One row of the history: a statement and what happened to it since.
+struct StatementSummary {
+  std::int64_t seq = 0;
+  std::string serial;
+  std::string recordedAt;
+  std::string borrower;
+  std::string loanNumber;
+  std::string amount;        // 还款金额 as typed
+  std::string totalCaption;  // 利息合计 or 本息合计
+  std::string total;
+  bool voided = false;
+  int reprints = 0;
+};
+
+enum class StatusFilter { kAll, kInForce, kVoided, kReprinted };
+
+struct StatementFilter {
+  // Part of 借款人, 借据号 or 编号, matched as typed (% and _ are literal,
+  // Latin letters in either case: "jd-7" finds "JD-7");
+  // empty matches every statement.
+  std::string text;
+  std::string fromDate;  // "2026-03-01", inclusive; empty for no bound
+  std::string toDate;    // inclusive
+  StatusFilter status = StatusFilter::kAll;
+};
+
+struct ChainCheck {
+  std::int64_t entries = 0;  // how many entries were read
+  bool intact = true;
+  std::int64_t firstBadSeq = 0;  // 0 when intact
+  std::string firstBadSerial;
+  std::string problem;  // what did not match, in Chinese
+};
+
+struct JournalOptions {
+  int busyTimeoutMs = 5000;
+  // Only reads: a missing file is an error rather than made, a write-protected
+  // one is fine, and nothing is migrated. For checking and exporting.
+  bool readOnly = false;
+  std::string programVersion;
+  // The local time as "YYYY-MM-DD HH:MM:SS"; the system's local time when
+  // not set. Its year numbers the serials.
+  std::function<std::string()> clock;
+};
+
+class Journal {
+ public:
+  // Opens the journal at path, making it (mode 0600, its folders too) when it
+  // does not exist. An existing file is only read until it has proved to be
+  // a journal of this schema or an older one.
+  static std::unique_ptr<Journal> Open(const std::filesystem::path& path,
+                                       JournalOptions options = {});
+  ~Journal();
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  // Each appends one entry and returns it as stored.
+  Entry RecordStatement(const StatementHeader& header, const Statement& statement,
+                        const HandOn& handOn);
+  Entry RecordHandOnAgain(const std::string& serial, const HandOn& handOn);
+  Entry RecordVoid(const std::string& serial, const std::string& reason);
+  Entry RecordReprint(const std::string& serial, const HandOn& handOn);
+
+  // Newest first; at most `limit` rows, all of them older than beforeSeq when
+  // given (the next page after a row's seq).
+  std::vector<StatementSummary> ListStatements(const StatementFilter& filter, int limit,
+                                               std::optional<std::int64_t> beforeSeq = {});
+  // Reads the history's index into this connection's cache (tens of
+  // milliseconds on 100,000 statements), so that the first keystroke of the
+  // filter that scans it all does not wait for the disk.
+  void WarmHistoryIndex();
+  // A statement's own entry, or nothing for an unknown 编号.
+  std::optional<Entry> FindStatement(const std::string& serial);
+  // The summary of one statement (its void and reprints).
+  std::optional<StatementSummary> Summary(const std::string& serial);
+  // Every entry in chain order, one at a time.
+  void ForEachEntry(const std::function<void(const Entry&)>& visit);
+  std::int64_t EntryCount();
+
+  // PRAGMA integrity_check, then the hash chain from the first entry.
+  ChainCheck CheckChain();
+
+ private:
+  Journal(std::filesystem::path path, sqlite3* db, JournalOptions options);
+  Entry Append(Entry entry, bool newStatement);
+
+  std::filesystem::path path_;
+  sqlite3* db_;
+  JournalOptions options_;
+};
+
+// "copy", "print", "pdf" or "" — the words stored and exported.
+std::string HandOnWord(HandOnKind kind);
+// "出具", "再次交付", "作废", "补打".
+std::string EntryKindWord(EntryKind kind);
+// The status column of the history: "作废", "补打 2 次", "作废，补打 1 次" or "".
+std::string StatusText(const StatementSummary& summary);
+
+// $XDG_DATA_HOME/quillbary/journal.sqlite3, or ~/.local/share/quillbary/
+// journal.sqlite3 when XDG_DATA_HOME is unset or not absolute.
+std::filesystem::path DefaultJournalPath();
+
+}  // namespace quillbary::journal

@@ -1,0 +1,499 @@
+#include "quillbary/journal.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <span>
+
+#include "entry_columns.h"
+#include "sqlite_statement.h"
+
+namespace quillbary::journal {
+namespace {
+
+constexpr std::string_view kNoHash =
+    "0000000000000000000000000000000000000000000000000000000000000000";
+
+// The steps from each schema version to the next: kMigrations[v] takes a
+// file at user_version v to v + 1. Version 0 is an empty file.
+constexpr std::array<const char*, kSchemaVersion> kMigrations = {
+    R"sql(
+CREATE TABLE entries(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  kind TEXT NOT NULL CHECK (kind IN ('statement', 'handon', 'void', 'reprint')),
+  serial TEXT NOT NULL,
+  recorded_at TEXT NOT NULL,
+  program_version TEXT NOT NULL,
+  borrower TEXT NOT NULL,
+  loan_number TEXT NOT NULL,
+  clerk TEXT NOT NULL,
+  amount TEXT NOT NULL,
+  total_caption TEXT NOT NULL,
+  total TEXT NOT NULL,
+  figures TEXT NOT NULL,
+  working TEXT NOT NULL,
+  made_at TEXT NOT NULL,
+  handed_on TEXT NOT NULL,
+  pdf_path TEXT NOT NULL,
+  reason TEXT NOT NULL,
+  prev_hash TEXT NOT NULL,
+  hash TEXT NOT NULL,
+  -- What the history's filter looks in: computed, never stored, not hashed.
+  find_text TEXT GENERATED ALWAYS AS
+    (lower(borrower) || char(10) || lower(loan_number) || char(10) || serial) VIRTUAL);
+CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
+CREATE INDEX entries_of_serial ON entries(serial, kind);
+-- The history's filter scans this, newest first, rather than the whole rows
+-- with their figures and working: twenty times less to read.
+CREATE INDEX statements_to_find ON entries(seq, find_text, recorded_at) WHERE kind = 'statement';
+CREATE TABLE serial_counters(year TEXT PRIMARY KEY, last INTEGER NOT NULL);
+CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
+CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
+)sql",
+};
+
+// BEGIN IMMEDIATE on construction; ROLLBACK unless committed, so a failed
+// write leaves nothing of itself.
+class Transaction {
+ public:
+  Transaction(sqlite3* db, const std::filesystem::path& path) : db_(db), path_(path) {
+    Execute(db_, "BEGIN IMMEDIATE", path_);
+  }
+  ~Transaction() {
+    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void Commit() {
+    Execute(db_, "COMMIT", path_);
+    committed_ = true;
+  }
+
+ private:
+  sqlite3* db_;
+  const std::filesystem::path& path_;
+  bool committed_ = false;
+};
+
+std::string LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+std::int64_t UserVersion(sqlite3* db, const std::filesystem::path& path) {
+  SqliteStatement version(db, "PRAGMA user_version", path);
+  return version.Step() ? version.Int(0) : 0;
+}
+
+// Makes the file (and its folders) for a new journal, readable by its owner
+// alone; an existing file is left as it is.
+void MakeFileIfMissing(const std::filesystem::path& path) {
+  std::error_code error;
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), error);
+  if (error) {
+    throw JournalError(JournalError::Kind::kCannotOpen, path,
+                       "无法建立日志所在的文件夹（" + error.message() + "）");
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    ::close(fd);
+  } else if (errno != EEXIST) {
+    throw JournalError(JournalError::Kind::kCannotOpen, path,
+                       std::string("无法建立日志文件（") + std::strerror(errno) + "）");
+  }
+}
+
+constexpr const char* kSelectEntry =
+    "SELECT seq, kind, serial, recorded_at, program_version, borrower, loan_number, clerk, "
+    "amount, total_caption, total, figures, working, made_at, handed_on, pdf_path, reason, "
+    "prev_hash, hash FROM entries ";
+
+// "INSERT INTO entries (seq, kind, …, prev_hash, hash) VALUES (?1, ?2, …, ?19)":
+// named columns, since find_text is computed.
+std::string InsertSql() {
+  std::string names;
+  std::string values;
+  for (std::size_t i = 0; i <= kHashedColumns.size(); ++i) {
+    if (i > 0) {
+      names.append(", ");
+      values.append(", ");
+    }
+    names.append(i < kHashedColumns.size() ? kHashedColumns[i] : std::string_view("hash"));
+    values.append("?").append(std::to_string(i + 1));
+  }
+  return std::string("INSERT INTO entries (")
+      .append(names)
+      .append(") VALUES (")
+      .append(values)
+      .append(")");
+}
+
+ColumnValues ReadColumns(const SqliteStatement& row) {
+  ColumnValues columns;
+  for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = row.Text(static_cast<int>(i));
+  return columns;
+}
+
+StatementSummary ReadSummary(const SqliteStatement& row) {
+  return {row.Int(0),  row.Text(1), row.Text(2), row.Text(3),     row.Text(4),
+          row.Text(5), row.Text(6), row.Text(7), row.Int(8) != 0, static_cast<int>(row.Int(9))};
+}
+
+constexpr const char* kSelectSummary =
+    "SELECT s.seq, s.serial, s.recorded_at, s.borrower, s.loan_number, s.amount, "
+    "s.total_caption, s.total, "
+    "EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial AND v.kind = 'void'), "
+    "(SELECT count(*) FROM entries r WHERE r.serial = s.serial AND r.kind = 'reprint') "
+    "FROM entries s WHERE s.kind = 'statement' ";
+
+}  // namespace
+
+JournalError::JournalError(Kind kind, std::filesystem::path path, std::string reason)
+    : std::runtime_error(path.string() + "：" + reason),
+      kind(kind),
+      path(std::move(path)),
+      reason(std::move(reason)) {}
+
+std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, JournalOptions options) {
+  std::error_code missing;
+  if (!options.readOnly) {
+    MakeFileIfMissing(path);
+  } else if (!std::filesystem::exists(path, missing)) {
+    throw JournalError(JournalError::Kind::kCannotOpen, path, "日志文件不存在");
+  }
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(
+      path.c_str(), &db, options.readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+  if (rc != SQLITE_OK) {
+    // The message must be read before the handle goes.
+    try {
+      ThrowSqlite(db, rc, path, "打开日志");
+    } catch (...) {
+      sqlite3_close(db);
+      throw;
+    }
+  }
+  // The handle belongs to the journal from here, so any throw below closes it.
+  std::unique_ptr<Journal> journal(new Journal(path, db, std::move(options)));
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, journal->options_.busyTimeoutMs);
+
+  // Only reads until the file has shown what it is.
+  const std::int64_t version = UserVersion(db, path);
+  if (version > kSchemaVersion) {
+    throw JournalError(JournalError::Kind::kNewerSchema, path,
+                       "日志由较新版本的程序建立（结构版本 " + std::to_string(version) +
+                           "，本程序为 " + std::to_string(kSchemaVersion) + "），不能写入");
+  }
+  if (version == 0) {
+    SqliteStatement tables(db, "SELECT count(*) FROM sqlite_master", path);
+    if (tables.Step() && tables.Int(0) > 0) {
+      throw JournalError(JournalError::Kind::kNotADatabase, path,
+                         "文件是其他程序的数据库，不是本程序的日志");
+    }
+  }
+  if (journal->options_.readOnly) {
+    if (version < kSchemaVersion) {
+      throw JournalError(
+          JournalError::Kind::kNotADatabase, path,
+          version == 0 ? "文件是空的，还没有日志" : "日志的结构较旧，须由本程序打开一次以升级");
+    }
+    return journal;
+  }
+  if (sqlite3_db_readonly(db, "main") == 1) {
+    throw JournalError(JournalError::Kind::kReadOnly, path, "文件只读，无法写入");
+  }
+
+  {
+    SqliteStatement wal(db, "PRAGMA journal_mode = WAL", path);
+    if (!wal.Step() || wal.Text(0) != "wal") {
+      throw JournalError(JournalError::Kind::kIo, path, "无法以 WAL 方式打开日志");
+    }
+  }
+  Execute(db, "PRAGMA synchronous = FULL", path);
+  // The history's index stays in memory between keystrokes of its filter.
+  Execute(db, "PRAGMA cache_size = -32768", path);
+
+  if (version < kSchemaVersion) {
+    Transaction migration(db, path);
+    // Another program may have migrated it while this one waited.
+    for (std::int64_t at = UserVersion(db, path); at < kSchemaVersion; ++at) {
+      Execute(db, kMigrations[static_cast<std::size_t>(at)], path);
+    }
+    Execute(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str(), path);
+    migration.Commit();
+  }
+  return journal;
+}
+
+Journal::Journal(std::filesystem::path path, sqlite3* db, JournalOptions options)
+    : path_(std::move(path)), db_(db), options_(std::move(options)) {
+  if (!options_.clock) options_.clock = LocalNow;
+}
+
+Journal::~Journal() {
+  sqlite3_close(db_);
+}
+
+Entry Journal::Append(Entry entry, bool newStatement) {
+  Transaction transaction(db_, path_);
+  entry.recordedAt = options_.clock();
+  entry.programVersion = options_.programVersion;
+
+  entry.previousHash = kNoHash;
+  std::int64_t lastSeq = 0;
+  {
+    SqliteStatement last(db_, "SELECT seq, hash FROM entries ORDER BY seq DESC LIMIT 1", path_);
+    if (last.Step()) {
+      lastSeq = last.Int(0);
+      entry.previousHash = last.Text(1);
+    }
+    // Never reuse a seq, even one whose entry someone removed.
+    SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
+    if (used.Step()) lastSeq = std::max(lastSeq, used.Int(0));
+  }
+  entry.seq = lastSeq + 1;
+
+  if (newStatement) {
+    const std::string year = entry.recordedAt.substr(0, 4);
+    SqliteStatement counter(db_,
+                            "INSERT INTO serial_counters(year, last) VALUES (?1, 1) "
+                            "ON CONFLICT(year) DO UPDATE SET last = last + 1 RETURNING last",
+                            path_);
+    counter.Bind(1, year);
+    counter.Step();
+    char serial[32];
+    std::snprintf(serial, sizeof serial, "%s-%06lld", year.c_str(),
+                  static_cast<long long>(counter.Int(0)));
+    entry.serial = serial;
+  } else {
+    const std::optional<StatementSummary> summary = Summary(entry.serial);
+    if (!summary) {
+      throw JournalError(JournalError::Kind::kNoSuchStatement, path_,
+                         "日志中没有编号为 " + entry.serial + " 的计息单");
+    }
+    if (summary->voided) {
+      throw JournalError(JournalError::Kind::kAlreadyVoided, path_,
+                         "编号为 " + entry.serial + " 的计息单已作废");
+    }
+  }
+
+  const ColumnValues columns = ToColumns(entry);
+  entry.hash = HashColumns(columns);
+  static const std::string kInsert = InsertSql();
+  SqliteStatement insert(db_, kInsert, path_);
+  for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
+  insert.Bind(static_cast<int>(columns.size() + 1), entry.hash);
+  insert.Step();
+  transaction.Commit();
+  return entry;
+}
+
+Entry Journal::RecordStatement(const StatementHeader& header, const Statement& statement,
+                               const HandOn& handOn) {
+  Entry entry;
+  entry.kind = EntryKind::kStatement;
+  entry.header = header;
+  entry.statement = statement;
+  entry.handOn = handOn;
+  return Append(std::move(entry), true);
+}
+
+Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn) {
+  Entry entry;
+  entry.kind = EntryKind::kHandOnAgain;
+  entry.serial = serial;
+  entry.handOn = handOn;
+  return Append(std::move(entry), false);
+}
+
+Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
+  Entry entry;
+  entry.kind = EntryKind::kVoid;
+  entry.serial = serial;
+  entry.reason = reason;
+  return Append(std::move(entry), false);
+}
+
+Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn) {
+  Entry entry;
+  entry.kind = EntryKind::kReprint;
+  entry.serial = serial;
+  entry.handOn = handOn;
+  return Append(std::move(entry), false);
+}
+
+std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& filter, int limit,
+                                                      std::optional<std::int64_t> beforeSeq) {
+  SqliteStatement query(
+      db_,
+      std::string(kSelectSummary) +
+          "AND (?1 = '' OR instr(s.find_text, ?2) > 0) "
+          "AND (?3 = '' OR substr(s.recorded_at, 1, 10) >= ?3) "
+          "AND (?4 = '' OR substr(s.recorded_at, 1, 10) <= ?4) "
+          "AND (?5 = 0 "
+          "  OR (?5 = 1 AND NOT EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
+          "                             AND v.kind = 'void')) "
+          "  OR (?5 = 2 AND EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
+          "                         AND v.kind = 'void')) "
+          "  OR (?5 = 3 AND EXISTS (SELECT 1 FROM entries r WHERE r.serial = s.serial "
+          "                         AND r.kind = 'reprint'))) "
+          "AND (?6 IS NULL OR s.seq < ?6) "
+          "ORDER BY s.seq DESC LIMIT ?7",
+      path_);
+  // Latin letters match in either case (SQLite's lower() folds ASCII only).
+  std::string folded = filter.text;
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  query.Bind(1, filter.text).Bind(2, folded);
+  query.Bind(3, filter.fromDate).Bind(4, filter.toDate);
+  query.Bind(5, static_cast<std::int64_t>(filter.status));
+  if (beforeSeq) {
+    query.Bind(6, *beforeSeq);
+  } else {
+    query.BindNull(6);
+  }
+  query.Bind(7, static_cast<std::int64_t>(limit));
+  std::vector<StatementSummary> rows;
+  while (query.Step()) rows.push_back(ReadSummary(query));
+  return rows;
+}
+
+void Journal::WarmHistoryIndex() {
+  SqliteStatement read(db_,
+                       "SELECT max(length(find_text)) FROM entries INDEXED BY statements_to_find "
+                       "WHERE kind = 'statement'",
+                       path_);
+  read.Step();
+}
+
+std::optional<StatementSummary> Journal::Summary(const std::string& serial) {
+  SqliteStatement query(db_, std::string(kSelectSummary) + "AND s.serial = ?1", path_);
+  query.Bind(1, serial);
+  if (!query.Step()) return std::nullopt;
+  return ReadSummary(query);
+}
+
+std::optional<Entry> Journal::FindStatement(const std::string& serial) {
+  SqliteStatement query(db_, std::string(kSelectEntry) + "WHERE kind = 'statement' AND serial = ?1",
+                        path_);
+  query.Bind(1, serial);
+  if (!query.Step()) return std::nullopt;
+  return FromColumns(ReadColumns(query), query.Text(static_cast<int>(kHashedColumns.size())));
+}
+
+void Journal::ForEachEntry(const std::function<void(const Entry&)>& visit) {
+  SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
+  while (query.Step()) {
+    visit(FromColumns(ReadColumns(query), query.Text(static_cast<int>(kHashedColumns.size()))));
+  }
+}
+
+std::int64_t Journal::EntryCount() {
+  SqliteStatement query(db_, "SELECT count(*) FROM entries", path_);
+  return query.Step() ? query.Int(0) : 0;
+}
+
+ChainCheck Journal::CheckChain() {
+  ChainCheck check;
+  {
+    SqliteStatement integrity(db_, "PRAGMA integrity_check", path_);
+    if (integrity.Step() && integrity.Text(0) != "ok") {
+      check.intact = false;
+      check.problem = "数据库文件已损坏：" + integrity.Text(0);
+      return check;
+    }
+  }
+  const auto fail = [&check](std::int64_t seq, std::string serial, std::string problem) {
+    check.intact = false;
+    check.firstBadSeq = seq;
+    check.firstBadSerial = std::move(serial);
+    check.problem = std::move(problem);
+  };
+  std::string previousHash(kNoHash);
+  std::int64_t expectedSeq = 1;
+  SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
+  while (query.Step()) {
+    ++check.entries;
+    const ColumnValues columns = ReadColumns(query);
+    const std::int64_t seq = query.Int(0);
+    if (seq != expectedSeq) {
+      fail(seq, columns[2], "此条之前缺少第 " + std::to_string(expectedSeq) + " 条");
+    } else if (columns.back() != previousHash) {
+      fail(seq, columns[2], "此条与前一条的链接不符（前一条被改动、删除或调换）");
+    } else if (HashColumns(columns) != query.Text(static_cast<int>(columns.size()))) {
+      fail(seq, columns[2], "此条的内容与其哈希不符（内容被改动）");
+    }
+    if (!check.intact) return check;
+    previousHash = query.Text(static_cast<int>(columns.size()));
+    ++expectedSeq;
+  }
+  SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
+  if (used.Step() && used.Int(0) >= expectedSeq) {
+    fail(expectedSeq, "", "第 " + std::to_string(expectedSeq) + " 条及其后的条目已被删除");
+  }
+  return check;
+}
+
+std::string HandOnWord(HandOnKind kind) {
+  switch (kind) {
+    case HandOnKind::kCopy:
+      return "copy";
+    case HandOnKind::kPrint:
+      return "print";
+    case HandOnKind::kPdf:
+      return "pdf";
+    case HandOnKind::kNone:
+      return "";
+  }
+  return "";
+}
+
+std::string EntryKindWord(EntryKind kind) {
+  switch (kind) {
+    case EntryKind::kStatement:
+      return "出具";
+    case EntryKind::kHandOnAgain:
+      return "再次交付";
+    case EntryKind::kVoid:
+      return "作废";
+    case EntryKind::kReprint:
+      return "补打";
+  }
+  return "";
+}
+
+std::string StatusText(const StatementSummary& s) {
+  std::string text = s.voided ? "作废" : "";
+  if (s.reprints > 0) {
+    if (!text.empty()) text += "，";
+    text += "补打 " + std::to_string(s.reprints) + " 次";
+  }
+  return text;
+}
+
+std::filesystem::path DefaultJournalPath() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  std::filesystem::path base;
+  if (data && std::filesystem::path(data).is_absolute()) {
+    base = data;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::filesystem::path(home ? home : ".") / ".local" / "share";
+  }
+  return base / "quillbary" / "journal.sqlite3";
+}
+
+}  // namespace quillbary::journal

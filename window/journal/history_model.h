@@ -1,0 +1,41 @@
+// The history's table: the journal's statements, newest first, matching a
+// filter, read a page at a time as the view scrolls.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <vector>
+
+#include "quillbary/journal.h"
+
+namespace quillbary {
+
+class HistoryModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPageRows = 100;
+
+  explicit HistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+  // Reads the first page of statements matching filter; a journal error
+  // leaves the table empty and is returned.
+  std::optional<journal::JournalError> load(journal::Journal* journal,
+                                            const journal::StatementFilter& filter);
+  const journal::StatementSummary& row(int index) const { return rows_.at(index); }
+  const journal::StatementFilter& filter() const { return filter_; }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  bool canFetchMore(const QModelIndex& parent) const override;
+  void fetchMore(const QModelIndex& parent) override;
+
+ private:
+  journal::Journal* journal_ = nullptr;
+  journal::StatementFilter filter_;
+  std::vector<journal::StatementSummary> rows_;
+  bool more_ = false;
+};
+
+}  // namespace quillbary

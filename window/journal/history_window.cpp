@@ -1,0 +1,168 @@
+#include "journal/history_window.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "journal/journal_desk.h"
+#include "qt_text.h"
+#include "quillbary/journal_export.h"
+
+namespace quillbary {
+namespace {
+
+constexpr std::array<const char*, 4> kStatuses = {"全部", "有效", "作废", "补打过"};
+
+QDateEdit* DatePicker(QWidget* parent, const QDate& date) {
+  auto* picker = new QDateEdit(date, parent);
+  picker->setCalendarPopup(true);
+  picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  picker->setEnabled(false);
+  picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-000")) +
+                          30);
+  return picker;
+}
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
+    : QDialog(parent), desk_(desk), model_(this) {
+  setWindowTitle(QStringLiteral("历史记录"));
+  resize(820, 520);
+
+  text_ = new QLineEdit(this);
+  text_->setPlaceholderText(QStringLiteral("借款人、借据号或编号的一部分"));
+  text_->setClearButtonEnabled(true);
+  useDates_ = new QCheckBox(QStringLiteral("日期从"), this);
+  const QDate today = QDate::currentDate();
+  from_ = DatePicker(this, today.addMonths(-1));
+  to_ = DatePicker(this, today);
+  status_ = new QComboBox(this);
+  for (const char* status : kStatuses) status_->addItem(QString::fromUtf8(status));
+
+  auto* filters = new QHBoxLayout;
+  filters->addWidget(new QLabel(QStringLiteral("查找："), this));
+  filters->addWidget(text_, 1);
+  filters->addWidget(useDates_);
+  filters->addWidget(from_);
+  filters->addWidget(new QLabel(QStringLiteral("至"), this));
+  filters->addWidget(to_);
+  filters->addWidget(new QLabel(QStringLiteral("状态："), this));
+  filters->addWidget(status_);
+
+  table_ = new QTableView(this);
+  table_->setModel(&model_);
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->setWordWrap(false);
+  table_->setColumnWidth(
+      1, table_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16);
+
+  auto* buttons = new QDialogButtonBox(this);
+  const struct {
+    const char* text;
+    std::function<void()> clicked;
+  } actions[] = {
+      {"打开…", [this] { openCurrent(); }},
+      {"导出 CSV…", [this] { exportRows(false); }},
+      {"导出 XLSX…", [this] { exportRows(true); }},
+  };
+  for (const auto& action : actions) {
+    QPushButton* button =
+        buttons->addButton(QString::fromUtf8(action.text), QDialogButtonBox::ActionRole);
+    connect(button, &QPushButton::clicked, this, action.clicked);
+  }
+  connect(buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),
+          &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(filters);
+  layout->addWidget(table_, 1);
+  layout->addWidget(buttons);
+
+  // Every change of the filter reads the table again, as it is typed.
+  connect(text_, &QLineEdit::textChanged, this, &HistoryWindow::reload);
+  connect(useDates_, &QCheckBox::toggled, this, [this](bool on) {
+    from_->setEnabled(on);
+    to_->setEnabled(on);
+    reload();
+  });
+  connect(from_, &QDateEdit::dateChanged, this, &HistoryWindow::reload);
+  connect(to_, &QDateEdit::dateChanged, this, &HistoryWindow::reload);
+  connect(status_, &QComboBox::currentIndexChanged, this, &HistoryWindow::reload);
+  connect(table_, &QTableView::doubleClicked, this, &HistoryWindow::openCurrent);
+  reload();
+  // Once the first rows are on screen, the index the filter scans is read in,
+  // so that the first keystroke is as quick as the rest.
+  QTimer::singleShot(0, this, [this] {
+    if (journal::Journal* journal = desk_->journal()) {
+      try {
+        journal->WarmHistoryIndex();
+      } catch (const journal::JournalError&) {
+        // Only a head start: the filter says what is wrong when it runs.
+      }
+    }
+  });
+}
+
+journal::StatementFilter HistoryWindow::currentFilter() const {
+  journal::StatementFilter filter;
+  filter.text = text_->text().toStdString();
+  if (useDates_->isChecked()) {
+    filter.fromDate = from_->date().toString(Qt::ISODate).toStdString();
+    filter.toDate = to_->date().toString(Qt::ISODate).toStdString();
+  }
+  filter.status = static_cast<journal::StatusFilter>(status_->currentIndex());
+  return filter;
+}
+
+void HistoryWindow::reload() {
+  if (const auto error = model_.load(desk_->journal(), currentFilter())) {
+    desk_->tell(QStringLiteral("无法读取日志"), ToQString(error->reason));
+  }
+  if (model_.rowCount() > 0) table_->selectRow(0);
+}
+
+void HistoryWindow::openCurrent() {
+  const QModelIndex current = table_->currentIndex();
+  if (!current.isValid()) return;
+  desk_->showRecorded(model_.row(current.row()).serial);
+}
+
+void HistoryWindow::exportRows(bool xlsx) {
+  const QString suffix = xlsx ? QStringLiteral("xlsx") : QStringLiteral("csv");
+  const QString suggested =
+      QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+          .filePath(QStringLiteral("计息单历史.%1").arg(suffix));
+  const QString path = desk_->fileChooser()(
+      this, xlsx ? QStringLiteral("导出 XLSX") : QStringLiteral("导出 CSV"), suggested,
+      xlsx ? QStringLiteral("Excel 工作簿 (*.xlsx)") : QStringLiteral("CSV 文件 (*.csv)"));
+  if (path.isEmpty()) return;
+  journal::Journal* journal = desk_->journal();
+  if (!journal) return;
+  try {
+    const journal::Table table = journal::StatementsTable(
+        journal->ListStatements(currentFilter(), std::numeric_limits<int>::max()));
+    if (xlsx) {
+      journal::WriteXlsx(path.toStdString(), table);
+    } else {
+      journal::WriteCsv(path.toStdString(), table);
+    }
+  } catch (const journal::JournalError& error) {
+    desk_->tell(QStringLiteral("导出失败"),
+                QStringLiteral("未能导出到：\n%1\n\n%2")
+                    .arg(QDir::toNativeSeparators(path), ToQString(error.reason)));
+  }
+}
+
+}  // namespace quillbary

@@ -1,0 +1,261 @@
+#include "journal/journal_desk.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "journal/history_window.h"
+#include "journal/statement_box.h"
+#include "message_boxes.h"
+#include "qt_text.h"
+#include "quillbary/handed_statement.h"
+#include "statement/pdf_destination.h"
+#include "statement/statement_page.h"
+
+namespace quillbary {
+namespace {
+
+constexpr const char* kClerkKey = "journal/clerk";
+
+QSettings Settings() {
+  return QSettings(QStringLiteral("Quillbary"), QStringLiteral("Quillbary"));
+}
+
+journal::HandOnKind KindOf(StatementMenu::HandOnWay way) {
+  switch (way) {
+    case StatementMenu::HandOnWay::kCopy:
+      return journal::HandOnKind::kCopy;
+    case StatementMenu::HandOnWay::kPrint:
+      return journal::HandOnKind::kPrint;
+    case StatementMenu::HandOnWay::kPdf:
+      return journal::HandOnKind::kPdf;
+  }
+  return journal::HandOnKind::kNone;
+}
+
+QString DefaultFileChooser(QWidget* parent, const QString& title, const QString& suggested,
+                           const QString& filter) {
+  return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+}
+
+QString DefaultReasonAsker(QWidget* parent, const QString& serial) {
+  return QInputDialog::getText(parent, QStringLiteral("作废"),
+                               QStringLiteral("作废编号为 %1 的计息单，原因：").arg(serial));
+}
+
+QString DocumentsPath(const QString& name) {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
+}
+
+}  // namespace
+
+JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice choice,
+                         std::string programVersion)
+    : QObject(window),
+      window_(window),
+      menu_(menu),
+      choice_(std::move(choice)),
+      programVersion_(std::move(programVersion)),
+      chooseFile_(DefaultFileChooser),
+      tell_([window](const QString& title, const QString& text) {
+        ShowFailure(window, title, text);
+      }),
+      askReason_(DefaultReasonAsker) {
+  header_.clerk = Settings().value(kClerkKey).toString().toStdString();
+  menu_->setRecorder([this](const Statement& s, StatementMenu::HandOnWay way, const QString& pdf) {
+    return record(s, way, pdf);
+  });
+  menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
+  // New figures (开始计算), none (清空, an input changed): a new statement,
+  // with a new borrower and loan number to fill in.
+  connect(menu_, &StatementMenu::figuresChanged, this, [this] {
+    serial_.reset();
+    header_.borrower.clear();
+    header_.loanNumber.clear();
+  });
+
+  historyAction_ = menu_->menu()->addAction(QStringLiteral("历史记录…"));
+  historyAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+  historyAction_->setShortcutContext(Qt::WindowShortcut);
+  window_->addAction(historyAction_);
+  connect(historyAction_, &QAction::triggered, this, &JournalDesk::showHistory);
+}
+
+JournalDesk::~JournalDesk() = default;
+
+void JournalDesk::setHeader(const journal::StatementHeader& header) {
+  if (header.clerk != header_.clerk) {
+    Settings().setValue(kClerkKey, QString::fromStdString(header.clerk));
+  }
+  header_ = header;
+}
+
+journal::Journal* JournalDesk::journal() {
+  if (choice_.disabled) {
+    tell(QStringLiteral("没有日志"), QStringLiteral("本次以 --no-journal 启动，不记日志。"));
+    return nullptr;
+  }
+  if (journal_) return journal_.get();
+  try {
+    journal::JournalOptions options;
+    options.programVersion = programVersion_;
+    journal_ = journal::Journal::Open(choice_.path, options);
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error);
+  }
+  return journal_.get();
+}
+
+void JournalDesk::tellJournalError(const journal::JournalError& error) const {
+  tell(QStringLiteral("无法记入日志"),
+       QStringLiteral("计息单未能记入日志，因此不能交付。\n\n日志：%1\n原因：%2")
+           .arg(QDir::toNativeSeparators(QString::fromStdString(error.path.string())),
+                ToQString(error.reason)));
+}
+
+std::optional<Statement> JournalDesk::record(const Statement& statement,
+                                             StatementMenu::HandOnWay way, const QString& pdfPath) {
+  if (choice_.disabled) return journal::HandedStatement(statement, header_, "");
+  journal::Journal* open = journal();
+  if (!open) return std::nullopt;
+  const journal::HandOn handOn{KindOf(way), pdfPath.toStdString()};
+  try {
+    // The same figures with the same header are one statement, handed on again.
+    if (serial_ && serialHeader_ == header_) {
+      open->RecordHandOnAgain(*serial_, handOn);
+    } else {
+      serial_ = open->RecordStatement(header_, statement, handOn).serial;
+      serialHeader_ = header_;
+    }
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error);
+    return std::nullopt;
+  }
+  emit journalChanged();
+  return journal::HandedStatement(statement, header_, *serial_);
+}
+
+void JournalDesk::showCurrent(const Statement& statement) {
+  auto* box = new StatementBox(window_, StatementBox::Mode::kCurrent);
+  box->setStatement(statement, header_, serial_ ? *serial_ : "");
+  connect(box, &StatementBox::headerEdited, this, [this, box, statement] {
+    setHeader(box->header());
+    box->setStatement(statement, header_, serial_ && serialHeader_ == header_ ? *serial_ : "");
+  });
+  connect(box, &StatementBox::copyClicked, menu_, &StatementMenu::copy);
+  connect(box, &StatementBox::printClicked, menu_, &StatementMenu::print);
+  connect(box, &StatementBox::pdfClicked, menu_, &StatementMenu::exportPdf);
+  // The box shows the 编号 as soon as the first hand-on has one.
+  connect(this, &JournalDesk::journalChanged, box, [this, box, statement] {
+    box->setStatement(statement, header_, serial_ ? *serial_ : "");
+  });
+  box->open();
+}
+
+void JournalDesk::showRecorded(const std::string& serial) {
+  journal::Journal* open = journal();
+  if (!open) return;
+  std::optional<journal::Entry> entry;
+  std::optional<journal::StatementSummary> summary;
+  try {
+    entry = open->FindStatement(serial);
+    summary = open->Summary(serial);
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error);
+    return;
+  }
+  if (!entry || !summary) return;
+  auto* box = new StatementBox(history_ ? static_cast<QWidget*>(history_) : window_,
+                               StatementBox::Mode::kRecorded);
+  box->setStatement(entry->statement, entry->header, serial);
+  box->setStatus(ToQString(journal::StatusText(*summary)));
+  connect(box, &StatementBox::reprintChosen, this,
+          [this, serial](StatementMenu::HandOnWay way) { reprint(serial, way); });
+  connect(box, &StatementBox::copyClicked, this,
+          [this, serial] { reprint(serial, StatementMenu::HandOnWay::kCopy); });
+  connect(box, &StatementBox::voidClicked, this, [this, box, serial] {
+    if (voidStatement(serial)) box->setStatus(QStringLiteral("作废"));
+  });
+  box->open();
+}
+
+bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay way) {
+  journal::Journal* open = journal();
+  if (!open) return false;
+  QString pdfPath;
+  if (way == StatementMenu::HandOnWay::kPdf) {
+    pdfPath =
+        chooseFile_(window_, QStringLiteral("补打 PDF"),
+                    DocumentsPath(QStringLiteral("计息单-%1-补打.pdf").arg(ToQString(serial))),
+                    QStringLiteral("PDF 文件 (*.pdf)"));
+    if (pdfPath.isEmpty()) return false;
+    pdfPath = WithPdfSuffix(pdfPath);
+  }
+  Statement handed;
+  try {
+    const std::optional<journal::Entry> original = open->FindStatement(serial);
+    if (!original) return false;
+    open->RecordReprint(serial, {KindOf(way), pdfPath.toStdString()});
+    handed = journal::HandedStatement(original->statement, original->header, serial,
+                                      original->recordedAt);
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error);
+    return false;
+  }
+  emit journalChanged();
+  switch (way) {
+    case StatementMenu::HandOnWay::kCopy: {
+      auto* data = new QMimeData;
+      data->setText(ToQString(StatementText(handed)));
+      data->setHtml(StatementHtml(handed));
+      QApplication::clipboard()->setMimeData(data);
+      break;
+    }
+    case StatementMenu::HandOnWay::kPrint:
+      PrintStatement(handed, QStringLiteral("计息单-%1-补打").arg(ToQString(serial)), window_);
+      break;
+    case StatementMenu::HandOnWay::kPdf:
+      if (const QString error = WriteStatementPdf(handed, pdfPath); !error.isEmpty()) {
+        tell(QStringLiteral("导出 PDF 失败"), QStringLiteral("计息单未能保存到：\n%1\n\n%2")
+                                                  .arg(QDir::toNativeSeparators(pdfPath), error));
+        return false;
+      }
+      break;
+  }
+  return true;
+}
+
+bool JournalDesk::voidStatement(const std::string& serial) {
+  journal::Journal* open = journal();
+  if (!open) return false;
+  const QString reason = askReason_(window_, ToQString(serial)).trimmed();
+  if (reason.isEmpty()) return false;
+  try {
+    open->RecordVoid(serial, reason.toStdString());
+  } catch (const journal::JournalError& error) {
+    tell(QStringLiteral("不能作废"), ToQString(error.reason));
+    return false;
+  }
+  emit journalChanged();
+  return true;
+}
+
+void JournalDesk::showHistory() {
+  if (!journal()) return;
+  if (!history_) {
+    history_ = new HistoryWindow(this, window_);
+    connect(this, &JournalDesk::journalChanged, history_, &HistoryWindow::reload);
+  }
+  history_->show();
+  history_->raise();
+  history_->activateWindow();
+}
+
+}  // namespace quillbary

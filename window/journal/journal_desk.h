@@ -1,0 +1,97 @@
+// The window's journal: it numbers and records every statement handed on
+// before it goes, keeps the header lines a clerk fills in, and opens the
+// history. The journal file is opened on the first hand-on or the first look
+// at the history, so that start-up does not wait for it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "quillbary/journal.h"
+#include "statement/statement_menu.h"
+
+class QAction;
+class QWidget;
+
+namespace quillbary {
+
+class HistoryWindow;
+
+struct JournalChoice {
+  std::filesystem::path path;
+  bool disabled = false;  // --no-journal: statements go unrecorded and unnumbered
+};
+
+class JournalDesk : public QObject {
+  Q_OBJECT
+
+ public:
+  // Where a file is to be saved; empty to cancel.
+  using FileChooser = std::function<QString(QWidget* parent, const QString& title,
+                                            const QString& suggested, const QString& filter)>;
+  // A refusal or failure the clerk must read (the journal cannot be opened, ...).
+  using Teller = std::function<void(const QString& title, const QString& text)>;
+  // The reason a statement is voided; empty to cancel.
+  using ReasonAsker = std::function<QString(QWidget* parent, const QString& serial)>;
+
+  JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice choice,
+              std::string programVersion);
+  ~JournalDesk() override;
+
+  // The lines above the figures; 经办人 is remembered between runs.
+  const journal::StatementHeader& header() const { return header_; }
+  void setHeader(const journal::StatementHeader& header);
+  // The 编号 the figures on screen were recorded under, if handed on yet.
+  const std::optional<std::string>& serial() const { return serial_; }
+  bool disabled() const { return choice_.disabled; }
+
+  // The journal, opened now if need be; nullptr (having told why) when it
+  // cannot be opened or there is none.
+  journal::Journal* journal();
+
+  void showHistory();  // 历史记录…
+  HistoryWindow* history() const { return history_; }
+  QAction* historyAction() const { return historyAction_; }
+
+  // A recorded statement, from the history: the statement box, read-only.
+  void showRecorded(const std::string& serial);
+  // 补打 by print, PDF or copy; 作废 with a reason asked. False when refused.
+  bool reprint(const std::string& serial, StatementMenu::HandOnWay way);
+  bool voidStatement(const std::string& serial);
+
+  void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+  void setTeller(Teller teller) { tell_ = std::move(teller); }
+  void setReasonAsker(ReasonAsker asker) { askReason_ = std::move(asker); }
+  FileChooser fileChooser() const { return chooseFile_; }
+  void tell(const QString& title, const QString& text) const { tell_(title, text); }
+
+ signals:
+  void journalChanged();  // an entry was added
+
+ private:
+  std::optional<Statement> record(const Statement& statement, StatementMenu::HandOnWay way,
+                                  const QString& pdfPath);
+  void showCurrent(const Statement& statement);
+  void tellJournalError(const journal::JournalError& error) const;
+
+  QWidget* window_;
+  StatementMenu* menu_;
+  JournalChoice choice_;
+  std::string programVersion_;
+  std::unique_ptr<journal::Journal> journal_;
+  journal::StatementHeader header_;
+  std::optional<std::string> serial_;
+  journal::StatementHeader serialHeader_;  // the header serial_ was recorded with
+  HistoryWindow* history_ = nullptr;
+  QAction* historyAction_ = nullptr;
+  FileChooser chooseFile_;
+  Teller tell_;
+  ReasonAsker askReason_;
+};
+
+}  // namespace quillbary
