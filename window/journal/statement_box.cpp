@@ -2,10 +2,13 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "qt_text.h"
 #include "quillbary/handed_statement.h"
@@ -53,7 +56,14 @@ StatementBox::StatementBox(QWidget* parent, Mode mode) : QDialog(parent) {
   view_->setObjectName(QStringLiteral("statementView"));
   view_->setReadOnly(true);
   view_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  view_->setMinimumSize(540, 500);  // the whole statement, header lines too, without scrolling
+  // The whole statement without scrolling where the screen has the room; on
+  // a low screen the view scrolls, so that the box's buttons stay on it.
+  constexpr int kWholeStatement = 500;
+  constexpr int kHeaderAndButtons = 220;
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const int room =
+      screen ? screen->availableGeometry().height() - kHeaderAndButtons : kWholeStatement;
+  view_->setMinimumSize(540, std::clamp(room, 200, kWholeStatement));
 
   auto* buttons = new QDialogButtonBox(this);
   const auto add = [&](const Button& button) {
