@@ -32,6 +32,18 @@ rows=(
 
 failures=0
 fail() { failures=$((failures + 1)); echo "FAIL $*"; }
+# One row's verdict: ok, or what went wrong with what the program printed.
+report() {
+  local name=$1
+  shift
+  if [[ $# -gt 0 ]]; then
+    fail "$name: $*"
+    sed 's/^/  stdout: /' "$work/out"
+    sed 's/^/  stderr: /' "$work/err"
+  else
+    echo "ok   $name"
+  fi
+}
 
 for row in "${rows[@]}"; do
   IFS='@' read -r name joined status first_line named usage_error <<<"$row"
@@ -49,13 +61,7 @@ for row in "${rows[@]}"; do
   [[ $(head -n 1 "$work/out") == "$first_line" ]] || problems+=("Standard output is not as expected.")
   [[ $(cat "$work/err") == "$expected_err" && $(wc -l <"$work/err") -le 1 ]] ||
     problems+=("Standard error is not: $expected_err")
-  if [[ ${#problems[@]} -gt 0 ]]; then
-    fail "$name: ${problems[*]}"
-    sed 's/^/  stdout: /' "$work/out"
-    sed 's/^/  stderr: /' "$work/err"
-  else
-    echo "ok   $name"
-  fi
+  report "$name" "${problems[@]}"
 done
 
 # An answer that cannot be written is an error, not a silent success.
@@ -101,13 +107,7 @@ for row in "${batch_rows[@]}"; do
   else
     grep -qF -- "$err_part" "$work/err" || problems+=("Standard error does not say: $err_part")
   fi
-  if [[ ${#problems[@]} -gt 0 ]]; then
-    fail "$name: ${problems[*]}"
-    sed 's/^/  stdout: /' "$work/out"
-    sed 's/^/  stderr: /' "$work/err"
-  else
-    echo "ok   $name"
-  fi
+  report "$name" "${problems[@]}"
 done
 # The one row of the template and of one.csv is the worked example.
 for result in t-结果.csv out.csv; do
