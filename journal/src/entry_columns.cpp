@@ -1,9 +1,9 @@
 #include "entry_columns.h"
 
-#include <nettle/sha2.h>
-
 #include <charconv>
 #include <cstdint>
+
+#include "sha256.h"
 
 namespace quillbary::journal {
 namespace {
@@ -95,6 +95,8 @@ std::string_view KindColumn(EntryKind kind) {
       return "void";
     case EntryKind::kReprint:
       return "reprint";
+    case EntryKind::kBatchRun:
+      return "batch";
   }
   return "statement";
 }
@@ -103,6 +105,7 @@ EntryKind KindFromColumn(std::string_view word) {
   if (word == "handon") return EntryKind::kHandOnAgain;
   if (word == "void") return EntryKind::kVoid;
   if (word == "reprint") return EntryKind::kReprint;
+  if (word == "batch") return EntryKind::kBatchRun;
   return EntryKind::kStatement;
 }
 
@@ -136,7 +139,10 @@ std::vector<std::string> DecodeLines(std::string_view text) {
 }
 
 ColumnValues ToColumns(const Entry& e) {
-  const StatementRow* total = TotalRow(e.statement);
+  // A batch run's total is the sum of its rows' totals.
+  const StatementRow batchTotal{std::string(kBatchTotalItem),
+                                FigureValue(e.statement, kBatchTotalItem)};
+  const StatementRow* total = e.kind == EntryKind::kBatchRun ? &batchTotal : TotalRow(e.statement);
   return {std::to_string(e.seq),
           std::string(KindColumn(e.kind)),
           e.serial,
@@ -179,29 +185,17 @@ Entry FromColumns(const ColumnValues& c, std::string hash) {
 }
 
 std::string HashColumns(const ColumnValues& columns) {
-  sha256_ctx context;
-  sha256_init(&context);
-  const auto add = [&context](std::string_view text) {
-    sha256_update(&context, text.size(), reinterpret_cast<const std::uint8_t*>(text.data()));
-  };
+  Sha256 hash;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     // name=length:text; — the length keeps "ab"+"c" apart from "a"+"bc".
-    add(kHashedColumns[i]);
-    add("=");
-    add(std::to_string(columns[i].size()));
-    add(":");
-    add(columns[i]);
-    add(";");
+    hash.Add(kHashedColumns[i]);
+    hash.Add("=");
+    hash.Add(std::to_string(columns[i].size()));
+    hash.Add(":");
+    hash.Add(columns[i]);
+    hash.Add(";");
   }
-  std::uint8_t digest[SHA256_DIGEST_SIZE];
-  sha256_digest(&context, sizeof digest, digest);
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (const std::uint8_t byte : digest) {
-    hex += kHex[byte >> 4];
-    hex += kHex[byte & 0xf];
-  }
-  return hex;
+  return hash.HexDigest();
 }
 
 }  // namespace quillbary::journal

@@ -35,6 +35,9 @@ std::vector<StatementRow> DecodeRows(std::string_view text);
 std::string EncodeLines(const std::vector<std::string>& lines);
 std::vector<std::string> DecodeLines(std::string_view text);
 
+// The item of a batch run's rows that holds the sum of its totals.
+inline constexpr std::string_view kBatchTotalItem = "合计之和";
+
 std::string_view KindColumn(EntryKind kind);
 EntryKind KindFromColumn(std::string_view word);
 

@@ -59,6 +59,52 @@ CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
 CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
   BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
 )sql",
+    // 1 -> 2: batch runs are entries too. SQLite cannot change a CHECK, so
+    // the table is made anew under its old name with every entry as it was
+    // (same seq, same texts, so the chain still holds), and the highest seq
+    // ever handed out goes with it: entries removed from the end still show.
+    R"sql(
+CREATE TABLE entries_v2(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  kind TEXT NOT NULL CHECK (kind IN ('statement', 'handon', 'void', 'reprint', 'batch')),
+  serial TEXT NOT NULL,
+  recorded_at TEXT NOT NULL,
+  program_version TEXT NOT NULL,
+  borrower TEXT NOT NULL,
+  loan_number TEXT NOT NULL,
+  clerk TEXT NOT NULL,
+  amount TEXT NOT NULL,
+  total_caption TEXT NOT NULL,
+  total TEXT NOT NULL,
+  figures TEXT NOT NULL,
+  working TEXT NOT NULL,
+  made_at TEXT NOT NULL,
+  handed_on TEXT NOT NULL,
+  pdf_path TEXT NOT NULL,
+  reason TEXT NOT NULL,
+  prev_hash TEXT NOT NULL,
+  hash TEXT NOT NULL,
+  find_text TEXT GENERATED ALWAYS AS
+    (lower(borrower) || char(10) || lower(loan_number) || char(10) || serial) VIRTUAL);
+INSERT INTO entries_v2 (seq, kind, serial, recorded_at, program_version, borrower, loan_number,
+                        clerk, amount, total_caption, total, figures, working, made_at, handed_on,
+                        pdf_path, reason, prev_hash, hash)
+  SELECT seq, kind, serial, recorded_at, program_version, borrower, loan_number, clerk, amount,
+         total_caption, total, figures, working, made_at, handed_on, pdf_path, reason, prev_hash,
+         hash
+  FROM entries ORDER BY seq;
+DELETE FROM sqlite_sequence WHERE name = 'entries_v2';
+UPDATE sqlite_sequence SET name = 'entries_v2' WHERE name = 'entries';
+DROP TABLE entries;
+ALTER TABLE entries_v2 RENAME TO entries;
+CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
+CREATE INDEX entries_of_serial ON entries(serial, kind);
+CREATE INDEX statements_to_find ON entries(seq, find_text, recorded_at) WHERE kind = 'statement';
+CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
+CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
+)sql",
 };
 
 // BEGIN IMMEDIATE on construction; ROLLBACK unless committed, so a failed
@@ -246,7 +292,7 @@ Journal::~Journal() {
   sqlite3_close(db_);
 }
 
-Entry Journal::Append(Entry entry, bool newStatement) {
+Entry Journal::Append(Entry entry, SerialUse serialUse) {
   Transaction transaction(db_, path_);
   entry.recordedAt = options_.clock();
   entry.programVersion = options_.programVersion;
@@ -265,7 +311,7 @@ Entry Journal::Append(Entry entry, bool newStatement) {
   }
   entry.seq = lastSeq + 1;
 
-  if (newStatement) {
+  if (serialUse == SerialUse::kNew) {
     const std::string year = entry.recordedAt.substr(0, 4);
     SqliteStatement counter(db_,
                             "INSERT INTO serial_counters(year, last) VALUES (?1, 1) "
@@ -277,7 +323,7 @@ Entry Journal::Append(Entry entry, bool newStatement) {
     std::snprintf(serial, sizeof serial, "%s-%06lld", year.c_str(),
                   static_cast<long long>(counter.Int(0)));
     entry.serial = serial;
-  } else {
+  } else if (serialUse == SerialUse::kExisting) {
     const std::optional<StatementSummary> summary = Summary(entry.serial);
     if (!summary) {
       throw JournalError(JournalError::Kind::kNoSuchStatement, path_,
@@ -307,7 +353,7 @@ Entry Journal::RecordStatement(const StatementHeader& header, const Statement& s
   entry.header = header;
   entry.statement = statement;
   entry.handOn = handOn;
-  return Append(std::move(entry), true);
+  return Append(std::move(entry), SerialUse::kNew);
 }
 
 Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn) {
@@ -315,7 +361,7 @@ Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn
   entry.kind = EntryKind::kHandOnAgain;
   entry.serial = serial;
   entry.handOn = handOn;
-  return Append(std::move(entry), false);
+  return Append(std::move(entry), SerialUse::kExisting);
 }
 
 Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
@@ -323,7 +369,7 @@ Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) 
   entry.kind = EntryKind::kVoid;
   entry.serial = serial;
   entry.reason = reason;
-  return Append(std::move(entry), false);
+  return Append(std::move(entry), SerialUse::kExisting);
 }
 
 Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn) {
@@ -331,7 +377,14 @@ Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn) {
   entry.kind = EntryKind::kReprint;
   entry.serial = serial;
   entry.handOn = handOn;
-  return Append(std::move(entry), false);
+  return Append(std::move(entry), SerialUse::kExisting);
+}
+
+Entry Journal::RecordBatchRun(const BatchRun& run) {
+  Entry entry;
+  entry.kind = EntryKind::kBatchRun;
+  entry.statement.figures = BatchRunRows(run);
+  return Append(std::move(entry), SerialUse::kNone);
 }
 
 std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& filter, int limit,
@@ -471,6 +524,8 @@ std::string EntryKindWord(EntryKind kind) {
       return "作废";
     case EntryKind::kReprint:
       return "补打";
+    case EntryKind::kBatchRun:
+      return "批量计算";
   }
   return "";
 }

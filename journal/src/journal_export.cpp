@@ -10,6 +10,8 @@
 #include <optional>
 #include <type_traits>
 
+#include "entry_columns.h"
+
 namespace quillbary::journal {
 namespace {
 
@@ -47,14 +49,28 @@ std::vector<std::string> EntryRow(const Entry& e) {
                                   e.header.loanNumber,   e.header.clerk};
   for (const std::string& item : kFigureItems) row.push_back(FigureValue(e.statement, item));
   std::string caption, total, working;
+  const auto addLine = [&working](const std::string& line) {
+    working += (working.empty() ? "" : "\n") + line;
+  };
+  if (e.kind == EntryKind::kBatchRun) {
+    // Its files, digests and counts, one "item：value" a line, where a
+    // statement has its working; the sum of the totals is its total.
+    for (const StatementRow& row : e.statement.figures) {
+      if (row.item == kBatchTotalItem) {
+        caption = row.item;
+        total = row.value;
+      } else {
+        addLine(row.item + "：" + row.value);
+      }
+    }
+  }
   for (std::size_t i = 1; i < e.statement.figures.size(); ++i) {
     if (e.statement.figures[i].item == kCapitalsItem) {
       caption = e.statement.figures[i - 1].item;
       total = e.statement.figures[i - 1].value;
     }
   }
-  for (const std::string& line : e.statement.working)
-    working += (working.empty() ? "" : "\n") + line;
+  for (const std::string& line : e.statement.working) addLine(line);
   row.insert(row.end(), {caption, total, FigureValue(e.statement, kCapitalsItem), working,
                          e.statement.madeAt.value, HandOnWord(e.handOn.kind), e.handOn.pdfPath,
                          e.reason, e.previousHash, e.hash});

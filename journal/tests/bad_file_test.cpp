@@ -99,7 +99,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFileCase{"newer_schema",
                                   [](const auto& path) {
                                     MakeJournal(path);
-                                    Connection(path, "PRAGMA user_version = 2");
+                                    Connection(path, ("PRAGMA user_version = " +
+                                                     std::to_string(kSchemaVersion + 1))
+                                                        .c_str());
                                     return nullptr;
                                   },
                                   Kind::kNewerSchema},

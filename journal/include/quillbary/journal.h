@@ -9,7 +9,10 @@
 //     how it was handed on;
 //   - a further hand-on (再次交付) of the same statement: copy after print, ...;
 //   - a void (作废) of a statement, with its reason;
-//   - a reprint (补打) of a statement, with how it was handed on.
+//   - a reprint (补打) of a statement, with how it was handed on;
+//   - a batch run (批量计算): the file calculated and the file of results,
+//     each by its name and SHA-256, the summary's counts and the sum of the
+//     totals. It has no 编号.
 // Nothing is ever changed or deleted: each write appends one entry in one
 // transaction (BEGIN IMMEDIATE, so two programs on the same file queue up),
 // and the file runs in WAL mode with synchronous=FULL, so an entry whose write
@@ -41,7 +44,7 @@ namespace quillbary::journal {
 
 // The schema this program writes. A file with a higher user_version belongs
 // to a newer program and is refused; lower ones are migrated step by step.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 struct JournalError : std::runtime_error {
   enum class Kind {
@@ -80,7 +83,23 @@ struct HandOn {
   bool operator==(const HandOn&) const = default;
 };
 
-enum class EntryKind { kStatement, kHandOnAgain, kVoid, kReprint };
+enum class EntryKind { kStatement, kHandOnAgain, kVoid, kReprint, kBatchRun };
+
+// One batch run, as it is recorded. The paths are as the program was given
+// them, made absolute; the digests are SHA-256 in lower-case hex.
+struct BatchRun {
+  std::string inputPath;
+  std::string inputSha256;
+  std::string outputPath;
+  std::string outputSha256;
+  std::int64_t rowsRead = 0;
+  std::int64_t rowsWithTotal = 0;
+  std::int64_t rowsWithWarnings = 0;
+  std::int64_t rowsWithErrors = 0;
+  std::string totalSum;  // the totals added up, to the fen: "11123.96"
+
+  bool operator==(const BatchRun&) const = default;
+};
 
 struct Entry {
   std::int64_t seq = 0;  // the entry's place in the chain, from 1
@@ -88,8 +107,10 @@ struct Entry {
   std::string serial;      // 编号 of the statement the entry is about
   std::string recordedAt;  // local time, "2026-12-09 14:05:31"
   std::string programVersion;
-  StatementHeader header;    // a statement's; empty for the other kinds
-  Statement statement;       // a statement's; empty for the other kinds
+  StatementHeader header;  // a statement's; empty for the other kinds
+  // A statement's; for a batch run, its figures are BatchRunRows(); empty
+  // for the other kinds.
+  Statement statement;
   HandOn handOn;             // statement, hand-on and reprint entries
   std::string reason;        // a void's
   std::string previousHash;  // 64 hex digits; zeros for the first entry
@@ -160,6 +181,7 @@ class Journal {
   Entry RecordHandOnAgain(const std::string& serial, const HandOn& handOn);
   Entry RecordVoid(const std::string& serial, const std::string& reason);
   Entry RecordReprint(const std::string& serial, const HandOn& handOn);
+  Entry RecordBatchRun(const BatchRun& run);
 
   // Newest first; at most `limit` rows, all of them older than beforeSeq when
   // given (the next page after a row's seq).
@@ -182,7 +204,10 @@ class Journal {
 
  private:
   Journal(std::filesystem::path path, sqlite3* db, JournalOptions options);
-  Entry Append(Entry entry, bool newStatement);
+  // Whether an entry takes the next 编号, is about a statement already
+  // numbered (which must exist and be in force), or has none.
+  enum class SerialUse { kNew, kExisting, kNone };
+  Entry Append(Entry entry, SerialUse serialUse);
 
   std::filesystem::path path_;
   sqlite3* db_;
@@ -191,8 +216,26 @@ class Journal {
 
 // "copy", "print", "pdf" or "" — the words stored and exported.
 std::string HandOnWord(HandOnKind kind);
-// "出具", "再次交付", "作废", "补打".
+// "出具", "再次交付", "作废", "补打", "批量计算".
 std::string EntryKindWord(EntryKind kind);
+// A batch run as the rows its entry keeps, in this order:
+//   输入文件 /home/clerk/月末.csv
+//   输入文件 SHA-256 9f86d08…
+//   输出文件 /home/clerk/月末-结果.xlsx
+//   输出文件 SHA-256 60303ae…
+//   读取行数 5
+//   有合计行数 2
+//   有提示行数 1
+//   有错误行数 2
+//   合计之和 11123.96
+std::vector<StatementRow> BatchRunRows(const BatchRun& run);
+// The batch run an entry's rows hold; fields of rows that are missing stay empty.
+BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows);
+
+// The SHA-256 of a file's bytes in lower-case hex, read in blocks. Throws
+// JournalError (kIo) naming the file when it cannot be read.
+std::string FileSha256(const std::filesystem::path& file);
+
 // The status column of the history: "作废", "补打 2 次", "作废，补打 1 次" or "".
 std::string StatusText(const StatementSummary& summary);
 

@@ -1,0 +1,23 @@
+// SHA-256 over bytes given piece by piece, as lower-case hex: nettle's, with
+// the hex spelled out once for the chain's hashes and the files' digests.
+#pragma once
+
+#include <nettle/sha2.h>
+
+#include <string>
+#include <string_view>
+
+namespace quillbary::journal {
+
+class Sha256 {
+ public:
+  Sha256() { sha256_init(&context_); }
+  void Add(std::string_view bytes);
+  // The digest of everything added, as 64 hex digits.
+  std::string HexDigest();
+
+ private:
+  sha256_ctx context_;
+};
+
+}  // namespace quillbary::journal
