@@ -66,11 +66,12 @@ void AtomicFile::Write(const char* data, std::size_t size) {
   if (std::fwrite(data, 1, size, file_) != size) Fail("写入失败");
 }
 
-void AtomicFile::Commit() {
+void AtomicFile::Commit(const std::function<void(const std::filesystem::path&)>& beforeReplace) {
   const bool flushed = std::fflush(file_) == 0;
   const int closed = std::fclose(file_);
   file_ = nullptr;
   if (!flushed || closed != 0) Fail("写入失败");
+  if (beforeReplace) beforeReplace(temporary_);
   ReplaceTarget(temporary_, target_);
   committed_ = true;
 }

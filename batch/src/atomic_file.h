@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 namespace quillbary::batch_detail {
 
@@ -23,8 +24,9 @@ class AtomicFile {
 
   // Appends bytes; throws BatchFileError when the disk refuses them.
   void Write(const char* data, std::size_t size);
-  // Flushes, closes and renames the file over the target.
-  void Commit();
+  // Flushes and closes the file, shows it whole to beforeReplace, then
+  // renames it over the target.
+  void Commit(const std::function<void(const std::filesystem::path&)>& beforeReplace);
 
  private:
   void Fail(const char* what);

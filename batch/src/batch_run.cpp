@@ -351,7 +351,7 @@ bool IsXlsxName(const std::filesystem::path& file) {
 }
 
 BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem::path& output,
-                      const BatchProgressSink& progress) {
+                      const BatchProgressSink& progress, const BatchFinished& finished) {
   RefuseSameFile(input, output);
   std::unique_ptr<RowReader> reader = OpenReader(input);
   std::vector<std::string> header;
@@ -390,8 +390,10 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     if (progress && !progress({chunk->rowsRead, chunk->fraction})) throw BatchCancelled{};
     chunks.Recycle(std::move(chunk));
   }
-  writer->Commit();
   summary.totalSum = sumInRange ? MoneyText(sum) : "超出范围";
+  writer->Commit([&](const std::filesystem::path& whole) {
+    if (finished) finished(summary, whole);
+  });
   return summary;
 }
 

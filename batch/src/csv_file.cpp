@@ -339,9 +339,9 @@ class CsvWriter final : public RowWriter {
     file_.Write(bytes.data(), bytes.size());
   }
 
-  void Commit() override {
+  void Commit(const BeforeReplace& beforeReplace) override {
     Flush(true);
-    file_.Commit();
+    file_.Commit(beforeReplace);
   }
 
  private:

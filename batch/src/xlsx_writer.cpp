@@ -115,7 +115,7 @@ class XlsxWriter final : public RowWriter {
     for (const std::string& cell : cells) Text(column++, cell);
   }
 
-  void Commit() override {
+  void Commit(const BeforeReplace& beforeReplace) override {
     const lxw_error closed = batch_detail::XlsxWriterLib().workbook_close(workbook_);
     workbook_ = nullptr;
     if (closed != LXW_NO_ERROR) {
@@ -123,6 +123,15 @@ class XlsxWriter final : public RowWriter {
       std::filesystem::remove(temporary_, ignored);
       throw BatchFileError(target_.string() + "：无法写入（" +
                            batch_detail::XlsxWriterLib().lxw_strerror(closed) + "）");
+    }
+    if (beforeReplace) {
+      try {
+        beforeReplace(temporary_);
+      } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        throw;
+      }
     }
     batch_detail::ReplaceTarget(temporary_, target_);
   }

@@ -143,6 +143,36 @@ TEST(BatchRunOutput, CancelWritesNothing) {
             1);
 }
 
+// The finished run sees its output whole before it takes its place, in
+// either format; when it refuses, an output already there stays as it was.
+TEST(BatchRunOutput, FinishedSeesTheWholeFileAndMayRefuseIt) {
+  TempFolder folder;
+  const auto in = folder.Write("in.csv", kHeader + "\n" + kExampleCells + ",只结利息\n");
+  for (const char* name : {"out.csv", "out.xlsx"}) {
+    const auto out = folder.Write(name, "earlier");
+    std::string seen;
+    const auto keep = [&](const BatchSummary& summary, const std::filesystem::path& whole) {
+      EXPECT_EQ(summary.totalSum, "561.98");
+      EXPECT_NE(whole, out);
+      seen = ReadBytes(whole);
+    };
+    RunBatch(in, out, {}, keep);
+    EXPECT_EQ(ReadBytes(out), seen) << name;
+
+    folder.Write(name, "earlier");
+    const auto refuse = [](const BatchSummary&, const std::filesystem::path&) {
+      throw std::runtime_error("not recorded");
+    };
+    EXPECT_THROW(RunBatch(in, out, {}, refuse), std::runtime_error);
+    EXPECT_EQ(ReadBytes(out), "earlier") << name;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(in.parent_path()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << name << ": the temporary file is left behind";
+    std::filesystem::remove(out);
+  }
+}
+
 struct NameCase {
   const char* name;
   const char* input;

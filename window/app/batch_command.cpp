@@ -10,12 +10,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_run.h"
+#include "quillbary/journal.h"
 
 namespace quillbary {
 namespace {
@@ -89,13 +91,47 @@ int WriteTemplate(const std::filesystem::path& file, std::ostream& out, std::ost
   return 0;
 }
 
-int Run(const std::filesystem::path& input, const std::filesystem::path& output, std::ostream& out,
-        std::ostream& err, bool showProgress) {
+// The journal a run is recorded in, opened before the run so that a journal
+// that cannot be written stops it before any row is calculated.
+std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
+  if (choice.disabled) return nullptr;
+  journal::JournalOptions options;
+  options.programVersion = choice.programVersion;
+  return journal::Journal::Open(choice.path, options);
+}
+
+journal::BatchRun RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
+                            const BatchSummary& summary, const std::filesystem::path& whole) {
+  return {TextOf(std::filesystem::absolute(input)),
+          journal::FileSha256(input),
+          TextOf(std::filesystem::absolute(output)),
+          journal::FileSha256(whole),
+          summary.rowsRead,
+          summary.rowsWithTotal,
+          summary.rowsWithWarnings,
+          summary.rowsWithErrors,
+          summary.totalSum};
+}
+
+int Run(const std::filesystem::path& input, const std::filesystem::path& output,
+        const BatchJournal& journalChoice, std::ostream& out, std::ostream& err,
+        bool showProgress) {
   std::error_code ignored;
   if (std::filesystem::equivalent(input, output, ignored)) {
     err << "quillbary: 输出文件就是输入文件，不能覆盖输入：" << TextOf(output) << '\n';
     return 2;
   }
+  std::unique_ptr<journal::Journal> journal;
+  try {
+    journal = OpenJournal(journalChoice);
+  } catch (const journal::JournalError& e) {
+    err << "quillbary: 无法打开日志，未做批量计算：" << e.what() << '\n';
+    return 1;
+  }
+  const BatchFinished record = [&](const BatchSummary& summary,
+                                   const std::filesystem::path& whole) {
+    if (journal) journal->RecordBatchRun(RunRecord(input, output, summary, whole));
+  };
   BatchProgressSink progress;
   if (showProgress) {
     progress = [&err](const BatchProgress& p) {
@@ -105,9 +141,10 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     };
   }
   try {
-    const BatchSummary summary = RunBatch(input, output, progress);
+    const BatchSummary summary = RunBatch(input, output, progress, record);
     if (showProgress) err << '\n';
     out << "已写出 " << TextOf(output) << '\n' << SummaryText(summary) << '\n';
+    if (journal) out << "已记入日志 " << TextOf(journal->path()) << '\n';
     out.flush();
     return summary.rowsWithErrors > 0 ? 3 : 0;
   } catch (const BatchHeaderError& e) {
@@ -117,6 +154,10 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
   } catch (const BatchFileError& e) {
     if (showProgress) err << '\n';
     err << "quillbary: " << e.what() << '\n';
+    return 1;
+  } catch (const journal::JournalError& e) {
+    if (showProgress) err << '\n';
+    err << "quillbary: 未能记入日志，结果没有写出：" << e.what() << '\n';
     return 1;
   }
 }
@@ -129,15 +170,15 @@ bool AsksForBatch(std::span<const char* const> args) {
   });
 }
 
-int AnswerBatch(std::span<const char* const> args, std::ostream& out, std::ostream& err,
-                bool showProgress) {
+int AnswerBatch(std::span<const char* const> args, const BatchJournal& journal, std::ostream& out,
+                std::ostream& err, bool showProgress) {
   const std::optional<BatchArguments> parsed = Parse(args, err);
   if (!parsed) return 2;
   if (parsed->templateFile) return WriteTemplate(PathOf(*parsed->templateFile), out, err);
   const std::filesystem::path input = PathOf(*parsed->input);
   const std::filesystem::path output =
       parsed->output ? PathOf(*parsed->output) : DefaultOutputPath(input);
-  return Run(input, output, out, err, showProgress);
+  return Run(input, output, journal, out, err, showProgress);
 }
 
 bool IsTerminal(const std::ostream& stream) {

@@ -9,12 +9,12 @@ namespace {
 
 constexpr std::string_view kHelp =
     "用法：quillbary [--help | --version]\n"
-    "      quillbary --batch 输入文件 [--output 输出文件]\n"
+    "      quillbary --batch 输入文件 [--output 输出文件] [--journal 文件 | --no-journal]\n"
     "      quillbary --batch-template 文件.csv|文件.xlsx\n"
     "      quillbary [--journal 文件 | --no-journal]\n"
     "      quillbary --check-journal | --export-journal 输出.csv [--journal 文件]\n"
     "还款利息计算器：算出还款时的正常利息、逾期利息与合计。不带参数时打开计算窗口。\n"
-    "交付（复制、打印、导出 PDF）的每张计息单都编号记入日志，默认为\n"
+    "交付（复制、打印、导出 PDF）的每张计息单都编号记入日志，每次批量计算也记入，默认为\n"
     "$XDG_DATA_HOME/quillbary/journal.sqlite3（即 ~/.local/share/quillbary/）。\n"
     "\n"
     "  --help     显示本帮助后退出\n"
@@ -29,7 +29,7 @@ constexpr std::string_view kHelp =
     "  --batch-template  文件\n"
     "             写出表头和一行示例，.csv 或 .xlsx\n"
     "  --journal 文件  使用指定的日志文件\n"
-    "  --no-journal  不记日志（交付的计息单不编号）\n"
+    "  --no-journal  不记日志（交付的计息单不编号，批量计算不记录）\n"
     "  --check-journal  检查日志的哈希链：完好时显示条数，退出状态 0；\n"
     "                   有误时指出第一条不符的记录，退出状态 1\n"
     "  --export-journal 输出.csv  把日志的全部记录导出为 CSV（UTF-8）后退出\n";
@@ -40,9 +40,10 @@ constexpr std::string_view kVersionOption = "--version";
 }  // namespace
 
 std::optional<int> AnswerCommandLine(std::span<const char* const> args, std::string_view version,
-                                     std::ostream& out, std::ostream& err) {
+                                     const BatchJournal& journal, std::ostream& out,
+                                     std::ostream& err) {
   if (args.empty()) return std::nullopt;
-  if (AsksForBatch(args)) return AnswerBatch(args, out, err, IsTerminal(err));
+  if (AsksForBatch(args)) return AnswerBatch(args, journal, out, err, IsTerminal(err));
   const auto unknown = std::find_if(args.begin(), args.end(), [](std::string_view arg) {
     return arg != kHelpOption && arg != kVersionOption;
   });

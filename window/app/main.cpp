@@ -19,7 +19,9 @@ int main(int argc, char* argv[]) {
   if (const auto answered = quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr)) {
     return *answered;
   }
-  const auto answered = quillbary::AnswerCommandLine(args, QUILLBARY_VERSION, std::cout, std::cerr);
+  const auto answered = quillbary::AnswerCommandLine(
+      args, QUILLBARY_VERSION, {journal.journal, journal.noJournal, QUILLBARY_VERSION}, std::cout,
+      std::cerr);
   if (answered) return *answered;
 
   QApplication app(argc, argv);

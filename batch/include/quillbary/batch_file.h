@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -43,6 +44,10 @@ class RowReader {
   virtual bool ShortRowIsRagged() const = 0;
 };
 
+// Told of the whole file, under its temporary name, before it takes the
+// target's place; throwing from it leaves no file and the target as it was.
+using BeforeReplace = std::function<void(const std::filesystem::path& whole)>;
+
 // Writes the header and the rows, in order, to a temporary file beside the
 // target; Commit puts it in the target's place at once. A writer destroyed
 // without Commit leaves no file behind and the target as it was.
@@ -54,7 +59,7 @@ class RowWriter {
   virtual void WriteRow(std::span<const std::string> carried, const ResultCells& results) = 0;
   // A row of texts only, without the result columns (the template's rows).
   virtual void WriteTexts(std::span<const std::string> cells) = 0;
-  virtual void Commit() = 0;
+  virtual void Commit(const BeforeReplace& beforeReplace = {}) = 0;
 
   // A writer whose rows are bytes of their own (CSV) lets the calculating
   // threads encode them, appending to `out`, and WriteEncoded write them in

@@ -58,13 +58,19 @@ bool IsXlsxName(const std::filesystem::path& file);
 // Thrown when the progress sink stopped the run; nothing has been written.
 struct BatchCancelled {};
 
+// Told of a run that has calculated every row, with its output whole under a
+// temporary name beside `output`, before that takes the output's place (to
+// record the run first); throwing from it writes nothing and passes on.
+using BatchFinished =
+    std::function<void(const BatchSummary& summary, const std::filesystem::path& whole)>;
+
 // Reads `input` (XLSX when it is a zip, else CSV), calculates every row on
 // all cores, and writes `output` (XLSX or CSV by its name) in the input's
 // order, whole or not at all. Blank rows are skipped. Throws BatchFileError
 // (a file cannot be read or written, or is the same file as the input),
-// BatchHeaderError or BatchCancelled.
+// BatchHeaderError or BatchCancelled, or what `finished` throws.
 BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem::path& output,
-                      const BatchProgressSink& progress = {});
+                      const BatchProgressSink& progress = {}, const BatchFinished& finished = {});
 
 // Writes the header and the worked example as a row, CSV or XLSX by name.
 void WriteBatchTemplate(const std::filesystem::path& file);

@@ -8,6 +8,8 @@ set -uo pipefail
 binary=$1 version=$2 man_page=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The default journal, which batch runs are recorded in, is the test's own.
+export XDG_DATA_HOME=$work/data
 
 # name @ arguments, split at blanks ("" is one empty argument) @ status @
 # first line of standard output ("-": none) @ the argument that the one line
@@ -115,6 +117,32 @@ for result in t-结果.csv out.csv; do
     fail "$result lacks the worked example's results"; fi
 done
 [[ ! -e $work/no ]] || fail "a folder was made for an output that could not be written"
+
+# Each batch run that wrote its output is one entry of the journal, with the
+# SHA-256 of the file it wrote; a journal that cannot be opened stops the run
+# before anything is written, and --no-journal records nothing.
+journal=$work/batch.sqlite3
+run() { env -u DISPLAY "$binary" "$@" >"$work/out" 2>"$work/err" </dev/null; }
+run --batch "$work/one.csv" --output "$work/recorded.csv" --journal "$journal"
+got=$?
+run --export-journal "$work/batch-journal.csv" --journal "$journal"
+digest=$(sha256sum "$work/recorded.csv" | cut -d' ' -f1)
+if [[ $got == 0 ]] && grep -qF "输出文件 SHA-256：$digest" "$work/batch-journal.csv" &&
+  grep -qF "输出文件：$work/recorded.csv" "$work/batch-journal.csv"; then
+  echo "ok   batch run recorded with its output's digest"
+else fail "batch run recorded with its output's digest: status $got"; fi
+run --batch "$work/one.csv" --output "$work/unrecorded.csv" --journal "$work/one.csv"
+got=$?
+if [[ $got == 1 && ! -e $work/unrecorded.csv ]] && grep -qF "无法打开日志" "$work/err"; then
+  echo "ok   batch stopped by a journal that cannot be opened"
+else fail "batch stopped by a journal that cannot be opened: status $got"; fi
+run --check-journal
+if grep -qF "日志完好：共 3 条" "$work/out"; then echo "ok   default journal holds the batch rows' runs"
+else fail "default journal holds the batch rows' runs"; cat "$work/out" "$work/err"; fi
+run --batch "$work/one.csv" --output "$work/quiet.csv" --no-journal
+run --check-journal
+if grep -qF "日志完好：共 3 条" "$work/out"; then echo "ok   --no-journal records nothing"
+else fail "--no-journal records nothing"; fi
 
 
 # The journal's commands on a missing journal: one line with the path, status
