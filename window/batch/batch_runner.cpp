@@ -12,6 +12,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -56,9 +57,17 @@ void DefaultSummaryShower(QWidget* parent, const QString& summary) {
   box.exec();
 }
 
-// What the worker thread hands back: the summary, or the reason it stopped.
+// A finished run: its summary and the digests of the file it read and the
+// results it wrote.
+struct Finished {
+  BatchSummary summary;
+  std::string inputSha256;
+  std::string resultSha256;
+};
+
+// What the worker thread hands back: the finished run, or why it stopped.
 struct Outcome {
-  std::variant<std::monostate, BatchSummary, QString> result;  // monostate: cancelled
+  std::variant<std::monostate, Finished, QString> result;  // monostate: cancelled
 };
 
 // Runs the batch on a worker thread under a progress dialog; returns when it
@@ -71,11 +80,13 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
   Outcome outcome;
   QThread* worker = QThread::create([&] {
     try {
-      outcome.result = RunBatch(input, output, [&](const BatchProgress& p) {
+      const BatchSummary summary = RunBatch(input, output, [&](const BatchProgress& p) {
         rows = p.rows;
         permille = static_cast<int>(p.fraction * 1000);
         return !cancelled.load();
       });
+      // Here rather than at the save, so that the window does not wait on them.
+      outcome.result = Finished{summary, journal::FileSha256(input), journal::FileSha256(output)};
     } catch (const BatchCancelled&) {
     } catch (const std::exception& e) {
       outcome.result = QString::fromUtf8(e.what());
@@ -106,14 +117,22 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
   return outcome;
 }
 
-// Copies the finished file to where the clerk chose, whole or not at all.
-QString SaveCopy(const std::filesystem::path& from, const QString& to) {
+// Copies the finished file to where the clerk chose, whole or not at all;
+// `mayReplace` is asked once the copy is whole, before it takes its place,
+// and false leaves the target as it was. The failure's text, or empty.
+QString SaveCopy(const std::filesystem::path& from, const QString& to,
+                 const std::function<bool()>& mayReplace) {
   QSaveFile file(to);
   std::ifstream in(from, std::ios::binary);
   if (!in || !file.open(QIODevice::WriteOnly)) return file.errorString();
   char block[1 << 16];
   while (in.read(block, sizeof block) || in.gcount() > 0) {
     if (file.write(block, in.gcount()) != in.gcount()) return file.errorString();
+  }
+  if (!file.flush()) return file.errorString();
+  if (!mayReplace()) {
+    file.cancelWriting();
+    return {};
   }
   return file.commit() ? QString() : file.errorString();
 }
@@ -149,7 +168,8 @@ void BatchRunner::run() {
     ShowFailure(window_, kTitle, QStringLiteral("批量计算未能完成：\n%1").arg(*failure));
     return;
   }
-  const BatchSummary& summary = std::get<BatchSummary>(outcome.result);
+  const Finished& finished = std::get<Finished>(outcome.result);
+  const BatchSummary& summary = finished.summary;
   showSummary_(window_, QString::fromUtf8(SummaryText(summary).c_str()));
 
   const QString target = chooseOutput_(window_, TextOf(DefaultOutputPath(input)));
@@ -158,12 +178,19 @@ void BatchRunner::run() {
     ShowFailure(window_, kTitle, QStringLiteral("结果不能保存到输入文件本身：\n%1").arg(target));
     return;
   }
-  if (const QString error = SaveCopy(result, target); !error.isEmpty()) {
+  const auto recorded = [&] {
+    if (!record_) return true;
+    return record_({TextOf(std::filesystem::absolute(input)).toStdString(), finished.inputSha256,
+                    TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
+                    finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
+                    summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum});
+  };
+  if (const QString error = SaveCopy(result, target, recorded); !error.isEmpty()) {
     ShowFailure(window_, kTitle, QStringLiteral("结果未能保存到：\n%1\n\n%2").arg(target, error));
   }
 }
 
-QAction* AddBatchItem(QMenu* menu, QWidget* window) {
+BatchRunner* AddBatchItem(QMenu* menu, QWidget* window) {
   auto* runner = new BatchRunner(window);
   QAction* action = menu->addAction(QStringLiteral("批量计算…"));
   action->setObjectName(QStringLiteral("batchAction"));
@@ -171,7 +198,7 @@ QAction* AddBatchItem(QMenu* menu, QWidget* window) {
   action->setShortcutContext(Qt::WindowShortcut);
   QObject::connect(action, &QAction::triggered, runner, &BatchRunner::run);
   window->addAction(action);
-  return action;
+  return runner;
 }
 
 }  // namespace quillbary

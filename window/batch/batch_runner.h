@@ -1,8 +1,8 @@
 // 批量计算…: the batch over a spreadsheet, from the window. The clerk picks a
 // file; the rows are calculated on worker threads under a progress dialog
 // that can be cancelled (and then nothing is written); the summary is shown,
-// then a save dialog puts the results where the clerk says. The window's own
-// fields are not touched.
+// then a save dialog puts the results where the clerk says, once the run is
+// recorded. The window's own fields are not touched.
 #pragma once
 
 #include <QAction>
@@ -10,6 +10,8 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+
+#include "quillbary/journal.h"
 
 namespace quillbary {
 
@@ -23,12 +25,16 @@ class BatchRunner : public QObject {
   using SaveChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
   // Shows the summary of a finished run.
   using SummaryShower = std::function<void(QWidget* parent, const QString& summary)>;
+  // Records a run whose results are whole and about to take their place;
+  // false (having told the clerk why) refuses, and nothing is saved.
+  using Recorder = std::function<bool(const journal::BatchRun& run)>;
 
   explicit BatchRunner(QWidget* window);
 
   void setOpenChooser(OpenChooser chooser) { chooseInput_ = std::move(chooser); }
   void setSaveChooser(SaveChooser chooser) { chooseOutput_ = std::move(chooser); }
   void setSummaryShower(SummaryShower shower) { showSummary_ = std::move(shower); }
+  void setRecorder(Recorder recorder) { record_ = std::move(recorder); }
 
   // The whole errand: choose, calculate, summary, save.
   void run();
@@ -38,10 +44,11 @@ class BatchRunner : public QObject {
   OpenChooser chooseInput_;
   SaveChooser chooseOutput_;
   SummaryShower showSummary_;
+  Recorder record_;
 };
 
 // Adds 批量计算… (Ctrl+B), always enabled, to `menu`, its shortcut working on
-// `window` without the menu open, with the BatchRunner it starts.
-QAction* AddBatchItem(QMenu* menu, QWidget* window);
+// `window` without the menu open; returns the BatchRunner it starts.
+BatchRunner* AddBatchItem(QMenu* menu, QWidget* window);
 
 }  // namespace quillbary

@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "batch/batch_runner.h"
 #include "journal/history_window.h"
 #include "journal/statement_box.h"
 #include "message_boxes.h"
@@ -23,6 +24,8 @@ namespace quillbary {
 namespace {
 
 constexpr const char* kClerkKey = "journal/clerk";
+const QString kStatementNotRecorded = QStringLiteral("计息单未能记入日志，因此不能交付。");
+const QString kBatchNotRecorded = QStringLiteral("批量计算未能记入日志，因此结果没有保存。");
 
 QSettings Settings() {
   return QSettings(QStringLiteral("Quillbary"), QStringLiteral("Quillbary"));
@@ -73,6 +76,8 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
     return record(s, way, pdf);
   });
   menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
+  menu_->batchRunner()->setRecorder(
+      [this](const journal::BatchRun& run) { return recordBatchRun(run); });
   // New figures (开始计算), none (清空, an input changed): a new statement,
   // with a new borrower and loan number to fill in.
   connect(menu_, &StatementMenu::figuresChanged, this, [this] {
@@ -98,6 +103,10 @@ void JournalDesk::setHeader(const journal::StatementHeader& header) {
 }
 
 journal::Journal* JournalDesk::journal() {
+  return openJournal(kStatementNotRecorded);
+}
+
+journal::Journal* JournalDesk::openJournal(const QString& whatFails) {
   if (choice_.disabled) {
     tell(QStringLiteral("没有日志"), QStringLiteral("本次以 --no-journal 启动，不记日志。"));
     return nullptr;
@@ -108,15 +117,15 @@ journal::Journal* JournalDesk::journal() {
     options.programVersion = programVersion_;
     journal_ = journal::Journal::Open(choice_.path, options);
   } catch (const journal::JournalError& error) {
-    tellJournalError(error);
+    tellJournalError(error, whatFails);
   }
   return journal_.get();
 }
 
-void JournalDesk::tellJournalError(const journal::JournalError& error) const {
+void JournalDesk::tellJournalError(const journal::JournalError& error, const QString& what) const {
   tell(QStringLiteral("无法记入日志"),
-       QStringLiteral("计息单未能记入日志，因此不能交付。\n\n日志：%1\n原因：%2")
-           .arg(QDir::toNativeSeparators(QString::fromStdString(error.path.string())),
+       QStringLiteral("%1\n\n日志：%2\n原因：%3")
+           .arg(what, QDir::toNativeSeparators(QString::fromStdString(error.path.string())),
                 ToQString(error.reason)));
 }
 
@@ -135,7 +144,7 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
       serialHeader_ = header_;
     }
   } catch (const journal::JournalError& error) {
-    tellJournalError(error);
+    tellJournalError(error, kStatementNotRecorded);
     return std::nullopt;
   }
   emit journalChanged();
@@ -168,7 +177,7 @@ void JournalDesk::showRecorded(const std::string& serial) {
     entry = open->FindStatement(serial);
     summary = open->Summary(serial);
   } catch (const journal::JournalError& error) {
-    tellJournalError(error);
+    tellJournalError(error, kStatementNotRecorded);
     return;
   }
   if (!entry || !summary) return;
@@ -184,6 +193,20 @@ void JournalDesk::showRecorded(const std::string& serial) {
     if (voidStatement(serial)) box->setStatus(QStringLiteral("作废"));
   });
   box->open();
+}
+
+bool JournalDesk::recordBatchRun(const journal::BatchRun& run) {
+  if (choice_.disabled) return true;
+  journal::Journal* open = openJournal(kBatchNotRecorded);
+  if (!open) return false;
+  try {
+    open->RecordBatchRun(run);
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error, kBatchNotRecorded);
+    return false;
+  }
+  emit journalChanged();
+  return true;
 }
 
 bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay way) {
@@ -206,7 +229,7 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
     handed = journal::HandedStatement(original->statement, original->header, serial,
                                       original->recordedAt);
   } catch (const journal::JournalError& error) {
-    tellJournalError(error);
+    tellJournalError(error, kStatementNotRecorded);
     return false;
   }
   emit journalChanged();

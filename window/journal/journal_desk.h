@@ -63,6 +63,9 @@ class JournalDesk : public QObject {
   // 补打 by print, PDF or copy; 作废 with a reason asked. False when refused.
   bool reprint(const std::string& serial, StatementMenu::HandOnWay way);
   bool voidStatement(const std::string& serial);
+  // A batch run whose results are about to be saved; false (having told why)
+  // when the journal cannot take it. With --no-journal, true and unrecorded.
+  bool recordBatchRun(const journal::BatchRun& run);
 
   void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
   void setTeller(Teller teller) { tell_ = std::move(teller); }
@@ -74,10 +77,13 @@ class JournalDesk : public QObject {
   void journalChanged();  // an entry was added
 
  private:
+  // journal(), telling `whatFails` with the reason when it cannot be opened.
+  journal::Journal* openJournal(const QString& whatFails);
   std::optional<Statement> record(const Statement& statement, StatementMenu::HandOnWay way,
                                   const QString& pdfPath);
   void showCurrent(const Statement& statement);
-  void tellJournalError(const journal::JournalError& error) const;
+  // `what` did not go into the journal: "计息单未能记入日志，因此不能交付。".
+  void tellJournalError(const journal::JournalError& error, const QString& what) const;
 
   QWidget* window_;
   StatementMenu* menu_;

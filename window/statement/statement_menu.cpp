@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QToolTip>
-#include <algorithm>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "batch/batch_runner.h"
 #include "message_boxes.h"
@@ -130,7 +130,7 @@ StatementMenu::StatementMenu(QWidget* window, ControlLookup control, Clock clock
     offKeys_[i] = offKey;
   }
   setAvailable(false, kCalculateFirst);
-  AddBatchItem(&menu_, window);
+  batchRunner_ = AddBatchItem(&menu_, window);
 }
 
 void StatementMenu::setFigures(const std::optional<FieldValues>& fields) {
@@ -251,9 +251,9 @@ void StatementMenu::exportPdf() {
   s = handOn(*s, HandOnWay::kPdf, path);
   if (!s) return;
   if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
-    ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
-                QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
-                                                                   error));
+    ShowFailure(
+        window_, QStringLiteral("导出 PDF 失败"),
+        QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
     return;
   }
   RememberPdfFolder(path);

@@ -22,6 +22,8 @@
 
 namespace quillbary {
 
+class BatchRunner;
+
 class StatementMenu : public QObject {
   Q_OBJECT
 
@@ -48,6 +50,8 @@ class StatementMenu : public QObject {
 
   void popup(const QPoint& globalPos);
   QMenu* menu() { return &menu_; }
+  // What 批量计算… starts, for a journal to record its runs.
+  BatchRunner* batchRunner() const { return batchRunner_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
 
   // How a journal takes part in handing the statement on. The recorder is
@@ -93,8 +97,9 @@ class StatementMenu : public QObject {
   std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off
   std::optional<FieldValues> figures_;
   LocalMoment madeAt_{};  // when setFigures was last given them
-  QString whyOff_;  // what the keys say while the items are off
+  QString whyOff_;        // what the keys say while the items are off
   std::function<void()> help_;
+  BatchRunner* batchRunner_ = nullptr;
 };
 
 }  // namespace quillbary

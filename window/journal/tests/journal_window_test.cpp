@@ -1,15 +1,17 @@
 // The journal through the real window: what each hand-on records, the header
-// box, a journal that cannot be opened, and the history.
+// box, a journal that cannot be opened, the history, and batch runs.
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "batch/batch_runner.h"
 #include "form/tests/form_driver.h"
 #include "journal/history_window.h"
 #include "journal/journal_desk.h"
@@ -51,6 +53,8 @@ class JournalWindowTest : public FormFixture {
   void historyFiltersAsTyped();
   void voidAndReprintFromTheHistory();
   void historyExportsItsRows();
+  void batchRunIsRecordedBeforeItsResultsAreSaved_data();
+  void batchRunIsRecordedBeforeItsResultsAreSaved();
 
  private:
   JournalDesk* makeDesk(JournalChoice choice, bool fresh = true);
@@ -278,6 +282,70 @@ void JournalWindowTest::historyExportsItsRows() {
   QFile xlsx(folder_->filePath("计息单历史.xlsx"));
   QVERIFY(xlsx.open(QIODevice::ReadOnly));
   QVERIFY(xlsx.readAll().startsWith("PK"));
+}
+
+void JournalWindowTest::batchRunIsRecordedBeforeItsResultsAreSaved_data() {
+  QTest::addColumn<bool>("badJournal");  // what stands at the journal's path is not one
+  QTest::addColumn<bool>("disabled");    // --no-journal
+  QTest::addColumn<bool>("saved");
+  QTest::newRow("recorded, then saved") << false << false << true;
+  QTest::newRow("journal cannot be opened: nothing saved") << true << false << false;
+  QTest::newRow("no journal wanted: saved unrecorded") << true << true << true;
+}
+
+void JournalWindowTest::batchRunIsRecordedBeforeItsResultsAreSaved() {
+  QFETCH(bool, badJournal);
+  QFETCH(bool, disabled);
+  QFETCH(bool, saved);
+  makeDesk({{}, disabled});
+  if (badJournal) {
+    QFile bad(journalPath());
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("not a database").repeated(100));
+  }
+  const QString in = folder_->filePath("月末.csv");
+  const QString out = folder_->filePath("月末-结果.csv");
+  {
+    QFile file(in);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "借款日期,到期日期,还款日期,起息日期,还款金额,月利率(‰),还款方式\n"
+        "2009-01-01,2009-07-01,2009-09-30,2009-01-01,\"10,000\",5.31,只结利息\n");
+  }
+  BatchRunner* runner = shown().statementMenu()->batchRunner();
+  runner->setOpenChooser([in](QWidget*) { return in; });
+  runner->setSaveChooser([out](QWidget*, const QString&) { return out; });
+  runner->setSummaryShower([](QWidget*, const QString&) {});
+  runner->run();
+
+  QCOMPARE(QFile::exists(out), saved);
+  if (!saved) {
+    QCOMPARE(told_.size(), 1);
+    QVERIFY2(told_[0].contains("批量计算未能记入日志"), qPrintable(told_[0]));
+    return;
+  }
+  if (disabled) return;
+  const auto sha256 = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex()
+               : QByteArray();
+  };
+  journal::JournalOptions readOnly;
+  readOnly.readOnly = true;
+  std::vector<journal::Entry> entries;
+  journal::Journal::Open(journalPath().toStdString(), readOnly)->ForEachEntry([&](const auto& e) {
+    entries.push_back(e);
+  });
+  QCOMPARE(entries.size(), std::size_t{1});
+  QCOMPARE(entries[0].kind, journal::EntryKind::kBatchRun);
+  const journal::BatchRun run = journal::BatchRunFromRows(entries[0].statement.figures);
+  QCOMPARE(QString::fromStdString(run.inputPath), in);
+  QCOMPARE(QString::fromStdString(run.outputPath), out);
+  QCOMPARE(QByteArray::fromStdString(run.inputSha256), sha256(in));
+  QCOMPARE(QByteArray::fromStdString(run.outputSha256), sha256(out));
+  QCOMPARE(run.rowsRead, 1);
+  QCOMPARE(QString::fromStdString(run.totalSum), QStringLiteral("561.98"));
 }
 
 }  // namespace quillbary::testing
