@@ -292,7 +292,7 @@ Journal::~Journal() {
   sqlite3_close(db_);
 }
 
-Entry Journal::Append(Entry entry, SerialUse serialUse) {
+Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& beforeCommit) {
   Transaction transaction(db_, path_);
   entry.recordedAt = options_.clock();
   entry.programVersion = options_.programVersion;
@@ -342,26 +342,28 @@ Entry Journal::Append(Entry entry, SerialUse serialUse) {
   for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
   insert.Bind(static_cast<int>(columns.size() + 1), entry.hash);
   insert.Step();
+  if (beforeCommit) beforeCommit(entry);
   transaction.Commit();
   return entry;
 }
 
 Entry Journal::RecordStatement(const StatementHeader& header, const Statement& statement,
-                               const HandOn& handOn) {
+                               const HandOn& handOn, const BeforeCommit& beforeCommit) {
   Entry entry;
   entry.kind = EntryKind::kStatement;
   entry.header = header;
   entry.statement = statement;
   entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kNew);
+  return Append(std::move(entry), SerialUse::kNew, beforeCommit);
 }
 
-Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn) {
+Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
+                                 const BeforeCommit& beforeCommit) {
   Entry entry;
   entry.kind = EntryKind::kHandOnAgain;
   entry.serial = serial;
   entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kExisting);
+  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
 }
 
 Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
@@ -372,12 +374,13 @@ Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) 
   return Append(std::move(entry), SerialUse::kExisting);
 }
 
-Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn) {
+Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn,
+                             const BeforeCommit& beforeCommit) {
   Entry entry;
   entry.kind = EntryKind::kReprint;
   entry.serial = serial;
   entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kExisting);
+  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
 }
 
 Entry Journal::RecordBatchRun(const BatchRun& run) {

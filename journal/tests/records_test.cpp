@@ -65,6 +65,29 @@ TEST(JournalRecords, HandOnAgainVoidAndReprintAreEntriesOfTheSameStatement) {
   EXPECT_EQ(journal->EntryCount(), 5) << "refused entries leave nothing";
 }
 
+// What an entry records (a PDF) is made with its 编号 before the entry is
+// committed; when that fails the entry is not kept and its 编号 is not used.
+TEST(JournalRecords, AnEntryWhoseFileFailedIsNotKept) {
+  TempFolder folder;
+  auto journal = OpenAt(folder / "journal.sqlite3");
+  const auto fail = [](const Entry& entry) {
+    EXPECT_EQ(entry.serial, "2026-000001");
+    throw std::runtime_error("disk full");
+  };
+  EXPECT_THROW(journal->RecordStatement({}, SampleStatement(), {HandOnKind::kPdf, "/a.pdf"}, fail),
+               std::runtime_error);
+  EXPECT_EQ(journal->EntryCount(), 0);
+  std::string madeWith;
+  const Entry kept = journal->RecordStatement({}, SampleStatement(), {HandOnKind::kPdf, "/a.pdf"},
+                                              [&](const Entry& e) { madeWith = e.serial; });
+  EXPECT_EQ(kept.serial, "2026-000001");
+  EXPECT_EQ(madeWith, kept.serial);
+  EXPECT_THROW(journal->RecordReprint(kept.serial, {HandOnKind::kPdf, "/b.pdf"}, fail),
+               std::runtime_error);
+  EXPECT_EQ(journal->EntryCount(), 1);
+  EXPECT_TRUE(journal->CheckChain().intact);
+}
+
 struct FilterCase {
   std::string name;
   StatementFilter filter;

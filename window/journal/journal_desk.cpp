@@ -53,6 +53,36 @@ QString DefaultReasonAsker(QWidget* parent, const QString& serial) {
                                QStringLiteral("作废编号为 %1 的计息单，原因：").arg(serial));
 }
 
+// A hand-on whose file could not be made; the failure is already told.
+struct NotDelivered {};
+
+// Makes a hand-on's file (a PDF) with the entry's 编号 inside the journal's
+// transaction, so that an entry is kept only with its file.
+class Delivery {
+ public:
+  using Numbered = std::function<Statement(const std::string& serial)>;
+  Delivery(StatementMenu::Deliver deliver, QString path)
+      : deliver_(std::move(deliver)), path_(std::move(path)) {}
+
+  // Throws NotDelivered when the file cannot be made; none without a deliver.
+  journal::Journal::BeforeCommit beforeCommit(Numbered numbered) {
+    if (!deliver_) return {};
+    return [this, numbered = std::move(numbered)](const journal::Entry& entry) {
+      if (!deliver_(numbered(entry.serial)).isEmpty()) throw NotDelivered{};
+      made_ = true;
+    };
+  }
+  // The journal failed after the file was made: the file goes too.
+  void undo() const {
+    if (made_) QFile::remove(path_);
+  }
+
+ private:
+  StatementMenu::Deliver deliver_;
+  QString path_;
+  bool made_ = false;
+};
+
 QString DocumentsPath(const QString& name) {
   return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
 }
@@ -72,9 +102,9 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
       }),
       askReason_(DefaultReasonAsker) {
   header_.clerk = Settings().value(kClerkKey).toString().toStdString();
-  menu_->setRecorder([this](const Statement& s, StatementMenu::HandOnWay way, const QString& pdf) {
-    return record(s, way, pdf);
-  });
+  menu_->setRecorder(
+      [this](const Statement& s, StatementMenu::HandOnWay way, const QString& pdf,
+             const StatementMenu::Deliver& deliver) { return record(s, way, pdf, deliver); });
   menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
   menu_->batchRunner()->setRecorder(
       [this](const journal::BatchRun& run) { return recordBatchRun(run); });
@@ -130,20 +160,32 @@ void JournalDesk::tellJournalError(const journal::JournalError& error, const QSt
 }
 
 std::optional<Statement> JournalDesk::record(const Statement& statement,
-                                             StatementMenu::HandOnWay way, const QString& pdfPath) {
-  if (choice_.disabled) return journal::HandedStatement(statement, header_, "");
+                                             StatementMenu::HandOnWay way, const QString& pdfPath,
+                                             const StatementMenu::Deliver& deliver) {
+  if (choice_.disabled) {
+    Statement handed = journal::HandedStatement(statement, header_, "");
+    if (deliver && !deliver(handed).isEmpty()) return std::nullopt;
+    return handed;
+  }
   journal::Journal* open = journal();
   if (!open) return std::nullopt;
   const journal::HandOn handOn{KindOf(way), pdfPath.toStdString()};
+  Delivery delivery(deliver, pdfPath);
+  const journal::Journal::BeforeCommit made = delivery.beforeCommit([&](const std::string& serial) {
+    return journal::HandedStatement(statement, header_, serial);
+  });
   try {
     // The same figures with the same header are one statement, handed on again.
     if (serial_ && serialHeader_ == header_) {
-      open->RecordHandOnAgain(*serial_, handOn);
+      open->RecordHandOnAgain(*serial_, handOn, made);
     } else {
-      serial_ = open->RecordStatement(header_, statement, handOn).serial;
+      serial_ = open->RecordStatement(header_, statement, handOn, made).serial;
       serialHeader_ = header_;
     }
+  } catch (const NotDelivered&) {
+    return std::nullopt;
   } catch (const journal::JournalError& error) {
+    delivery.undo();
     tellJournalError(error, kStatementNotRecorded);
     return std::nullopt;
   }
@@ -221,14 +263,24 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
     if (pdfPath.isEmpty()) return false;
     pdfPath = WithPdfSuffix(pdfPath);
   }
+  // A PDF is written before the reprint is kept; the others go after.
+  Delivery delivery(
+      way == StatementMenu::HandOnWay::kPdf
+          ? StatementMenu::Deliver([&](const Statement& s) { return writePdf(s, pdfPath); })
+          : StatementMenu::Deliver(),
+      pdfPath);
   Statement handed;
   try {
     const std::optional<journal::Entry> original = open->FindStatement(serial);
     if (!original) return false;
-    open->RecordReprint(serial, {KindOf(way), pdfPath.toStdString()});
     handed = journal::HandedStatement(original->statement, original->header, serial,
                                       original->recordedAt);
+    open->RecordReprint(serial, {KindOf(way), pdfPath.toStdString()},
+                        delivery.beforeCommit([&](const std::string&) { return handed; }));
+  } catch (const NotDelivered&) {
+    return false;
   } catch (const journal::JournalError& error) {
+    delivery.undo();
     tellJournalError(error, kStatementNotRecorded);
     return false;
   }
@@ -245,14 +297,18 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
       PrintStatement(handed, QStringLiteral("计息单-%1-补打").arg(ToQString(serial)), window_);
       break;
     case StatementMenu::HandOnWay::kPdf:
-      if (const QString error = WriteStatementPdf(handed, pdfPath); !error.isEmpty()) {
-        tell(QStringLiteral("导出 PDF 失败"), QStringLiteral("计息单未能保存到：\n%1\n\n%2")
-                                                  .arg(QDir::toNativeSeparators(pdfPath), error));
-        return false;
-      }
-      break;
+      break;  // written already
   }
   return true;
+}
+
+QString JournalDesk::writePdf(const Statement& statement, const QString& path) const {
+  const QString error = WriteStatementPdf(statement, path);
+  if (!error.isEmpty()) {
+    tell(QStringLiteral("导出 PDF 失败"),
+         QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
+  }
+  return error;
 }
 
 bool JournalDesk::voidStatement(const std::string& serial) {

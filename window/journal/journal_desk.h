@@ -80,8 +80,10 @@ class JournalDesk : public QObject {
   // journal(), telling `whatFails` with the reason when it cannot be opened.
   journal::Journal* openJournal(const QString& whatFails);
   std::optional<Statement> record(const Statement& statement, StatementMenu::HandOnWay way,
-                                  const QString& pdfPath);
+                                  const QString& pdfPath, const StatementMenu::Deliver& deliver);
   void showCurrent(const Statement& statement);
+  // Writes a reprint's PDF; the failure's text, told to the clerk, or empty.
+  QString writePdf(const Statement& statement, const QString& path) const;
   // `what` did not go into the journal: "计息单未能记入日志，因此不能交付。".
   void tellJournalError(const journal::JournalError& error, const QString& what) const;
 

@@ -217,8 +217,10 @@ std::optional<Statement> StatementMenu::statement() const {
 }
 
 std::optional<Statement> StatementMenu::handOn(const Statement& s, HandOnWay way,
-                                               const QString& pdfPath) {
-  return record_ ? record_(s, way, pdfPath) : std::optional(s);
+                                               const QString& pdfPath, const Deliver& deliver) {
+  if (record_) return record_(s, way, pdfPath, deliver);
+  if (deliver && !deliver(s).isEmpty()) return std::nullopt;
+  return s;
 }
 
 void StatementMenu::showWorking() {
@@ -248,15 +250,20 @@ void StatementMenu::exportPdf() {
   const QString chosen = choosePath_(window_, suggestedPdfPath());
   if (chosen.isEmpty()) return;
   const QString path = WithPdfSuffix(chosen);
-  s = handOn(*s, HandOnWay::kPdf, path);
-  if (!s) return;
-  if (const QString error = WriteStatementPdf(*s, path); !error.isEmpty()) {
-    ShowFailure(
-        window_, QStringLiteral("导出 PDF 失败"),
-        QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
+  // Written with its 编号 before the hand-on is kept, so that the journal
+  // never names a PDF that is not there.
+  QString failure;
+  s = handOn(*s, HandOnWay::kPdf, path, [&](const Statement& numbered) {
+    failure = WriteStatementPdf(numbered, path);
+    return failure;
+  });
+  if (!failure.isEmpty()) {
+    ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
+                QStringLiteral("计息单未能保存到：\n%1\n\n%2")
+                    .arg(QDir::toNativeSeparators(path), failure));
     return;
   }
-  RememberPdfFolder(path);
+  if (s) RememberPdfFolder(path);
 }
 
 }  // namespace quillbary

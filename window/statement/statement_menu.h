@@ -58,9 +58,13 @@ class StatementMenu : public QObject {
   // asked first and gives the statement as it is to go (numbered, with its
   // header) or nothing to refuse the hand-on; the box shower replaces the
   // plain working box. Without them the statement goes as it is.
+  // A PDF is written by `deliver`, with the numbered statement, before the
+  // hand-on is kept: it gives the failure's text (and then nothing is kept
+  // and the recorder gives nothing), or empty when the file is written.
   enum class HandOnWay { kCopy, kPrint, kPdf };
-  using Recorder =
-      std::function<std::optional<Statement>(const Statement&, HandOnWay, const QString& pdfPath)>;
+  using Deliver = std::function<QString(const Statement& numbered)>;
+  using Recorder = std::function<std::optional<Statement>(
+      const Statement&, HandOnWay, const QString& pdfPath, const Deliver& deliver)>;
   using BoxShower = std::function<void(const Statement&)>;
   void setRecorder(Recorder recorder) { record_ = std::move(recorder); }
   void setBoxShower(BoxShower shower) { showBox_ = std::move(shower); }
@@ -75,7 +79,8 @@ class StatementMenu : public QObject {
   void figuresChanged();
 
  private:
-  std::optional<Statement> handOn(const Statement& s, HandOnWay way, const QString& pdfPath = {});
+  std::optional<Statement> handOn(const Statement& s, HandOnWay way, const QString& pdfPath = {},
+                                  const Deliver& deliver = {});
   std::optional<Statement> statement() const;
   // 计息单-YYYYMMDD-HHMMSS, of the moment the figures were made.
   QString fileBaseName() const;

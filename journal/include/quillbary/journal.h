@@ -175,12 +175,19 @@ class Journal {
 
   const std::filesystem::path& path() const { return path_; }
 
+  // Told of an entry, numbered and written but not yet committed, so that
+  // what it records (a PDF file) can be made with its 编号 first; throwing
+  // from it leaves nothing of the entry, its 编号 unused, and passes on.
+  using BeforeCommit = std::function<void(const Entry& entry)>;
+
   // Each appends one entry and returns it as stored.
   Entry RecordStatement(const StatementHeader& header, const Statement& statement,
-                        const HandOn& handOn);
-  Entry RecordHandOnAgain(const std::string& serial, const HandOn& handOn);
+                        const HandOn& handOn, const BeforeCommit& beforeCommit = {});
+  Entry RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
+                          const BeforeCommit& beforeCommit = {});
   Entry RecordVoid(const std::string& serial, const std::string& reason);
-  Entry RecordReprint(const std::string& serial, const HandOn& handOn);
+  Entry RecordReprint(const std::string& serial, const HandOn& handOn,
+                      const BeforeCommit& beforeCommit = {});
   Entry RecordBatchRun(const BatchRun& run);
 
   // Newest first; at most `limit` rows, all of them older than beforeSeq when
@@ -207,7 +214,7 @@ class Journal {
   // Whether an entry takes the next 编号, is about a statement already
   // numbered (which must exist and be in force), or has none.
   enum class SerialUse { kNew, kExisting, kNone };
-  Entry Append(Entry entry, SerialUse serialUse);
+  Entry Append(Entry entry, SerialUse serialUse, const BeforeCommit& beforeCommit = {});
 
   std::filesystem::path path_;
   sqlite3* db_;

@@ -95,6 +95,9 @@ void JournalWindowTest::handOnsAreRecorded_data() {
   QTest::newRow("a changed header is a new statement")
       << QStringList{"calc", "copy", "header", "copy"} << 2 << 2;
   QTest::newRow("nothing handed on, nothing recorded") << QStringList{"calc"} << 0 << 0;
+  QTest::newRow("a PDF that cannot be written is not recorded")
+      << QStringList{"calc", "unwritable pdf"} << 0 << 0;
+  QTest::newRow("nor handed on again") << QStringList{"calc", "copy", "unwritable pdf"} << 1 << 1;
 }
 
 void JournalWindowTest::handOnsAreRecorded() {
@@ -108,6 +111,11 @@ void JournalWindowTest::handOnsAreRecorded() {
     if (step == "calc") Click(shown(), "Command1");
     if (step == "copy") shown().statementMenu()->copy();
     if (step == "pdf") shown().statementMenu()->exportPdf();
+    if (step == "unwritable pdf") {
+      shown().statementMenu()->setPathChooser(
+          [this](QWidget*, const QString&) { return folder_->filePath("no/such/statement.pdf"); });
+      shown().statementMenu()->exportPdf();
+    }
     if (step == "header") desk->setHeader({"张三", "JD-1", ""});
   }
   QVERIFY2(told_.isEmpty(), qPrintable(told_.join('\n')));
