@@ -231,9 +231,9 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
     }
   }
   // The handle belongs to the journal from here, so any throw below closes it.
-  std::unique_ptr<Journal> journal(new Journal(path, db, std::move(options)));
+  std::unique_ptr<Journal> opened(new Journal(path, db, std::move(options)));
   sqlite3_extended_result_codes(db, 1);
-  sqlite3_busy_timeout(db, journal->options_.busyTimeoutMs);
+  sqlite3_busy_timeout(db, opened->options_.busyTimeoutMs);
 
   // Only reads until the file has shown what it is.
   const std::int64_t version = UserVersion(db, path);
@@ -249,13 +249,13 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
                          "文件是其他程序的数据库，不是本程序的日志");
     }
   }
-  if (journal->options_.readOnly) {
+  if (opened->options_.readOnly) {
     if (version < kSchemaVersion) {
       throw JournalError(
           JournalError::Kind::kNotADatabase, path,
           version == 0 ? "文件是空的，还没有日志" : "日志的结构较旧，须由本程序打开一次以升级");
     }
-    return journal;
+    return opened;
   }
   if (sqlite3_db_readonly(db, "main") == 1) {
     throw JournalError(JournalError::Kind::kReadOnly, path, "文件只读，无法写入");
@@ -280,7 +280,7 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
     Execute(db, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str(), path);
     migration.Commit();
   }
-  return journal;
+  return opened;
 }
 
 Journal::Journal(std::filesystem::path path, sqlite3* db, JournalOptions options)
@@ -342,7 +342,7 @@ Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& befo
   for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
   insert.Bind(static_cast<int>(columns.size() + 1), entry.hash);
   insert.Step();
-  if (beforeCommit) beforeCommit(entry);
+  if (beforeCommit) beforeCommit(entry);  // may throw: the transaction rolls back
   transaction.Commit();
   return entry;
 }

@@ -65,7 +65,7 @@ class Delivery {
       : deliver_(std::move(deliver)), path_(std::move(path)) {}
 
   // Throws NotDelivered when the file cannot be made; none without a deliver.
-  journal::Journal::BeforeCommit beforeCommit(Numbered numbered) {
+  journal::Journal::BeforeCommit makeFileFirst(Numbered numbered) {
     if (!deliver_) return {};
     return [this, numbered = std::move(numbered)](const journal::Entry& entry) {
       if (!deliver_(numbered(entry.serial)).isEmpty()) throw NotDelivered{};
@@ -171,7 +171,7 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
   if (!open) return std::nullopt;
   const journal::HandOn handOn{KindOf(way), pdfPath.toStdString()};
   Delivery delivery(deliver, pdfPath);
-  const journal::Journal::BeforeCommit made = delivery.beforeCommit([&](const std::string& serial) {
+  const journal::Journal::BeforeCommit made = delivery.makeFileFirst([&](const std::string& serial) {
     return journal::HandedStatement(statement, header_, serial);
   });
   try {
@@ -276,7 +276,7 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
     handed = journal::HandedStatement(original->statement, original->header, serial,
                                       original->recordedAt);
     open->RecordReprint(serial, {KindOf(way), pdfPath.toStdString()},
-                        delivery.beforeCommit([&](const std::string&) { return handed; }));
+                        delivery.makeFileFirst([&](const std::string&) { return handed; }));
   } catch (const NotDelivered&) {
     return false;
   } catch (const journal::JournalError& error) {
