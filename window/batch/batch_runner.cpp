@@ -151,6 +151,7 @@ BatchRunner::BatchRunner(QWidget* window)
 void BatchRunner::run() {
   const QString inputName = chooseInput_(window_);
   if (inputName.isEmpty()) return;
+  if (canRecord_ && !canRecord_()) return;
   const std::filesystem::path input = PathOf(inputName);
   const bool xlsx = IsXlsxName(input);
   QTemporaryDir scratch;

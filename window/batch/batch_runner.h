@@ -28,13 +28,19 @@ class BatchRunner : public QObject {
   // Records a run whose results are whole and about to take their place;
   // false (having told the clerk why) refuses, and nothing is saved.
   using Recorder = std::function<bool(const journal::BatchRun& run)>;
+  // Whether a run could be recorded, asked before it starts so that a
+  // journal that cannot be opened stops it at once; false has told why.
+  using RecordCheck = std::function<bool()>;
 
   explicit BatchRunner(QWidget* window);
 
   void setOpenChooser(OpenChooser chooser) { chooseInput_ = std::move(chooser); }
   void setSaveChooser(SaveChooser chooser) { chooseOutput_ = std::move(chooser); }
   void setSummaryShower(SummaryShower shower) { showSummary_ = std::move(shower); }
-  void setRecorder(Recorder recorder) { record_ = std::move(recorder); }
+  void setRecorder(Recorder recorder, RecordCheck canRecord) {
+    record_ = std::move(recorder);
+    canRecord_ = std::move(canRecord);
+  }
 
   // The whole errand: choose, calculate, summary, save.
   void run();
@@ -45,6 +51,7 @@ class BatchRunner : public QObject {
   SaveChooser chooseOutput_;
   SummaryShower showSummary_;
   Recorder record_;
+  RecordCheck canRecord_;
 };
 
 // Adds 批量计算… (Ctrl+B), always enabled, to `menu`, its shortcut working on

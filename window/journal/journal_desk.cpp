@@ -26,6 +26,7 @@ namespace {
 constexpr const char* kClerkKey = "journal/clerk";
 const QString kStatementNotRecorded = QStringLiteral("计息单未能记入日志，因此不能交付。");
 const QString kBatchNotRecorded = QStringLiteral("批量计算未能记入日志，因此结果没有保存。");
+const QString kBatchNotStarted = QStringLiteral("日志无法打开，批量计算无从记录，因此没有开始。");
 
 QSettings Settings() {
   return QSettings(QStringLiteral("Quillbary"), QStringLiteral("Quillbary"));
@@ -107,7 +108,8 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
              const StatementMenu::Deliver& deliver) { return record(s, way, pdf, deliver); });
   menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
   menu_->batchRunner()->setRecorder(
-      [this](const journal::BatchRun& run) { return recordBatchRun(run); });
+      [this](const journal::BatchRun& run) { return recordBatchRun(run); },
+      [this] { return choice_.disabled || openJournal(kBatchNotStarted) != nullptr; });
   // New figures (开始计算), none (清空, an input changed): a new statement,
   // with a new borrower and loan number to fill in.
   connect(menu_, &StatementMenu::figuresChanged, this, [this] {
@@ -171,9 +173,10 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
   if (!open) return std::nullopt;
   const journal::HandOn handOn{KindOf(way), pdfPath.toStdString()};
   Delivery delivery(deliver, pdfPath);
-  const journal::Journal::BeforeCommit made = delivery.makeFileFirst([&](const std::string& serial) {
-    return journal::HandedStatement(statement, header_, serial);
-  });
+  const journal::Journal::BeforeCommit made =
+      delivery.makeFileFirst([&](const std::string& serial) {
+        return journal::HandedStatement(statement, header_, serial);
+      });
   try {
     // The same figures with the same header are one statement, handed on again.
     if (serial_ && serialHeader_ == header_) {
