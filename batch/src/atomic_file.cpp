@@ -66,7 +66,7 @@ void AtomicFile::Write(const char* data, std::size_t size) {
   if (std::fwrite(data, 1, size, file_) != size) Fail("写入失败");
 }
 
-void AtomicFile::Commit(const std::function<void(const std::filesystem::path&)>& beforeReplace) {
+void AtomicFile::Commit(const BeforeReplace& beforeReplace) {
   const bool flushed = std::fflush(file_) == 0;
   const int closed = std::fclose(file_);
   file_ = nullptr;

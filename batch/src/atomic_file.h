@@ -4,7 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <functional>
+
+#include "quillbary/batch_file.h"
 
 namespace quillbary::batch_detail {
 
@@ -26,7 +27,7 @@ class AtomicFile {
   void Write(const char* data, std::size_t size);
   // Flushes and closes the file, shows it whole to beforeReplace, then
   // renames it over the target.
-  void Commit(const std::function<void(const std::filesystem::path&)>& beforeReplace);
+  void Commit(const BeforeReplace& beforeReplace);
 
  private:
   void Fail(const char* what);

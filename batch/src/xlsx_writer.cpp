@@ -75,9 +75,10 @@ class XlsxWriter final : public RowWriter {
     if (sheet_ == nullptr) throw BatchFileError(target_.string() + "：无法创建 XLSX 文件");
   }
 
+  // Without a Commit that put it in place, the temporary file goes.
   ~XlsxWriter() override {
-    if (workbook_ == nullptr) return;
-    batch_detail::XlsxWriterLib().workbook_close(workbook_);
+    if (workbook_ != nullptr) batch_detail::XlsxWriterLib().workbook_close(workbook_);
+    if (committed_) return;
     std::error_code ignored;
     std::filesystem::remove(temporary_, ignored);
   }
@@ -119,21 +120,12 @@ class XlsxWriter final : public RowWriter {
     const lxw_error closed = batch_detail::XlsxWriterLib().workbook_close(workbook_);
     workbook_ = nullptr;
     if (closed != LXW_NO_ERROR) {
-      std::error_code ignored;
-      std::filesystem::remove(temporary_, ignored);
       throw BatchFileError(target_.string() + "：无法写入（" +
                            batch_detail::XlsxWriterLib().lxw_strerror(closed) + "）");
     }
-    if (beforeReplace) {
-      try {
-        beforeReplace(temporary_);
-      } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
-        throw;
-      }
-    }
+    if (beforeReplace) beforeReplace(temporary_);
     batch_detail::ReplaceTarget(temporary_, target_);
+    committed_ = true;
   }
 
  private:
@@ -183,6 +175,7 @@ class XlsxWriter final : public RowWriter {
   std::filesystem::path temporary_;
   lxw_workbook* workbook_ = nullptr;
   lxw_worksheet* sheet_ = nullptr;
+  bool committed_ = false;
   lxw_row_t row_ = 0;
   bool started_ = false;
   std::map<std::string, lxw_format*> formats_;
