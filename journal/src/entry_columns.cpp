@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
-#include "sha256.h"
+#include "quillbary/sha256.h"
 
 namespace quillbary::journal {
 namespace {
@@ -185,7 +185,7 @@ Entry FromColumns(const ColumnValues& c, std::string hash) {
 }
 
 std::string HashColumns(const ColumnValues& columns) {
-  Sha256 hash;
+  files::Sha256 hash;
   for (std::size_t i = 0; i < columns.size(); ++i) {
     // name=length:text; — the length keeps "ab"+"c" apart from "a"+"bc".
     hash.Add(kHashedColumns[i]);

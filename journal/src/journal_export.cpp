@@ -1,25 +1,11 @@
 #include "quillbary/journal_export.h"
 
-#include <dlfcn.h>
-#include <xlsxwriter.h>
-
-#include <cerrno>
-#include <charconv>
-#include <cstring>
-#include <fstream>
-#include <optional>
-#include <type_traits>
-
 #include "entry_columns.h"
+#include "quillbary/csv_text.h"
+#include "quillbary/xlsxwriter_library.h"
 
 namespace quillbary::journal {
 namespace {
-
-bool IsNumber(std::string_view text) {
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
-}
 
 const std::vector<std::string> kFigureItems = {"借款日期", "到期日期",  "还款日期",    "起息日期",
                                                "还款金额", "月利率(‰)", "还款方式",    "正常天数",
@@ -77,162 +63,105 @@ std::vector<std::string> EntryRow(const Entry& e) {
   return row;
 }
 
-std::string CsvLine(const std::vector<std::string>& fields) {
-  std::string line;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) line += ',';
-    line += CsvField(fields[i]);
+// Each file goes through one SafeFile; its failures are the journal's kinds.
+template <typename Write>
+void Writing(const std::filesystem::path& path, Write write) {
+  try {
+    write();
+  } catch (const files::FileError& e) {
+    throw JournalError(e.kind == files::FileError::Kind::kDiskFull ? JournalError::Kind::kDiskFull
+                                                                 : JournalError::Kind::kIo,
+                       path, e.reason);
+  } catch (const JournalError&) {
+    throw;
+  } catch (const std::runtime_error& e) {  // libxlsxwriter could not be loaded
+    throw JournalError(JournalError::Kind::kIo, path, e.what());
   }
-  return line + "\r\n";
 }
 
-[[noreturn]] void ThrowWrite(const std::filesystem::path& path, int error) {
-  throw JournalError(error == ENOSPC ? JournalError::Kind::kDiskFull : JournalError::Kind::kIo,
-                     path, std::string("无法写入文件（") + std::strerror(error) + "）");
-}
-
-// Writes through a temporary file beside path, renamed into place by Commit.
+// Rows as CSV text, written a megabyte at a time.
 class CsvFile {
  public:
-  explicit CsvFile(const std::filesystem::path& path)
-      : path_(path), temporary_(path.string() + ".part") {
-    out_.open(temporary_, std::ios::binary | std::ios::trunc);
-    if (!out_) ThrowWrite(path_, errno);
-    out_ << "\xEF\xBB\xBF";
+  CsvFile(const std::filesystem::path& path, const files::WriteOptions& options)
+      : file_(path, options), buffer_(files::kCsvStart) {}
+  void Add(const std::vector<std::string>& fields) {
+    files::AppendCsvLine(fields, buffer_);
+    if (buffer_.size() >= (1 << 20)) Flush();
   }
-  ~CsvFile() {
-    if (!committed_) {
-      out_.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary_, ignored);
-    }
-  }
-  void Add(const std::vector<std::string>& fields) { out_ << CsvLine(fields); }
   void Commit() {
-    out_.flush();
-    const int error = out_ ? 0 : (errno ? errno : EIO);
-    out_.close();
-    if (error != 0 || out_.fail()) ThrowWrite(path_, error ? error : EIO);
-    std::error_code renamed;
-    std::filesystem::rename(temporary_, path_, renamed);
-    if (renamed) ThrowWrite(path_, renamed.value());
-    committed_ = true;
+    Flush();
+    file_.Commit();
   }
 
  private:
-  std::filesystem::path path_;
-  std::filesystem::path temporary_;
-  std::ofstream out_;
-  bool committed_ = false;
+  void Flush() {
+    file_.Write(buffer_);
+    buffer_.clear();
+  }
+  files::SafeFile file_;
+  std::string buffer_;
 };
-
-// libxlsxwriter, loaded on the first XLSX export rather than with the
-// program: it brings OpenSSL's libcrypto along, 1.4 MB resident that a window
-// which never exports should not carry from its start.
-struct XlsxWriter {
-  decltype(&workbook_new) workbookNew;
-  decltype(&workbook_add_worksheet) addWorksheet;
-  decltype(&workbook_add_format) addFormat;
-  decltype(&format_set_bold) setBold;
-  decltype(&worksheet_write_string) writeString;
-  decltype(&worksheet_set_column) setColumn;
-  decltype(&workbook_close) close;
-  decltype(&lxw_strerror) describe;
-};
-
-const XlsxWriter* LoadXlsxWriter() {
-  static const std::optional<XlsxWriter> loaded = []() -> std::optional<XlsxWriter> {
-    void* library = dlopen("libxlsxwriter.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return std::nullopt;
-    const auto find = [library](auto& function, const char* name) {
-      function =
-          reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-      return function != nullptr;
-    };
-    XlsxWriter w{};
-    if (find(w.workbookNew, "workbook_new") && find(w.addWorksheet, "workbook_add_worksheet") &&
-        find(w.addFormat, "workbook_add_format") && find(w.setBold, "format_set_bold") &&
-        find(w.writeString, "worksheet_write_string") &&
-        find(w.setColumn, "worksheet_set_column") && find(w.close, "workbook_close") &&
-        find(w.describe, "lxw_strerror")) {
-      return w;
-    }
-    return std::nullopt;
-  }();
-  return loaded ? &*loaded : nullptr;
-}
 
 }  // namespace
 
-std::string CsvField(std::string_view text) {
-  std::string value(text);
-  if (!value.empty() && std::strchr("=+-@", value.front()) != nullptr && !IsNumber(value)) {
-    value = "'" + value;
-  }
-  if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
-  std::string quoted = "\"";
-  for (const char c : value) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
-void WriteCsv(const std::filesystem::path& path, const Table& table) {
-  CsvFile file(path);
-  file.Add(table.header);
-  for (const auto& row : table.rows) file.Add(row);
-  file.Commit();
+void WriteCsv(const std::filesystem::path& path, const Table& table,
+              const files::WriteOptions& options) {
+  Writing(path, [&] {
+    CsvFile file(path, options);
+    file.Add(table.header);
+    for (const auto& row : table.rows) file.Add(row);
+    file.Commit();
+  });
 }
 
 std::int64_t ExportJournalCsv(Journal& journal, const std::filesystem::path& path) {
-  CsvFile file(path);
-  file.Add(EntryHeader());
   std::int64_t count = 0;
-  journal.ForEachEntry([&](const Entry& entry) {
-    file.Add(EntryRow(entry));
-    ++count;
+  Writing(path, [&] {
+    CsvFile file(path, KeptBy(journal));
+    file.Add(EntryHeader());
+    journal.ForEachEntry([&](const Entry& entry) {
+      file.Add(EntryRow(entry));
+      ++count;
+    });
+    file.Commit();
   });
-  file.Commit();
   return count;
 }
 
-void WriteXlsx(const std::filesystem::path& path, const Table& table) {
-  const XlsxWriter* xlsx = LoadXlsxWriter();
-  if (!xlsx) {
-    // dlerror() tells only once, and nothing when a function was missing.
-    const char* why = dlerror();
-    throw JournalError(JournalError::Kind::kIo, path,
-                       std::string("无法载入 libxlsxwriter（") +
-                           (why ? why : "libxlsxwriter.so.4 未安装或版本不符") + "）");
-  }
-  const std::string temporary = path.string() + ".part";
-  lxw_workbook* workbook = xlsx->workbookNew(temporary.c_str());
-  if (!workbook) ThrowWrite(path, errno ? errno : EIO);
-  lxw_worksheet* sheet = xlsx->addWorksheet(workbook, "计息单");
-  lxw_format* bold = xlsx->addFormat(workbook);
-  xlsx->setBold(bold);
-  const auto put = [sheet, xlsx](std::size_t row, const std::vector<std::string>& fields,
-                                 lxw_format* format) {
-    for (std::size_t column = 0; column < fields.size(); ++column) {
-      // Always as text: figures stay exactly as shown, and nothing becomes a formula.
-      xlsx->writeString(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
-                        fields[column].c_str(), format);
+void WriteXlsx(const std::filesystem::path& path, const Table& table,
+               const files::WriteOptions& options) {
+  Writing(path, [&] {
+    const files::XlsxWriterLibrary& xlsx = files::XlsxWriterLib();
+    files::SafeFile file(path, options);
+    lxw_workbook* workbook = xlsx.workbook_new_opt(file.TemporaryPath().c_str(), nullptr);
+    if (!workbook) throw files::FileError(files::FileError::Kind::kIo, path, "无法建立 XLSX 文件");
+    lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook, "计息单");
+    lxw_format* bold = xlsx.workbook_add_format(workbook);
+    xlsx.format_set_bold(bold);
+    const auto put = [sheet, &xlsx](std::size_t row, const std::vector<std::string>& fields,
+                                    lxw_format* format) {
+      for (std::size_t column = 0; column < fields.size(); ++column) {
+        // Always as text: figures stay exactly as shown, and nothing becomes a formula.
+        xlsx.worksheet_write_string(sheet, static_cast<lxw_row_t>(row),
+                                    static_cast<lxw_col_t>(column), fields[column].c_str(), format);
+      }
+    };
+    put(0, table.header, bold);
+    for (std::size_t row = 0; row < table.rows.size(); ++row) put(row + 1, table.rows[row], nullptr);
+    xlsx.worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(table.header.size()), 16, nullptr);
+    const lxw_error closed = xlsx.workbook_close(workbook);
+    if (closed != LXW_NO_ERROR) {
+      throw files::FileError(files::FileError::Kind::kIo, path,
+                             std::string("无法写入文件（") + xlsx.lxw_strerror(closed) + "）");
     }
-  };
-  put(0, table.header, bold);
-  for (std::size_t row = 0; row < table.rows.size(); ++row) put(row + 1, table.rows[row], nullptr);
-  xlsx->setColumn(sheet, 0, static_cast<lxw_col_t>(table.header.size()), 16, nullptr);
-  const lxw_error closed = xlsx->close(workbook);
-  if (closed != LXW_NO_ERROR) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw JournalError(JournalError::Kind::kIo, path,
-                       std::string("无法写入文件（") + xlsx->describe(closed) + "）");
-  }
-  std::error_code renamed;
-  std::filesystem::rename(temporary, path, renamed);
-  if (renamed) ThrowWrite(path, renamed.value());
+    file.Commit();
+  });
+}
+
+files::WriteOptions KeptBy(const Journal& journal) {
+  files::WriteOptions options;
+  for (const std::filesystem::path& file : journal.FilesInUse()) options.kept.push_back({"日志", file});
+  return options;
 }
 
 Table StatementsTable(const std::vector<StatementSummary>& rows) {

@@ -1,8 +1,8 @@
-#include "sha256.h"
+#include "quillbary/sha256.h"
 
 #include <cstdint>
 
-namespace quillbary::journal {
+namespace quillbary::files {
 
 void Sha256::Add(std::string_view bytes) {
   sha256_update(&context_, bytes.size(), reinterpret_cast<const std::uint8_t*>(bytes.data()));
@@ -20,4 +20,4 @@ std::string Sha256::HexDigest() {
   return hex;
 }
 
-}  // namespace quillbary::journal
+}  // namespace quillbary::files

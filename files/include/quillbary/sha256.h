@@ -1,5 +1,6 @@
 // SHA-256 over bytes given piece by piece, as lower-case hex: nettle's, with
-// the hex spelled out once for the chain's hashes and the files' digests.
+// the hex spelled out once for the journal's chain and the digests of the
+// files a run reads and writes.
 #pragma once
 
 #include <nettle/sha2.h>
@@ -7,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillbary::journal {
+namespace quillbary::files {
 
 class Sha256 {
  public:
@@ -20,4 +21,4 @@ class Sha256 {
   sha256_ctx context_;
 };
 
-}  // namespace quillbary::journal
+}  // namespace quillbary::files
