@@ -1,13 +1,16 @@
 // A batch run's entry: its fields as item rows, and the digests of its files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 
 #include "entry_columns.h"
 #include "quillbary/journal.h"
-#include "sha256.h"
+#include "quillbary/sha256.h"
 
 namespace quillbary::journal {
 namespace {
@@ -33,6 +36,14 @@ constexpr std::array<CountField, 4> kCounts = {{
     {"有提示行数", &BatchRun::rowsWithWarnings},
     {"有错误行数", &BatchRun::rowsWithErrors},
 }};
+
+// A file descriptor, closed with the object.
+struct OpenFile {
+  int fd;
+  ~OpenFile() {
+    if (fd >= 0) ::close(fd);
+  }
+};
 
 }  // namespace
 
@@ -63,18 +74,29 @@ BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows) {
 }
 
 std::string FileSha256(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  const auto fail = [&file](const char* doing, int error) {
     throw JournalError(JournalError::Kind::kIo, file,
-                       std::string("无法读取文件以计算其 SHA-256（") + std::strerror(errno) + "）");
+                       std::string(doing) + "（" + std::strerror(error) + "）");
+  };
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
+  const OpenFile opened{::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+  const int fd = opened.fd;
+  if (fd < 0) fail("无法读取文件以计算其 SHA-256", errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) fail("无法读取文件以计算其 SHA-256", errno);
+  if (!S_ISREG(info.st_mode)) {
+    throw JournalError(JournalError::Kind::kIo, file, "不是普通文件，无法计算其 SHA-256");
   }
-  Sha256 hash;
+  files::Sha256 hash;
   std::array<char, 1 << 16> block;
-  while (in.read(block.data(), block.size()) || in.gcount() > 0) {
-    hash.Add({block.data(), static_cast<std::size_t>(in.gcount())});
-  }
-  if (in.bad()) {
-    throw JournalError(JournalError::Kind::kIo, file, "读取文件以计算其 SHA-256 时出错");
+  for (;;) {
+    const ssize_t got = ::read(fd, block.data(), block.size());
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      fail("读取文件以计算其 SHA-256 时出错", errno);
+    }
+    hash.Add({block.data(), static_cast<std::size_t>(got)});
   }
   return hash.HexDigest();
 }

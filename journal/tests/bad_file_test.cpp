@@ -134,10 +134,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(JournalFile, IsMadeWithItsFoldersForItsOwnerAlone) {
   TempFolder folder;
   const auto path = folder / "a" / "b" / "journal.sqlite3";
+  const mode_t permissive = umask(0);  // a umask that would leave the folder open to all
   MakeJournal(path);
+  umask(permissive);
   struct stat info {};
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
+  ASSERT_EQ(stat(path.parent_path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
   EXPECT_EQ(OpenAt(path)->EntryCount(), 1);
 }
 

@@ -116,15 +116,61 @@ INSTANTIATE_TEST_SUITE_P(
                    {"2026-000001", "2027-000001", "2026-000002"}}),
     RowName());
 
+// Removed with the record of its seq, so that recording goes on (see
+// ChainTail): its 编号 still is not handed out again.
 TEST(JournalSerials, AreNeverReusedEvenWhenTheLastEntryIsRemoved) {
   TempFolder folder;
   const auto path = folder / "journal.sqlite3";
   RecordFive(path);
-  Tamper(path, "DELETE FROM entries WHERE seq = 5");
+  Tamper(path,
+         "DELETE FROM entries WHERE seq = 5; "
+         "UPDATE sqlite_sequence SET seq = 4 WHERE name = 'entries'");
   const Entry next = OpenAt(path)->RecordStatement({}, SampleStatement(), {HandOnKind::kCopy, ""});
   EXPECT_EQ(next.serial, "2026-000004");
-  EXPECT_EQ(next.seq, 6);
+  EXPECT_EQ(next.seq, 5);
 }
+
+struct TailCase {
+  std::string name;
+  std::string sql;
+  bool refused;
+};
+
+class ChainTail : public ::testing::TestWithParam<TailCase> {};
+
+TEST_P(ChainTail, IsCheckedBeforeAnEntryIsAppended) {
+  TempFolder folder;
+  const auto path = folder / "journal.sqlite3";
+  RecordFive(path);
+  if (!GetParam().sql.empty()) Tamper(path, GetParam().sql);
+  auto journal = OpenAt(path);
+  const std::int64_t before = journal->EntryCount();
+
+  try {
+    journal->RecordStatement({}, SampleStatement(), {HandOnKind::kCopy, ""});
+    EXPECT_FALSE(GetParam().refused);
+  } catch (const JournalError& error) {
+    EXPECT_TRUE(GetParam().refused) << error.reason;
+    EXPECT_EQ(error.kind, JournalError::Kind::kBrokenChain);
+    EXPECT_NE(error.reason.find("quillbary --check-journal"), std::string::npos) << error.reason;
+  }
+  EXPECT_EQ(journal->EntryCount(), before + (GetParam().refused ? 0 : 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Journal, ChainTail,
+    ::testing::Values(
+        TailCase{"intact", "", false},
+        TailCase{"last_entry_edited", "UPDATE entries SET total = '1.00' WHERE seq = 5", true},
+        TailCase{"entry_before_the_last_deleted", "DELETE FROM entries WHERE seq = 4", true},
+        TailCase{"last_entry_deleted", "DELETE FROM entries WHERE seq = 5", true},
+        // What is left is a whole, shorter chain: neither the tail nor the full
+        // check can tell it from a journal that never had the fifth entry.
+        TailCase{"last_entry_deleted_with_the_record_of_its_seq",
+                 "DELETE FROM entries WHERE seq = 5; "
+                 "UPDATE sqlite_sequence SET seq = 4 WHERE name = 'entries'",
+                 false}),
+    RowName());
 
 }  // namespace
 }  // namespace quillbary::journal

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -43,17 +45,37 @@ std::unique_ptr<Journal> OpenAt(const std::filesystem::path& path, std::string n
   return Journal::Open(path, options);
 }
 
-void Tamper(const std::filesystem::path& path, const std::string& sql) {
+void Sql(const std::filesystem::path& path, const std::string& sql) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  const std::string all =
-      "DROP TRIGGER IF EXISTS entries_never_change; DROP TRIGGER IF EXISTS entries_never_go; " +
-      sql;
   char* message = nullptr;
-  const int rc = sqlite3_exec(db, all.c_str(), nullptr, nullptr, &message);
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
   EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
   sqlite3_free(message);
   sqlite3_close(db);
+}
+
+void Tamper(const std::filesystem::path& path, const std::string& sql) {
+  Sql(path,
+      "DROP TRIGGER IF EXISTS entries_never_change; DROP TRIGGER IF EXISTS entries_never_go; " +
+          sql);
+}
+
+int InChildAsNobody(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
+    _exit(body());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void GiveToNobody(const std::filesystem::path& path) {
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0) << path;
+  }
 }
 
 std::string FileBytes(const std::filesystem::path& path) {

@@ -22,9 +22,14 @@
 // hash; CheckChain() walks them in order and names the first entry whose
 // content or link does not match.
 //
+// Before an entry is appended, the chain's tail is checked: the last entry
+// must match its hash and link to the one before it, and no entry may have
+// gone from after it. A tail that does not hold is not written on.
+//
 // Every function that touches the file may throw JournalError. A file that is
-// not a database, is read-only, has a newer schema or stays locked is
-// reported and left exactly as it was.
+// not a database, is not this program's journal, has a schema version this
+// program does not know, is read-only or stays locked is reported and left
+// exactly as it was: byte for byte, and no -wal or -shm made next to it.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +39,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quillbary/statement.h"
@@ -49,14 +55,17 @@ inline constexpr int kSchemaVersion = 2;
 struct JournalError : std::runtime_error {
   enum class Kind {
     kCannotOpen,       // no such folder, no permission, ...
-    kNotADatabase,     // the file is not SQLite, or SQLite of another program
-    kReadOnly,         // the file or its folder cannot be written
-    kNewerSchema,      // made by a newer program
+    kNotADatabase,     // not SQLite, SQLite of another program, or a schema
+                       // version this program does not know (negative, ...)
+    kReadOnly,         // the file or its folder cannot be written (or, when
+                       // only reading, a -wal that cannot be read: see Open)
+    kNewerSchema,      // a user_version above kSchemaVersion
     kLocked,           // another program held it past the busy timeout
     kDiskFull,         // the entry was not written; nothing of it is kept
     kIo,               // any other failure of the file
     kNoSuchStatement,  // a void, reprint or hand-on names an unknown 编号
     kAlreadyVoided,    // a voided statement is neither voided again nor handed on
+    kBrokenChain,      // the chain's tail was changed or cut: nothing is appended
   };
   JournalError(Kind kind, std::filesystem::path path, std::string reason);
 
@@ -154,7 +163,10 @@ struct ChainCheck {
 struct JournalOptions {
   int busyTimeoutMs = 5000;
   // Only reads: a missing file is an error rather than made, a write-protected
-  // one is fine, and nothing is migrated. For checking and exporting.
+  // file or folder is fine, and nothing is migrated (an older journal is
+  // refused). For checking and exporting. The journal itself is never written;
+  // in a folder that can be written, SQLite may leave an empty -wal and a -shm
+  // next to a journal in WAL mode, as any reader of it does.
   bool readOnly = false;
   std::string programVersion;
   // The local time as "YYYY-MM-DD HH:MM:SS"; the system's local time when
@@ -165,8 +177,23 @@ struct JournalOptions {
 class Journal {
  public:
   // Opens the journal at path, making it (mode 0600, its folders too) when it
-  // does not exist. An existing file is only read until it has proved to be
-  // a journal of this schema or an older one.
+  // does not exist. A path that is not a regular file is refused
+  // (kNotADatabase), so that a FIFO never blocks the open.
+  //
+  // An existing file is first read through a read-only connection (one in WAL
+  // mode with no -wal next to it is read as it is on disk, so that no -wal or
+  // -shm is made for it), and must prove to be a journal from its schema: its
+  // user_version is 0 with no tables (new), or 1 to kSchemaVersion with the
+  // entries and serial_counters tables of that version, column for column.
+  // Anything else is refused (kNotADatabase; kNewerSchema above
+  // kSchemaVersion) before anything in it changes: it is not switched to WAL,
+  // not migrated, and no -wal or -shm is made for it. Only then is it opened
+  // for writing (proved again there), switched to WAL and migrated.
+  //
+  // With options.readOnly, a journal in WAL mode whose folder cannot be
+  // written (so SQLite cannot make the -shm its readers need) is read as it is
+  // on disk, without locks. A -wal holding entries not yet in the file would
+  // not be seen that way: such a journal is refused (kReadOnly) instead.
   static std::unique_ptr<Journal> Open(const std::filesystem::path& path,
                                        JournalOptions options = {});
   ~Journal();
@@ -174,13 +201,26 @@ class Journal {
   Journal& operator=(const Journal&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // The names the journal's data lives under, whether or not each exists now:
+  // the file (as given, and the file a link leads to), its -wal and its -shm
+  // (SQLite names them after the file a link leads to). A write to any of
+  // them would damage the journal.
+  std::vector<std::filesystem::path> FilesInUse() const;
 
   // Told of an entry, numbered and written but not yet committed, so that
   // what it records (a PDF file) can be made with its 编号 first; throwing
   // from it leaves nothing of the entry, its 编号 unused, and passes on.
   using BeforeCommit = std::function<void(const Entry& entry)>;
 
-  // Each appends one entry and returns it as stored.
+  // Each appends one entry and returns it as stored. Within the append's
+  // transaction the tail is checked first: the last entry's hash must
+  // recompute from its columns, its link must be its predecessor's hash, and
+  // the highest seq ever handed out must be the last entry's. When not,
+  // kBrokenChain, with what did not hold and the advice to run
+  // `quillbary --check-journal`; nothing is appended and no 编号 is used.
+  // The tail check alone cannot see a change further back (the full check
+  // does), nor entries removed from the end together with the record of the
+  // highest seq: the shorter chain that is left is whole.
   Entry RecordStatement(const StatementHeader& header, const Statement& statement,
                         const HandOn& handOn, const BeforeCommit& beforeCommit = {});
   Entry RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
@@ -188,7 +228,7 @@ class Journal {
   Entry RecordVoid(const std::string& serial, const std::string& reason);
   Entry RecordReprint(const std::string& serial, const HandOn& handOn,
                       const BeforeCommit& beforeCommit = {});
-  Entry RecordBatchRun(const BatchRun& run);
+  Entry RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCommit = {});
 
   // Newest first; at most `limit` rows, all of them older than beforeSeq when
   // given (the next page after a row's seq).
@@ -215,6 +255,9 @@ class Journal {
   // numbered (which must exist and be in force), or has none.
   enum class SerialUse { kNew, kExisting, kNone };
   Entry Append(Entry entry, SerialUse serialUse, const BeforeCommit& beforeCommit = {});
+  // The last entry's seq and hash, once the tail has proved whole; throws
+  // kBrokenChain otherwise. Called inside the append's transaction.
+  std::pair<std::int64_t, std::string> CheckedTail();
 
   std::filesystem::path path_;
   sqlite3* db_;
@@ -240,7 +283,8 @@ std::vector<StatementRow> BatchRunRows(const BatchRun& run);
 BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows);
 
 // The SHA-256 of a file's bytes in lower-case hex, read in blocks. Throws
-// JournalError (kIo) naming the file when it cannot be read.
+// JournalError (kIo) naming the file when it cannot be read or is not a
+// regular file (a FIFO, a device, a folder: refused without waiting on it).
 std::string FileSha256(const std::filesystem::path& file);
 
 // The status column of the history: "作废", "补打 2 次", "作废，补打 1 次" or "".
