@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <fstream>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -13,6 +12,7 @@
 
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
+#include "open_reader.h"
 #include "text_fold.h"
 
 namespace quillbary {
@@ -34,7 +34,15 @@ constexpr std::array<InputColumn, 9> kInputColumns{{
 }};
 enum InputIndex { kLoan, kDue, kRepaid, kStart, kAmount, kRate, kMethod };
 
+// A chunk ends at 4096 rows, or sooner once its rows hold 256 Ki cells (each
+// row counted at its own width or the header's, which it is padded to): a
+// sheet 16,384 columns wide then goes 16 rows at a time, so that the chunks
+// in flight stay within tens of megabytes whatever the sheet's width.
 constexpr std::size_t kChunkRows = 4096;
+constexpr std::size_t kChunkCells = std::size_t{256} << 10;
+// A row or cell kept for reuse that grew past these is let go instead: one
+// wide or long row must not keep its memory for the rest of the run.
+constexpr std::size_t kKeptCellBytes = std::size_t{64} << 10;
 
 // A money text's value in fen, kept exactly for any sum of a file's totals.
 __extension__ typedef __int128 Fen;
@@ -227,8 +235,14 @@ class ChunkReader {
       std::int64_t rowsRead = 0;
       while (std::unique_ptr<Chunk> chunk = Take()) {
         chunk->count = 0;
-        while (chunk->count < kChunkRows && reader_.Next(chunk->rows[chunk->count])) {
-          if (!IsBlank(chunk->rows[chunk->count])) ++chunk->count;
+        std::size_t cells = 0;
+        while (chunk->count < kChunkRows && cells < kChunkCells) {
+          std::vector<std::string>& row = chunk->rows[chunk->count];
+          LetGoOfWhatGrew(row);
+          if (!reader_.Next(row)) break;
+          if (IsBlank(row)) continue;
+          cells += std::max(row.size(), layout_.width);
+          ++chunk->count;
         }
         if (chunk->count == 0) break;
         rowsRead += static_cast<std::int64_t>(chunk->count);
@@ -254,6 +268,16 @@ class ChunkReader {
     changed_.notify_all();
   }
 
+  void LetGoOfWhatGrew(std::vector<std::string>& row) const {
+    if (row.capacity() > layout_.width) {
+      std::vector<std::string>().swap(row);
+      return;
+    }
+    for (std::string& cell : row) {
+      if (cell.capacity() > kKeptCellBytes) std::string().swap(cell);
+    }
+  }
+
   RowReader& reader_;
   const Layout& layout_;
   const RowWriter& encoder_;
@@ -269,32 +293,9 @@ class ChunkReader {
   std::thread thread_;
 };
 
-bool IsZip(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  char magic[4] = {};
-  in.read(magic, 4);
-  return in.gcount() == 4 && std::string_view(magic, 4) == "PK\x03\x04";
-}
-
-std::unique_ptr<RowReader> OpenReader(const std::filesystem::path& file) {
-  if (IsZip(file)) return OpenXlsxReader(file);
-  if (IsXlsxName(file) && std::filesystem::exists(file)) {
-    throw BatchFileError(file.string() + "：不是 XLSX 文件（不是 zip 压缩包）");
-  }
-  return OpenCsvReader(file);
-}
-
-std::unique_ptr<RowWriter> CreateWriter(const std::filesystem::path& file) {
-  return IsXlsxName(file) ? CreateXlsxWriter(file) : CreateCsvWriter(file);
-}
-
-void RefuseSameFile(const std::filesystem::path& input, const std::filesystem::path& output) {
-  std::error_code error;
-  const bool same = std::filesystem::equivalent(input, output, error);
-  if (same || (error && std::filesystem::weakly_canonical(input, error) ==
-                            std::filesystem::weakly_canonical(output, error))) {
-    throw BatchFileError(output.string() + "：输出文件就是输入文件，不能覆盖输入");
-  }
+std::unique_ptr<RowWriter> CreateWriter(const std::filesystem::path& file,
+                                        const files::WriteOptions& options) {
+  return IsXlsxName(file) ? CreateXlsxWriter(file, options) : CreateCsvWriter(file, options);
 }
 
 }  // namespace
@@ -351,22 +352,42 @@ bool IsXlsxName(const std::filesystem::path& file) {
 }
 
 BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem::path& output,
-                      const BatchProgressSink& progress, const BatchFinished& finished) {
-  RefuseSameFile(input, output);
-  std::unique_ptr<RowReader> reader = OpenReader(input);
+                      const BatchProgressSink& progress, const BatchFinished& finished,
+                      files::WriteOptions keep) {
+  keep.kept.push_back({"输入文件", input});
+  std::unique_ptr<RowReader> reader = batch_detail::OpenInputReader(input);
   std::vector<std::string> header;
   do {
     if (!reader->Next(header)) throw BatchHeaderError("文件是空的，没有表头");
   } while (IsBlank(header));
   const Layout layout{FindInputColumns(header), header.size(), reader->ShortRowIsRagged()};
 
-  std::unique_ptr<RowWriter> writer = CreateWriter(output);
+  std::unique_ptr<RowWriter> writer = CreateWriter(output, keep);
   writer->WriteHeader(header);
 
   BatchSummary summary;
   Fen sum = 0;
   bool sumInRange = true;
+  // Every row is written padded to the header's width: a wide header over
+  // many short rows would make an output far beyond anything its input
+  // holds (16,384 columns times 4 million one-cell lines of an 8 MB file is
+  // 65 billion cells). The output's cells are held to 64 Mi, or 16 for each
+  // byte of the input when that is more: every real sheet fits, a million
+  // rows of 64 columns among them.
+  std::error_code unsized;
+  const std::uintmax_t inputBytes = std::filesystem::file_size(input, unsized);
+  const std::uintmax_t maxOutputCells =
+      (std::uintmax_t{64} << 20) + (unsized ? 0 : 16 * inputBytes);
+  const std::uintmax_t cellsPerRow = layout.width + kResultColumns.size();
+  std::uintmax_t outputCells = 0;
   const auto write = [&](const Chunk& chunk) {
+    outputCells += chunk.count * cellsPerRow;
+    if (outputCells > maxOutputCells) {
+      throw BatchFileError(input.string() + "：结果将超过 " + std::to_string(maxOutputCells) +
+                           " 个单元格（表头有 " + std::to_string(layout.width) +
+                           " 列，每行都要补齐），而文件本身只有 " +
+                           std::to_string(inputBytes >> 20) + " MB：这不像正常的表格，已停止计算");
+    }
     if (writer->EncodesRows()) writer->WriteEncoded(chunk.encoded);
     for (std::size_t i = 0; i < chunk.count; ++i) {
       const RowOutcome& outcome = chunk.outcomes[i];
@@ -391,8 +412,9 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     chunks.Recycle(std::move(chunk));
   }
   summary.totalSum = sumInRange ? MoneyText(sum) : "超出范围";
-  writer->Commit([&](const std::filesystem::path& whole) {
-    if (finished) finished(summary, whole);
+  summary.inputSha256 = reader->Sha256();
+  writer->Commit([&](const std::filesystem::path& whole, const std::function<void()>& putInPlace) {
+    if (finished) finished(summary, whole, putInPlace);
   });
   return summary;
 }
@@ -403,7 +425,7 @@ void WriteBatchTemplate(const std::filesystem::path& file) {
   const std::vector<std::string> example{"张三",       "JK-0001",    "2009-01-01",
                                          "2009-07-01", "2009-09-30", "2009-01-01",
                                          "10000",      "5.31",       "只结利息"};
-  std::unique_ptr<RowWriter> writer = CreateWriter(file);
+  std::unique_ptr<RowWriter> writer = CreateWriter(file, {{}, true});
   writer->WriteTexts(header);
   writer->WriteTexts(example);
   writer->Commit();

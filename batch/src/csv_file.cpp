@@ -1,42 +1,43 @@
 // The CSV reader: decodes the file block by block into UTF-8 and cuts it into
 // rows, so that memory stays the same whatever the file's length.
 #include <iconv.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "atomic_file.h"
+#include "open_reader.h"
 #include "quillbary/batch_file.h"
+#include "quillbary/sha256.h"
 #include "text_fold.h"
 
 namespace quillbary {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 16;  // read at a time
-constexpr std::size_t kFlushSize = 1 << 20;  // written at a time
 constexpr std::size_t kMaxCellBytes = 1 << 20;
 constexpr std::size_t kMaxRowBytes = 4 << 20;
 
 enum class Encoding { kUtf8Unchecked, kUtf8Checked, kConverted };
 
+// Whether a row has nothing but blanks, as before the header.
+bool IsBlank(const std::vector<std::string>& cells) {
+  return std::all_of(cells.begin(), cells.end(), [](const std::string& c) {
+    return c.find_first_not_of(" \t") == std::string::npos;
+  });
+}
+
 class CsvReader final : public RowReader {
  public:
-  explicit CsvReader(const std::filesystem::path& file) : name_(file.string()) {
-    file_ = std::fopen(name_.c_str(), "rb");
-    if (file_ == nullptr) {
-      throw BatchFileError(name_ + "：无法读取（" + std::strerror(errno) + "）");
-    }
-    std::error_code ignored;
-    size_ = std::filesystem::file_size(file, ignored);
+  explicit CsvReader(batch_detail::InputFile file)
+      : file_(std::move(file)), name_(file_.name()), size_(file_.size()) {
     ChooseEncoding();
   }
 
   ~CsvReader() override {
     if (converter_ != reinterpret_cast<iconv_t>(-1)) iconv_close(converter_);
-    std::fclose(file_);
   }
 
   bool Next(std::vector<std::string>& cells) override;
@@ -45,6 +46,7 @@ class CsvReader final : public RowReader {
     return size_ == 0 ? 1.0 : std::min(1.0, static_cast<double>(bytesRead_) / size_);
   }
   bool ShortRowIsRagged() const override { return true; }
+  std::string Sha256() const override { return digest_; }
 
  private:
   [[noreturn]] void Fail(std::int64_t line, const std::string& what) const {
@@ -59,29 +61,40 @@ class CsvReader final : public RowReader {
     return line_ + std::count(text_.begin() + static_cast<std::ptrdiff_t>(pos_), text_.end(), '\n');
   }
 
+  batch_detail::InputFile file_;
   std::string name_;
-  std::FILE* file_ = nullptr;
-  std::uintmax_t size_ = 0;
-  std::uintmax_t bytesRead_ = 0;
+  std::uint64_t size_ = 0;       // when opened; reading past it means the file grew
+  std::uint64_t bytesRead_ = 0;  // on this pass
+  bool hashing_ = true;          // off while the encoding is decided over the file
+  files::Sha256 sha256_;
+  std::string digest_;  // once the end is read
   Encoding encoding_ = Encoding::kUtf8Unchecked;
   iconv_t converter_ = reinterpret_cast<iconv_t>(-1);
   bool atEnd_ = false;
   std::string raw_;   // bytes read and not yet decoded
   std::string text_;  // decoded text; rows start at pos_
   std::size_t pos_ = 0;
-  std::int64_t line_ = 1;     // the line at pos_
-  std::int64_t rowLine_ = 0;  // the line the last row started on
+  std::int64_t line_ = 1;      // the line at pos_
+  std::int64_t rowLine_ = 0;   // the line the last row started on
+  bool headerRead_ = false;    // a row with more than blanks has been read
+  std::string beyondColumns_;  // where the cells past kMaxColumns are cut, to count them
 };
 
 std::size_t CsvReader::ReadBlock(std::string& into) {
   const std::size_t old = into.size();
   into.resize(old + kBlockSize);
-  const std::size_t got = std::fread(into.data() + old, 1, kBlockSize, file_);
+  const std::size_t got = file_.Read(into.data() + old, kBlockSize);
   into.resize(old + got);
-  if (got == 0 && std::ferror(file_)) {
-    throw BatchFileError(name_ + "：读取失败（" + std::strerror(errno) + "）");
-  }
   bytesRead_ += got;
+  if (bytesRead_ > size_) file_.RefuseChanged();  // it grew
+  if (hashing_) {
+    sha256_.Add(std::string_view(into).substr(old));
+    if (got == 0) {
+      if (bytesRead_ != size_) file_.RefuseChanged();
+      file_.CheckUnchanged();
+      digest_ = sha256_.HexDigest();
+    }
+  }
   return got;
 }
 
@@ -95,6 +108,7 @@ void CsvReader::OpenConverter(const char* from) {
 
 void CsvReader::ChooseEncoding() {
   ReadBlock(raw_);
+  if (batch_detail::IsCompoundDocument(raw_)) batch_detail::RefuseCompoundDocument(name_);
   const auto starts = [&](std::string_view bom) {
     if (!std::string_view(raw_).starts_with(bom)) return false;
     raw_.erase(0, bom.size());
@@ -102,15 +116,15 @@ void CsvReader::ChooseEncoding() {
   };
   if (starts("\xEF\xBB\xBF")) {
     encoding_ = Encoding::kUtf8Checked;
-  } else if (starts("\xFF\xFE")) {
-    OpenConverter("UTF-16LE");
-  } else if (starts("\xFE\xFF")) {
-    OpenConverter("UTF-16BE");
+  } else if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
+    throw BatchFileError(name_ + "：文件是 UTF-16 编码，请另存为 UTF-8 或 GBK（GB18030）的 CSV");
   } else if (starts("\x84\x31\x95\x33")) {
     OpenConverter("GB18030");
   } else {
     // No BOM: UTF-8 if the whole file is, else GB18030. One pass over the
-    // file decides, block by block, before any row is read.
+    // file decides, block by block, before any row is read; the rows are
+    // then read, and hashed, from the start again.
+    hashing_ = false;
     std::string scan = raw_;
     bool valid = true;
     bool more = true;
@@ -124,15 +138,18 @@ void CsvReader::ChooseEncoding() {
       scan.erase(0, good);
       more = ReadBlock(scan) > 0;
     }
-    std::rewind(file_);
+    if (::lseek(file_.fd(), 0, SEEK_SET) != 0) {
+      throw BatchFileError(name_ + "：无法回到文件开头（" + std::strerror(errno) + "）");
+    }
     bytesRead_ = 0;
     raw_.clear();
+    sha256_ = files::Sha256();
+    hashing_ = true;
     if (valid) {
       encoding_ = Encoding::kUtf8Unchecked;
     } else {
       OpenConverter("GB18030");
     }
-    return;
   }
 }
 
@@ -197,9 +214,12 @@ restart:
   std::size_t count = 0;
   std::size_t p = pos_;
   std::int64_t newlines = 0;
+  // The cells past kMaxColumns are only counted, for the message.
   const auto cell = [&]() -> std::string& {
-    if (count == cells.size()) cells.emplace_back();
-    std::string& c = cells[count++];
+    std::string& c = count >= kMaxColumns    ? beyondColumns_
+                     : count == cells.size() ? cells.emplace_back()
+                                             : cells[count];
+    ++count;
     c.clear();
     return c;
   };
@@ -276,98 +296,31 @@ restart:
     ++newlines;
     break;
   }
+  if (count > kMaxColumns) {
+    const std::string columns = "有 " + std::to_string(count) + " 列，超过 16,384 列的上限";
+    if (!headerRead_) throw BatchFileError(name_ + "：表头" + columns);
+    Fail(line_, columns);
+  }
   cells.resize(count);
+  headerRead_ = headerRead_ || !IsBlank(cells);
   rowLine_ = line_;
   line_ += newlines;
   pos_ = p;
   return true;
 }
 
-// Appends a field, quoted when it holds a comma, a quote or a line break.
-void AppendField(std::string_view text, bool first, std::string& out) {
-  if (!first) out.push_back(',');
-  bool plain = true;
-  for (char c : text) {
-    if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-      plain = false;
-      break;
-    }
-  }
-  if (plain) {
-    out.append(text);
-    return;
-  }
-  out.push_back('"');
-  for (char c : text) {
-    if (c == '"') out.push_back('"');
-    out.push_back(c);
-  }
-  out.push_back('"');
-}
-
-class CsvWriter final : public RowWriter {
- public:
-  explicit CsvWriter(const std::filesystem::path& file) : file_(file) { buffer_ = "\xEF\xBB\xBF"; }
-
-  void WriteHeader(std::span<const std::string> names) override {
-    for (std::size_t i = 0; i < names.size(); ++i) AppendField(names[i], i == 0, buffer_);
-    for (std::string_view name : kResultColumns) AppendField(name, false, buffer_);
-    EndLine();
-  }
-
-  void WriteRow(std::span<const std::string> carried, const ResultCells& results) override {
-    EncodeRow(carried, results, buffer_);
-    Flush(false);
-  }
-
-  void WriteTexts(std::span<const std::string> cells) override {
-    for (std::size_t i = 0; i < cells.size(); ++i) AppendField(cells[i], i == 0, buffer_);
-    EndLine();
-  }
-
-  bool EncodesRows() const override { return true; }
-
-  void EncodeRow(std::span<const std::string> carried, const ResultCells& results,
-                 std::string& out) const override {
-    for (std::size_t i = 0; i < carried.size(); ++i) AppendField(carried[i], i == 0, out);
-    for (const std::string& cell : results) AppendField(cell, false, out);
-    out.append("\r\n");
-  }
-
-  void WriteEncoded(std::string_view bytes) override {
-    Flush(true);
-    file_.Write(bytes.data(), bytes.size());
-  }
-
-  void Commit(const BeforeReplace& beforeReplace) override {
-    Flush(true);
-    file_.Commit(beforeReplace);
-  }
-
- private:
-  void EndLine() {
-    buffer_.append("\r\n");
-    Flush(false);
-  }
-
-  void Flush(bool always) {
-    if (buffer_.empty() || (!always && buffer_.size() < kFlushSize)) return;
-    file_.Write(buffer_.data(), buffer_.size());
-    buffer_.clear();
-  }
-
-  batch_detail::AtomicFile file_;
-  std::string buffer_;
-};
-
 }  // namespace
 
-std::unique_ptr<RowReader> OpenCsvReader(const std::filesystem::path& file) {
-  return std::make_unique<CsvReader>(file);
+namespace batch_detail {
+
+std::unique_ptr<RowReader> ReadCsv(InputFile file) {
+  return std::make_unique<CsvReader>(std::move(file));
 }
 
-std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file) {
-  return std::make_unique<CsvWriter>(file);
+}  // namespace batch_detail
+
+std::unique_ptr<RowReader> OpenCsvReader(const std::filesystem::path& file) {
+  return batch_detail::ReadCsv(batch_detail::InputFile::Open(file));
 }
 
 }  // namespace quillbary

@@ -1,62 +1,33 @@
 #include "loaded_libraries.h"
 
-#include <dlfcn.h>
-
-#include <string>
-
 #include "quillbary/batch_file.h"
+#include "quillbary/loaded_library.h"
 
 namespace quillbary::batch_detail {
 namespace {
 
-// The library's handle, kept for the life of the program.
-void* Open(const char* soname) {
-  void* handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    throw BatchFileError(std::string("无法载入 ") + soname + "，读写 XLSX 需要它（" + dlerror() +
-                         "）");
-  }
-  return handle;
-}
+constexpr const char* kSoname = "libzip.so.4";
 
-template <typename Function>
-void Find(void* handle, const char* name, Function& into) {
-  into = reinterpret_cast<Function>(dlsym(handle, name));
-  if (into == nullptr) throw BatchFileError(std::string("载入的库中没有 ") + name);
-}
-
-#define QUILLBARY_FIND(handle, library, name) Find(handle, #name, library.name)
-
-ZipLibrary LoadZip() {
-  void* handle = Open("libzip.so.4");
+ZipLibrary LoadZip() try {
+  void* library = files::OpenLibrary(kSoname, "读 XLSX ");
   ZipLibrary zip{};
-  QUILLBARY_FIND(handle, zip, zip_open);
-  QUILLBARY_FIND(handle, zip, zip_discard);
-  QUILLBARY_FIND(handle, zip, zip_error_init_with_code);
-  QUILLBARY_FIND(handle, zip, zip_error_strerror);
-  QUILLBARY_FIND(handle, zip, zip_error_fini);
-  QUILLBARY_FIND(handle, zip, zip_name_locate);
-  QUILLBARY_FIND(handle, zip, zip_fopen);
-  QUILLBARY_FIND(handle, zip, zip_fread);
-  QUILLBARY_FIND(handle, zip, zip_fclose);
-  QUILLBARY_FIND(handle, zip, zip_strerror);
-  QUILLBARY_FIND(handle, zip, zip_stat_init);
-  QUILLBARY_FIND(handle, zip, zip_stat);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_fdopen);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_get_num_entries);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_get_name);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_discard);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_error_init_with_code);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_error_strerror);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_error_fini);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_name_locate);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_fopen);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_fread);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_fclose);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_strerror);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_stat_init);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_stat);
   return zip;
-}
-
-XlsxWriterLibrary LoadXlsxWriter() {
-  void* handle = Open("libxlsxwriter.so.4");
-  XlsxWriterLibrary xlsx{};
-  QUILLBARY_FIND(handle, xlsx, workbook_new_opt);
-  QUILLBARY_FIND(handle, xlsx, workbook_add_worksheet);
-  QUILLBARY_FIND(handle, xlsx, workbook_add_format);
-  QUILLBARY_FIND(handle, xlsx, workbook_close);
-  QUILLBARY_FIND(handle, xlsx, worksheet_write_string);
-  QUILLBARY_FIND(handle, xlsx, worksheet_write_number);
-  QUILLBARY_FIND(handle, xlsx, format_set_num_format);
-  QUILLBARY_FIND(handle, xlsx, lxw_strerror);
-  return xlsx;
+} catch (const std::runtime_error& e) {
+  throw BatchFileError(e.what());  // a file that cannot be read, for the batch's callers
 }
 
 }  // namespace
@@ -64,11 +35,6 @@ XlsxWriterLibrary LoadXlsxWriter() {
 const ZipLibrary& Zip() {
   static const ZipLibrary zip = LoadZip();
   return zip;
-}
-
-const XlsxWriterLibrary& XlsxWriterLib() {
-  static const XlsxWriterLibrary xlsx = LoadXlsxWriter();
-  return xlsx;
 }
 
 }  // namespace quillbary::batch_detail

@@ -1,27 +1,140 @@
 // The XLSX reader: the workbook's parts read from the zip with libzip and
-// parsed with expat. The sheet itself is parsed as it is inflated, a block at
-// a time, and hands on each row as it ends; the shared strings and the styles
-// are read whole first, as a sheet's cells refer to them.
+// parsed with expat. The sheet itself is parsed as it is inflated and stops
+// at each row's end, so one row at a time is held; the shared strings and
+// the styles are read whole first, as a sheet's cells refer to them.
+//
+// A workbook is hostile until read: a few kilobytes of zip can inflate to
+// gigabytes of XML, and one shared string can be used in every cell. So
+// what it may unfold to is bounded, each bound refused with its own message:
+//
+//   one cell's text                        1 MB    (kMaxCellBytes)
+//   one row's text, shared strings in it  16 MB    (kMaxRowTextBytes)
+//   shared strings                4,194,304 of them (kMaxSharedStrings),
+//                                         64 MB of text (kMaxSharedBytes)
+//   number formats, cell formats     65,536 each   (kMaxStyles)
+//   a cell position                   A1 to XFD1048576, in order
+//   what expat holds                      32 MB    (kMaxParserBytes), and at
+//                                        256 KB    most of one unfinished tag
+//                                                  (kMaxTokenBytes)
+//   and against the file's own size S:
+//   the XML inflated, all parts     64 MB + 20 x S (kXmlFloor, kXmlPerFileByte)
+//   its elements, all parts         12 Mi + 1 x S  (kElementsFloor,
+//                                                   kElementsPerFileByte)
+//   the sheet's cells, gaps filled  16 Mi + 2 x S  (kCellsFloor, kCellsPerFileByte)
+//   the sheet's text                64 MB + 8 x S  (kTextFloor, kTextPerFileByte)
+//
+// 4,194,304 shared strings cost 16 MB of offsets; an empty <si/> is 5 bytes
+// of XML, so the count is reached after 20 MB. A real sheet of 1,048,576
+// rows, its borrowers and loan numbers all different, has about 2 million.
+// The floors are what any file may unfold to, however small. Past them a
+// real workbook, which deflates its XML 5 to 10 times, stays well inside:
+// the benchmark's sheet of 1,000,000 rows, a 46 MB file, has 486 MB of XML,
+// 25 million elements and 8 million cells. What costs the most to read is
+// an element (about 150 ns, most of it expat's): a 10 MB file is held to
+// 23 million of them and 264 MB of XML, about 5 seconds at worst.
 #include <expat.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <zip.h>
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "loaded_libraries.h"
+#include "open_reader.h"
 #include "quillbary/batch_file.h"
+#include "quillbary/sha256.h"
+#include "text_fold.h"
 
 namespace quillbary {
 namespace {
 
 constexpr std::size_t kMaxCellBytes = 1 << 20;
-constexpr std::size_t kMaxSharedBytes = std::size_t{512} << 20;
+constexpr std::size_t kMaxRowTextBytes = 16 << 20;
+constexpr std::size_t kMaxSharedStrings = 4 << 20;
+constexpr std::size_t kMaxSharedBytes = 64 << 20;
+constexpr std::size_t kMaxStyles = 65'536;
+constexpr std::size_t kMaxParserBytes = 32 << 20;
+constexpr int kMaxTokenBytes = 256 << 10;
+constexpr std::uint64_t kXmlFloor = 64 << 20, kXmlPerFileByte = 20;
+constexpr std::uint64_t kElementsFloor = 12 << 20, kElementsPerFileByte = 1;
+constexpr std::uint64_t kCellsFloor = 16 << 20, kCellsPerFileByte = 2;
+constexpr std::uint64_t kTextFloor = 64 << 20, kTextPerFileByte = 8;
+constexpr std::size_t kBlockSize = 1 << 16;  // inflated at a time
+
+std::string Megabytes(std::uint64_t bytes) {
+  return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
+}
+
+// A value from the file, shortened for a message.
+std::string Quoted(std::string_view text) {
+  std::string_view shown = text.substr(0, 32);
+  shown = shown.substr(0, batch_detail::ValidUtf8Prefix(shown));
+  return "“" + std::string(shown) + (shown.size() < text.size() ? "…" : "") + "”";
+}
+
+// expat's memory, counted for all parsers together and refused past
+// kMaxParserBytes: the names it keeps, the open tags, its buffer.
+std::atomic<std::size_t> parserBytes{0};
+constexpr std::size_t kAllocationHeader = alignof(std::max_align_t);
+
+bool TakeParserBytes(std::size_t size) {
+  if (parserBytes.fetch_add(size) + size <= kMaxParserBytes) return true;
+  parserBytes.fetch_sub(size);
+  return false;
+}
+
+void* ParserMalloc(std::size_t size) {
+  if (size > kMaxParserBytes || !TakeParserBytes(size)) return nullptr;
+  auto* block = static_cast<char*>(std::malloc(kAllocationHeader + size));
+  if (block == nullptr) {
+    parserBytes.fetch_sub(size);
+    return nullptr;
+  }
+  std::memcpy(block, &size, sizeof size);
+  return block + kAllocationHeader;
+}
+
+void ParserFree(void* pointer) {
+  if (pointer == nullptr) return;
+  char* block = static_cast<char*>(pointer) - kAllocationHeader;
+  std::size_t size = 0;
+  std::memcpy(&size, block, sizeof size);
+  parserBytes.fetch_sub(size);
+  std::free(block);
+}
+
+void* ParserRealloc(void* pointer, std::size_t size) {
+  if (pointer == nullptr) return ParserMalloc(size);
+  char* block = static_cast<char*>(pointer) - kAllocationHeader;
+  std::size_t old = 0;
+  std::memcpy(&old, block, sizeof old);
+  if (size > kMaxParserBytes || (size > old && !TakeParserBytes(size - old))) return nullptr;
+  auto* moved = static_cast<char*>(std::realloc(block, kAllocationHeader + size));
+  if (moved == nullptr) {
+    if (size > old) parserBytes.fetch_sub(size - old);
+    return nullptr;
+  }
+  if (size < old) parserBytes.fetch_sub(old - size);
+  std::memcpy(moved, &size, sizeof size);
+  return moved + kAllocationHeader;
+}
+
+const XML_Memory_Handling_Suite kParserMemory{ParserMalloc, ParserRealloc, ParserFree};
 
 // The attribute's value, by its name without a namespace prefix ("r:id" is
 // found as "id"), or nullptr.
@@ -41,112 +154,313 @@ std::string_view LocalName(const char* name) {
   return colon == std::string_view::npos ? n : n.substr(colon + 1);
 }
 
+// The whole text as a number, or nothing ("12", not "12x" nor "").
+template <typename Number>
+std::optional<Number> WholeNumber(std::string_view text) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// The elements all the parts of a workbook may have, counted as they start.
+struct ElementBudget {
+  std::uint64_t count = 0;
+  std::uint64_t limit = 0;
+  std::string refusal;
+  void Count() {
+    if (++count > limit) throw BatchFileError(refusal);
+  }
+};
+
 // One XML document fed to expat piece by piece, its events handed to
-// std::functions.
+// std::functions. A handler's exception never crosses expat: it stops the
+// parser and is thrown once expat has returned. A DTD is refused, so no
+// entity is ever declared, let alone expanded.
 class XmlParser {
  public:
   std::function<void(std::string_view name, const char** attributes)> onStart;
   std::function<void(std::string_view name)> onEnd;
   std::function<void(std::string_view text)> onText;
 
-  XmlParser() : parser_(XML_ParserCreate(nullptr)) {
+  // `where` begins each message: "月末.xlsx：XLSX 里的 xl/styles.xml".
+  XmlParser(std::string where, ElementBudget& elements)
+      : where_(std::move(where)),
+        elements_(elements),
+        parser_(XML_ParserCreate_MM(nullptr, &kParserMemory, nullptr)) {
+    if (parser_ == nullptr) throw BatchFileError(where_ + " 无法解析：内存不足");
     XML_SetUserData(parser_, this);
     XML_SetElementHandler(
         parser_,
         [](void* self, const char* name, const char** attributes) {
-          auto* p = static_cast<XmlParser*>(self);
-          if (p->onStart) p->onStart(LocalName(name), attributes);
+          static_cast<XmlParser*>(self)->Guard([&](XmlParser& p) {
+            p.elements_.Count();
+            if (p.onStart) p.onStart(LocalName(name), attributes);
+          });
         },
         [](void* self, const char* name) {
-          auto* p = static_cast<XmlParser*>(self);
-          if (p->onEnd) p->onEnd(LocalName(name));
+          static_cast<XmlParser*>(self)->Guard([&](XmlParser& p) {
+            if (p.onEnd) p.onEnd(LocalName(name));
+          });
         });
     XML_SetCharacterDataHandler(parser_, [](void* self, const char* text, int length) {
-      auto* p = static_cast<XmlParser*>(self);
-      if (p->onText) p->onText(std::string_view(text, static_cast<std::size_t>(length)));
+      static_cast<XmlParser*>(self)->Guard([&](XmlParser& p) {
+        if (p.onText) p.onText(std::string_view(text, static_cast<std::size_t>(length)));
+      });
+    });
+    XML_SetDoctypeDeclHandler(
+        parser_,
+        [](void* self, const char*, const char*, const char*, int) {
+          static_cast<XmlParser*>(self)->Refuse(
+              "含有 DOCTYPE 声明（可以定义实体并层层展开，即“十亿笑”攻击），拒绝读取");
+        },
+        nullptr);
+    XML_SetEntityDeclHandler(parser_, [](void* self, const char* name, int, const char*, int,
+                                         const char*, const char*, const char*, const char*) {
+      static_cast<XmlParser*>(self)->Refuse("声明了实体 " + Quoted(name) + "，拒绝展开实体");
+    });
+    XML_SetSkippedEntityHandler(parser_, [](void* self, const char* name, int) {
+      static_cast<XmlParser*>(self)->Refuse("引用了未定义的实体 " + Quoted(name));
     });
   }
   ~XmlParser() { XML_ParserFree(parser_); }
   XmlParser(const XmlParser&) = delete;
   XmlParser& operator=(const XmlParser&) = delete;
 
-  // False with the reason in `error` when the text is not well-formed XML.
-  bool Feed(const char* data, std::size_t size, bool last, std::string& error) {
-    if (XML_Parse(parser_, data, static_cast<int>(size), last) == XML_STATUS_OK) return true;
-    error = std::string(XML_ErrorString(XML_GetErrorCode(parser_))) + "，第 " +
-            std::to_string(XML_GetCurrentLineNumber(parser_)) + " 行";
-    return false;
+  // Room in expat's own buffer for `size` bytes, to be read into and handed
+  // to Parse(); the bytes stay there while the parser is suspended.
+  char* Buffer(std::size_t size) {
+    void* buffer = XML_GetBuffer(parser_, static_cast<int>(size));
+    if (buffer == nullptr) Check(XML_STATUS_ERROR);
+    return static_cast<char*>(buffer);
+  }
+  // Parses the `size` bytes put in Buffer(). False when a handler suspended
+  // the parser (Suspend()) before their end: Resume() goes on.
+  bool Parse(std::size_t size, bool last) {
+    return Check(XML_ParseBuffer(parser_, static_cast<int>(size), last));
+  }
+  bool Resume() { return Check(XML_ResumeParser(parser_)); }
+  bool Suspended() const {
+    XML_ParsingStatus status;
+    XML_GetParsingStatus(parser_, &status);
+    return status.parsing == XML_SUSPENDED;
+  }
+  // From a handler: parsing stops after it, to go on with Resume().
+  void Suspend() {
+    if (!Suspended()) XML_StopParser(parser_, XML_TRUE);
   }
 
  private:
+  template <typename Handler>
+  void Guard(const Handler& handler) {
+    if (failure_) return;
+    try {
+      handler(*this);
+    } catch (...) {
+      failure_ = std::current_exception();
+      XML_StopParser(parser_, XML_FALSE);
+    }
+  }
+
+  void Refuse(const std::string& why) {
+    Guard([&](XmlParser&) { throw BatchFileError(where_ + " " + why); });
+  }
+
+  // Throws what stopped the parser; true when it is not suspended.
+  bool Check(XML_Status status) {
+    if (failure_) std::rethrow_exception(failure_);
+    if (status == XML_STATUS_SUSPENDED) return false;
+    if (status == XML_STATUS_OK) {
+      // The bytes expat still holds are an unfinished tag, comment or
+      // instruction; each time more comes it scans them from their start.
+      int offset = 0, size = 0;
+      if (XML_GetInputContext(parser_, &offset, &size) != nullptr &&
+          size - offset > kMaxTokenBytes) {
+        throw BatchFileError(where_ + " 里有超过 256 KB 的标签、注释或处理指令：这不是正常的 XLSX");
+      }
+      return true;
+    }
+    const XML_Error code = XML_GetErrorCode(parser_);
+    if (code == XML_ERROR_NO_MEMORY) {
+      throw BatchFileError(where_ + " 的 XML 结构需要超过 " + Megabytes(kMaxParserBytes) +
+                           " 的内存（元素嵌套太深或名字太多）：这不是正常的 XLSX");
+    }
+    const std::string reason = code == XML_ERROR_UNDEFINED_ENTITY
+                                   ? std::string("引用了未定义的实体")
+                                   : std::string(XML_ErrorString(code));
+    throw BatchFileError(where_ + " 不是有效的 XML（" + reason + "，第 " +
+                         std::to_string(XML_GetCurrentLineNumber(parser_)) + " 行）");
+  }
+
+  std::string where_;
+  ElementBudget& elements_;
   XML_Parser parser_;
+  std::exception_ptr failure_;
 };
 
+struct ZipFileCloser {
+  void operator()(zip_file_t* file) const { batch_detail::Zip().zip_fclose(file); }
+};
+using ZipFile = std::unique_ptr<zip_file_t, ZipFileCloser>;
+
+struct ZipDiscarder {
+  void operator()(zip_t* archive) const { batch_detail::Zip().zip_discard(archive); }
+};
+
+// The workbook's zip, read from the one descriptor the file was opened with:
+// hashed whole first, then handed to libzip.
 class ZipArchive {
  public:
-  explicit ZipArchive(const std::filesystem::path& file) : name_(file.string()) {
+  explicit ZipArchive(batch_detail::InputFile file)
+      : file_(std::move(file)),
+        name_(file_.name()),
+        xmlLimit_(kXmlFloor + kXmlPerFileByte * file_.size()) {
+    elements_.limit = kElementsFloor + kElementsPerFileByte * file_.size();
+    elements_.refusal = name_ + "：XLSX 的 XML 元素超过 " + std::to_string(elements_.limit) +
+                        " 个，而文件本身只有 " + Megabytes(file_.size()) +
+                        "：这不像正常的表格，已停止读取";
+    if (batch_detail::IsCompoundDocument(file_.Head(4))) {
+      batch_detail::RefuseCompoundDocument(name_);
+    }
+    HashWholeFile();
+    // libzip closes the descriptor it is given: a duplicate of ours, which
+    // is kept to see at the end whether the file changed meanwhile.
+    const int handed = ::fcntl(file_.fd(), F_DUPFD_CLOEXEC, 0);
+    if (handed < 0) throw BatchFileError(name_ + "：无法读取（" + std::strerror(errno) + "）");
     int error = 0;
-    archive_ = batch_detail::Zip().zip_open(name_.c_str(), ZIP_RDONLY, &error);
+    archive_.reset(batch_detail::Zip().zip_fdopen(handed, ZIP_RDONLY, &error));
     if (archive_ == nullptr) {
+      ::close(handed);
       zip_error_t reason;
       batch_detail::Zip().zip_error_init_with_code(&reason, error);
       const std::string text = batch_detail::Zip().zip_error_strerror(&reason);
       batch_detail::Zip().zip_error_fini(&reason);
       throw BatchFileError(name_ + "：不是可读的 XLSX 文件（" + text + "）");
     }
+    RefuseDuplicateNames();
   }
-  ~ZipArchive() { batch_detail::Zip().zip_discard(archive_); }
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
   bool Has(const std::string& part) const {
-    return batch_detail::Zip().zip_name_locate(archive_, part.c_str(), 0) >= 0;
+    return batch_detail::Zip().zip_name_locate(archive_.get(), part.c_str(), 0) >= 0;
   }
 
   // The part, opened to be read as it inflates.
-  zip_file_t* Open(const std::string& part) const {
-    zip_file_t* file = batch_detail::Zip().zip_fopen(archive_, part.c_str(), 0);
+  ZipFile Open(const std::string& part) const {
+    zip_file_t* file = batch_detail::Zip().zip_fopen(archive_.get(), part.c_str(), 0);
     if (file == nullptr) {
       throw BatchFileError(name_ + "：XLSX 里的 " + part + " 无法读取（" +
-                           batch_detail::Zip().zip_strerror(archive_) + "）");
+                           batch_detail::Zip().zip_strerror(archive_.get()) + "）");
     }
-    return file;
+    return ZipFile(file);
   }
 
+  // The size the zip gives for the part inflated, 0 when it gives none.
   std::uint64_t SizeOf(const std::string& part) const {
     zip_stat_t stat;
     batch_detail::Zip().zip_stat_init(&stat);
-    if (batch_detail::Zip().zip_stat(archive_, part.c_str(), 0, &stat) != 0 ||
+    if (batch_detail::Zip().zip_stat(archive_.get(), part.c_str(), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
       return 0;
     return stat.size;
   }
 
+  // Inflates up to `size` bytes of the part into `into`; 0 at its end.
+  std::size_t Read(zip_file_t* file, const std::string& part, char* into, std::size_t size) {
+    const zip_int64_t got = batch_detail::Zip().zip_fread(file, into, size);
+    if (got < 0) throw BatchFileError(name_ + "：XLSX 里的 " + part + " 已损坏");
+    inflated_ += static_cast<std::uint64_t>(got);
+    if (inflated_ > xmlLimit_) {
+      throw BatchFileError(name_ + "：XLSX 解压后的 XML 超过 " + Megabytes(xmlLimit_) +
+                           "，而文件本身只有 " + Megabytes(file_.size()) +
+                           "：像是压缩炸弹，已停止读取");
+    }
+    return static_cast<std::size_t>(got);
+  }
+
   // Parses a whole part.
-  void Parse(const std::string& part, XmlParser& parser) const {
-    zip_file_t* file = Open(part);
-    char block[1 << 16];
-    std::string error;
+  void Parse(const std::string& part, XmlParser& parser) {
+    const ZipFile file = Open(part);
     while (true) {
-      const zip_int64_t got = batch_detail::Zip().zip_fread(file, block, sizeof block);
-      if (got < 0) {
-        batch_detail::Zip().zip_fclose(file);
-        throw BatchFileError(name_ + "：XLSX 里的 " + part + " 已损坏");
-      }
-      if (!parser.Feed(block, static_cast<std::size_t>(got), got == 0, error)) {
-        batch_detail::Zip().zip_fclose(file);
-        throw BatchFileError(name_ + "：XLSX 里的 " + part + " 不是有效的 XML（" + error + "）");
-      }
+      const std::size_t got = Read(file.get(), part, parser.Buffer(kBlockSize), kBlockSize);
+      parser.Parse(got, got == 0);
       if (got == 0) break;
     }
-    batch_detail::Zip().zip_fclose(file);
   }
 
   const std::string& name() const { return name_; }
+  ElementBudget& elements() { return elements_; }
+  std::uint64_t fileSize() const { return file_.size(); }
+  const std::string& sha256() const { return digest_; }
+  void CheckUnchanged() const { file_.CheckUnchanged(); }
 
  private:
+  void HashWholeFile() {
+    files::Sha256 sha256;
+    std::string block(1 << 20, '\0');
+    std::uint64_t total = 0;
+    while (const std::size_t got = file_.Read(block.data(), block.size())) {
+      total += got;
+      if (total > file_.size()) file_.RefuseChanged();
+      sha256.Add(std::string_view(block.data(), got));
+    }
+    if (total != file_.size()) file_.RefuseChanged();
+    digest_ = sha256.HexDigest();
+    if (::lseek(file_.fd(), 0, SEEK_SET) != 0) {
+      throw BatchFileError(name_ + "：无法回到文件开头（" + std::strerror(errno) + "）");
+    }
+  }
+
+  // Two entries of one name (part names ignore case) would let the sheet
+  // read be another than the one a spreadsheet shows.
+  void RefuseDuplicateNames() const {
+    const zip_int64_t count = batch_detail::Zip().zip_get_num_entries(archive_.get(), 0);
+    std::unordered_set<std::string> seen;
+    for (zip_int64_t i = 0; i < count; ++i) {
+      const char* entry = batch_detail::Zip().zip_get_name(
+          archive_.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+      if (entry == nullptr) throw BatchFileError(name_ + "：XLSX 的目录已损坏");
+      std::string folded = entry;
+      std::transform(folded.begin(), folded.end(), folded.begin(),
+                     [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+      if (!seen.insert(std::move(folded)).second) {
+        throw BatchFileError(name_ + "：XLSX 里有两个同名的部分 " + Quoted(entry) +
+                             "，不知道该读哪一个");
+      }
+    }
+  }
+
+  batch_detail::InputFile file_;
   std::string name_;
-  zip_t* archive_ = nullptr;
+  std::string digest_;
+  std::unique_ptr<zip_t, ZipDiscarder> archive_;
+  std::uint64_t inflated_ = 0;
+  const std::uint64_t xmlLimit_;
+  ElementBudget elements_;
+};
+
+// The shared strings in one text, each ending at its offset.
+class SharedStrings {
+ public:
+  std::size_t size() const { return ends_.size(); }
+  std::string_view operator[](std::size_t i) const {
+    const std::uint32_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(text_).substr(begin, ends_[i] - begin);
+  }
+  // The string being read: its text so far, and the end of the string.
+  std::size_t CurrentSize() const { return text_.size() - (ends_.empty() ? 0 : ends_.back()); }
+  void Append(std::string_view text) { text_ += text; }
+  void End() { ends_.push_back(static_cast<std::uint32_t>(text_.size())); }
+  std::size_t bytes() const { return text_.size(); }
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+
+ private:
+  std::string text_;
+  std::vector<std::uint32_t> ends_;
+  static_assert(kMaxSharedBytes < (std::uint64_t{1} << 32));
 };
 
 // Whether a number format shows a date: the built-in date formats, and any
@@ -175,19 +489,22 @@ bool IsDateFormat(int id, std::string_view code) {
   return false;
 }
 
-// "B12" -> 1 (columns from 0).
-std::optional<std::size_t> ColumnOf(std::string_view reference) {
+struct CellReference {
+  std::size_t column;  // from 0
+  std::int64_t row;    // from 1
+};
+
+// "B12" -> column 1, row 12; nothing past XFD1048576 or with anything else.
+std::optional<CellReference> ParseReference(std::string_view reference) {
   std::size_t column = 0, letters = 0;
-  for (char c : reference) {
-    if (c >= 'A' && c <= 'Z') {
-      column = column * 26 + static_cast<std::size_t>(c - 'A' + 1);
-      if (++letters > 3) return std::nullopt;
-    } else {
-      break;
-    }
+  while (letters < reference.size() && reference[letters] >= 'A' && reference[letters] <= 'Z') {
+    column = column * 26 + static_cast<std::size_t>(reference[letters] - 'A' + 1);
+    if (++letters > 3) return std::nullopt;
   }
-  if (letters == 0) return std::nullopt;
-  return column - 1;
+  if (letters == 0 || column > kMaxColumns) return std::nullopt;
+  const auto row = WholeNumber<std::int64_t>(reference.substr(letters));
+  if (!row || *row < 1 || *row > kXlsxMaxRows) return std::nullopt;
+  return CellReference{column - 1, *row};
 }
 
 // A date cell's serial number as the date it shows, "YYYY-MM-DD": days since
@@ -208,15 +525,18 @@ std::string SerialDate(double serial, bool from1904) {
 
 class XlsxReader final : public RowReader {
  public:
-  explicit XlsxReader(const std::filesystem::path& file) : zip_(file) {
+  explicit XlsxReader(batch_detail::InputFile file)
+      : zip_(std::move(file)),
+        cellsLimit_(kCellsFloor + kCellsPerFileByte * zip_.fileSize()),
+        textLimit_(kTextFloor + kTextPerFileByte * zip_.fileSize()) {
     ReadWorkbook();
     if (zip_.Has("xl/sharedStrings.xml")) ReadSharedStrings("xl/sharedStrings.xml");
     if (zip_.Has("xl/styles.xml")) ReadStyles("xl/styles.xml");
     sheetSize_ = zip_.SizeOf(sheet_);
     sheetFile_ = zip_.Open(sheet_);
+    parser_.emplace(zip_.name() + "：XLSX 里的工作表 " + sheet_, zip_.elements());
     SetUpSheetParser();
   }
-  ~XlsxReader() override { batch_detail::Zip().zip_fclose(sheetFile_); }
 
   bool Next(std::vector<std::string>& cells) override {
     while (rows_.empty() && !done_) FeedSheet();
@@ -231,11 +551,16 @@ class XlsxReader final : public RowReader {
     return sheetSize_ == 0 ? 0 : std::min(1.0, static_cast<double>(sheetRead_) / sheetSize_);
   }
   bool ShortRowIsRagged() const override { return false; }
+  std::string Sha256() const override { return zip_.sha256(); }
 
  private:
   [[noreturn]] void Fail(const std::string& what) const {
     throw BatchFileError(zip_.name() + "：" + what);
   }
+  [[noreturn]] void FailRow(std::int64_t row, const std::string& what) const {
+    Fail("第 " + std::to_string(row) + " 行" + what);
+  }
+  std::string Where(const std::string& part) const { return zip_.name() + "：XLSX 里的 " + part; }
 
   void ReadWorkbook() {
     if (!zip_.Has("xl/workbook.xml")) {
@@ -246,7 +571,7 @@ class XlsxReader final : public RowReader {
       Fail("不是 XLSX 文件：里面没有工作簿（xl/workbook.xml）");
     }
     std::string firstSheetId;
-    XmlParser workbook;
+    XmlParser workbook(Where("xl/workbook.xml"), zip_.elements());
     workbook.onStart = [&](std::string_view name, const char** attributes) {
       if (name == "sheet" && firstSheetId.empty()) {
         if (const char* id = Attribute(attributes, "id")) firstSheetId = id;
@@ -260,7 +585,7 @@ class XlsxReader final : public RowReader {
     if (firstSheetId.empty()) Fail("XLSX 里没有工作表");
     std::string target;
     if (zip_.Has("xl/_rels/workbook.xml.rels")) {
-      XmlParser relations;
+      XmlParser relations(Where("xl/_rels/workbook.xml.rels"), zip_.elements());
       relations.onStart = [&](std::string_view name, const char** attributes) {
         const char* id = Attribute(attributes, "Id");
         const char* to = Attribute(attributes, "Target");
@@ -272,172 +597,248 @@ class XlsxReader final : public RowReader {
     }
     if (target.empty()) Fail("XLSX 里找不到第一张工作表");
     sheet_ = target.starts_with('/') ? target.substr(1) : "xl/" + target;
-    if (!zip_.Has(sheet_)) Fail("XLSX 里没有第一张工作表（" + sheet_ + "）");
+    if (!zip_.Has(sheet_)) Fail("XLSX 里没有第一张工作表（" + Quoted(sheet_) + "）");
   }
 
   void ReadSharedStrings(const std::string& part) {
-    XmlParser parser;
-    std::string current;
+    shared_.Reserve(std::min<std::uint64_t>(zip_.SizeOf(part), kMaxSharedBytes));
+    XmlParser parser(Where(part), zip_.elements());
     int phonetic = 0;  // inside <rPh>, the reading aid, not the text
+    int item = 0;      // inside <si>
     bool inText = false;
-    std::size_t total = 0;
     parser.onStart = [&](std::string_view name, const char**) {
-      if (name == "si") current.clear();
+      if (name == "si") ++item;
       if (name == "rPh") ++phonetic;
-      if (name == "t") inText = phonetic == 0;
+      if (name == "t") inText = item > 0 && phonetic == 0;
     };
     parser.onEnd = [&](std::string_view name) {
       if (name == "t") inText = false;
       if (name == "rPh") --phonetic;
-      if (name == "si") {
-        total += current.size();
-        if (total > kMaxSharedBytes) Fail("XLSX 的共享字符串超过 512 MB");
-        shared_.push_back(current);
+      if (name == "si" && --item == 0) {
+        if (shared_.size() == kMaxSharedStrings) {
+          Fail("XLSX 的共享字符串超过 4,194,304 个的上限");
+        }
+        shared_.End();
       }
     };
     parser.onText = [&](std::string_view text) {
       if (!inText) return;
-      if (current.size() + text.size() > kMaxCellBytes) Fail("XLSX 里有超过 1 MB 的字符串");
-      current += text;
+      if (shared_.CurrentSize() + text.size() > kMaxCellBytes) {
+        Fail("XLSX 里有超过 1 MB 的字符串");
+      }
+      if (shared_.bytes() + text.size() > kMaxSharedBytes) {
+        Fail("XLSX 的共享字符串超过 " + Megabytes(kMaxSharedBytes) + " 的上限");
+      }
+      shared_.Append(text);
     };
     zip_.Parse(part, parser);
   }
 
+  // Which cell formats show dates: the number formats by their id, then each
+  // cell format's, each looked up once.
   void ReadStyles(const std::string& part) {
-    XmlParser parser;
-    std::vector<std::pair<int, std::string>> formats;
+    XmlParser parser(Where(part), zip_.elements());
+    std::unordered_map<int, bool> formatShowsDate;
     std::vector<int> xfFormats;
     bool inCellXfs = false;
     parser.onStart = [&](std::string_view name, const char** attributes) {
       if (name == "numFmt") {
         const char* id = Attribute(attributes, "numFmtId");
         const char* code = Attribute(attributes, "formatCode");
-        if (id != nullptr && code != nullptr) formats.emplace_back(std::atoi(id), code);
+        const auto number = id == nullptr ? std::nullopt : WholeNumber<int>(id);
+        if (!number || code == nullptr) return;
+        if (formatShowsDate.size() == kMaxStyles) Fail("styles.xml 里的数字格式超过 65,536 个");
+        formatShowsDate[*number] = IsDateFormat(*number, code);
       } else if (name == "cellXfs") {
         inCellXfs = true;
       } else if (name == "xf" && inCellXfs) {
+        if (xfFormats.size() == kMaxStyles) Fail("styles.xml 里的单元格格式超过 65,536 个");
         const char* id = Attribute(attributes, "numFmtId");
-        xfFormats.push_back(id == nullptr ? 0 : std::atoi(id));
+        xfFormats.push_back(id == nullptr ? 0 : WholeNumber<int>(id).value_or(0));
       }
     };
     parser.onEnd = [&](std::string_view name) {
       if (name == "cellXfs") inCellXfs = false;
     };
     zip_.Parse(part, parser);
-    for (int id : xfFormats) {
-      std::string_view code;
-      for (const auto& [formatId, formatCode] : formats) {
-        if (formatId == id) code = formatCode;
-      }
-      dateStyles_.push_back(IsDateFormat(id, code));
+    dateStyles_.reserve(xfFormats.size());
+    for (const int id : xfFormats) {
+      const auto custom = formatShowsDate.find(id);
+      dateStyles_.push_back(custom != formatShowsDate.end() ? custom->second
+                                                            : IsDateFormat(id, {}));
     }
   }
 
   void SetUpSheetParser() {
-    parser_.onStart = [this](std::string_view name, const char** attributes) {
+    parser_->onStart = [this](std::string_view name, const char** attributes) {
       if (name == "row") {
-        row_.clear();
-        const char* r = Attribute(attributes, "r");
-        currentRow_ = r != nullptr ? std::atoll(r) : currentRow_ + 1;
-        nextColumn_ = 0;
-      } else if (name == "c") {
-        const char* r = Attribute(attributes, "r");
-        const auto column = r != nullptr ? ColumnOf(r) : std::optional<std::size_t>(nextColumn_);
-        if (!column) Fail("第 " + std::to_string(currentRow_) + " 行有无法识别的单元格位置");
-        column_ = *column;
-        nextColumn_ = column_ + 1;
-        const char* type = Attribute(attributes, "t");
-        type_ = type == nullptr ? "n" : type;
-        const char* style = Attribute(attributes, "s");
-        const long s = style == nullptr ? 0 : std::atol(style);
-        isDate_ = s >= 0 && static_cast<std::size_t>(s) < dateStyles_.size() &&
-                  dateStyles_[static_cast<std::size_t>(s)];
-        value_.clear();
-      } else if (name == "v" || (name == "t" && type_ == "inlineStr")) {
+        StartRow(Attribute(attributes, "r"));
+      } else if (name == "c" && inRow_) {
+        StartCell(attributes);
+      } else if (inCell_ && (name == "v" || (name == "t" && type_ == "inlineStr"))) {
         inValue_ = true;
       } else if (name == "rPh") {
         ++phonetic_;
       }
     };
-    parser_.onEnd = [this](std::string_view name) {
+    parser_->onEnd = [this](std::string_view name) {
       if (name == "v" || name == "t") {
         inValue_ = false;
       } else if (name == "rPh") {
         --phonetic_;
-      } else if (name == "c") {
-        if (row_.size() <= column_) row_.resize(column_ + 1);
-        row_[column_] = CellText();
-      } else if (name == "row") {
+      } else if (name == "c" && inCell_) {
+        EndCell();
+      } else if (name == "row" && inRow_) {
+        inRow_ = false;
+        lastRow_ = currentRow_;
         rows_.emplace_back(currentRow_, std::move(row_));
         row_ = {};
+        parser_->Suspend();  // one row at a time
       }
     };
-    parser_.onText = [this](std::string_view text) {
+    parser_->onText = [this](std::string_view text) {
       if (!inValue_ || phonetic_ > 0) return;
-      if (value_.size() + text.size() > kMaxCellBytes) {
-        Fail("第 " + std::to_string(currentRow_) + " 行的单元格超过 1 MB");
-      }
+      if (value_.size() + text.size() > kMaxCellBytes) FailRow(currentRow_, "的单元格超过 1 MB");
       value_ += text;
     };
   }
 
+  // Rows come in order, numbered 1 to 1,048,576.
+  void StartRow(const char* r) {
+    if (inRow_) FailRow(currentRow_, "还没有结束，又开始了一行");
+    std::int64_t number = lastRow_ + 1;
+    if (r != nullptr) {
+      const auto given = WholeNumber<std::int64_t>(r);
+      if (!given || *given < 1) FailRow(lastRow_ + 1, "的行号 " + Quoted(r) + " 无法识别");
+      number = *given;
+    }
+    if (number > kXlsxMaxRows) FailRow(number, "超出了工作表 1,048,576 行的上限");
+    if (number <= lastRow_) {
+      FailRow(number, "出现在第 " + std::to_string(lastRow_) + " 行之后：行的顺序不对");
+    }
+    currentRow_ = number;
+    row_.clear();
+    rowText_ = 0;
+    nextColumn_ = 0;
+    inRow_ = true;
+  }
+
+  // Cells come in order within their row, A to XFD.
+  void StartCell(const char** attributes) {
+    const char* r = Attribute(attributes, "r");
+    if (r != nullptr) {
+      const auto reference = ParseReference(r);
+      if (!reference) FailRow(currentRow_, "有无法识别的单元格位置 " + Quoted(r));
+      if (reference->column < nextColumn_) {
+        FailRow(currentRow_, "的单元格 " + Quoted(r) + " 重复或不按顺序");
+      }
+      column_ = reference->column;
+    } else {
+      if (nextColumn_ >= kMaxColumns) FailRow(currentRow_, "超过了 16,384 列（XFD）的上限");
+      column_ = nextColumn_;
+    }
+    const char* type = Attribute(attributes, "t");
+    type_ = type == nullptr ? "n" : type;
+    const char* style = Attribute(attributes, "s");
+    const auto s =
+        style == nullptr ? std::optional<std::size_t>(0) : WholeNumber<std::size_t>(style);
+    isDate_ = s && *s < dateStyles_.size() && dateStyles_[*s];
+    value_.clear();
+    inCell_ = true;
+  }
+
+  void EndCell() {
+    inCell_ = false;
+    inValue_ = false;
+    nextColumn_ = column_ + 1;
+    std::string text = CellText();
+    rowText_ += text.size();
+    sheetText_ += text.size();
+    sheetCells_ += column_ + 1 - row_.size();
+    if (rowText_ > kMaxRowTextBytes) FailRow(currentRow_, "的文字超过 16 MB");
+    if (sheetText_ > textLimit_) {
+      Fail("工作表的文字展开后超过 " + Megabytes(textLimit_) + "，而文件本身只有 " +
+           Megabytes(zip_.fileSize()) + "：这不像正常的表格，已停止读取");
+    }
+    if (sheetCells_ > cellsLimit_) {
+      Fail("工作表的单元格（连同中间的空格）超过 " + std::to_string(cellsLimit_) +
+           " 个，而文件本身只有 " + Megabytes(zip_.fileSize()) + "：这不像正常的表格，已停止读取");
+    }
+    row_.resize(column_ + 1);
+    row_[column_] = std::move(text);
+  }
+
   std::string CellText() const {
     if (type_ == "s") {
-      std::size_t index = 0;
-      const auto [end, error] =
-          std::from_chars(value_.data(), value_.data() + value_.size(), index);
-      if (error != std::errc() || index >= shared_.size()) {
-        Fail("第 " + std::to_string(currentRow_) + " 行引用了不存在的共享字符串");
+      const auto index = WholeNumber<std::size_t>(value_);
+      if (!index || *index >= shared_.size()) {
+        FailRow(currentRow_, "引用了不存在的共享字符串 " + Quoted(value_));
       }
-      return shared_[index];
+      const std::string_view text = shared_[*index];
+      if (rowText_ + text.size() > kMaxRowTextBytes) FailRow(currentRow_, "的文字超过 16 MB");
+      return std::string(text);
     }
     if (type_ == "b") return value_ == "1" ? "TRUE" : "FALSE";
     if (type_ == "d") return value_.substr(0, 10);
     if (type_ != "n") return value_;  // str, inlineStr, e
-    double number = 0;
-    const auto [end, error] = std::from_chars(value_.data(), value_.data() + value_.size(), number);
-    if (value_.empty() || error != std::errc() || end != value_.data() + value_.size())
-      return value_;
-    if (isDate_ && number >= 1 && number < 2958466) return SerialDate(number, from1904_);
+    const auto number = WholeNumber<double>(value_);
+    if (!number) return value_;
+    if (isDate_ && *number >= 1 && *number < 2958466) return SerialDate(*number, from1904_);
     char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, number);
+    const auto written = std::to_chars(text, text + sizeof text, *number);
     return std::string(text, written.ptr);
   }
 
   void FeedSheet() {
-    char block[1 << 16];
-    const zip_int64_t got = batch_detail::Zip().zip_fread(sheetFile_, block, sizeof block);
-    if (got < 0) Fail("XLSX 里的工作表已损坏");
-    sheetRead_ += static_cast<std::uint64_t>(got);
-    std::string error;
-    if (!parser_.Feed(block, static_cast<std::size_t>(got), got == 0, error)) {
-      Fail("工作表不是有效的 XML（" + error + "）");
+    bool whole = true;  // what was handed to the parser is parsed
+    if (parser_->Suspended()) {
+      whole = parser_->Resume();
+    } else {
+      char* buffer = parser_->Buffer(kBlockSize);
+      const std::size_t got = zip_.Read(sheetFile_.get(), sheet_, buffer, kBlockSize);
+      sheetRead_ += got;
+      sheetEnded_ = got == 0;
+      whole = parser_->Parse(got, sheetEnded_);
     }
-    if (got == 0) done_ = true;
+    if (whole && sheetEnded_) {
+      done_ = true;
+      sheetFile_.reset();
+      zip_.CheckUnchanged();
+    }
   }
 
   ZipArchive zip_;
+  const std::uint64_t cellsLimit_, textLimit_;
   std::string sheet_;
   bool from1904_ = false;
-  std::vector<std::string> shared_;
+  SharedStrings shared_;
   std::vector<bool> dateStyles_;
-  zip_file_t* sheetFile_ = nullptr;
+  ZipFile sheetFile_;
   std::uint64_t sheetSize_ = 0, sheetRead_ = 0;
-  XmlParser parser_;
-  bool done_ = false;
+  std::optional<XmlParser> parser_;
+  bool sheetEnded_ = false, done_ = false;
   std::deque<std::pair<std::int64_t, std::vector<std::string>>> rows_;
-  std::int64_t rowNumber_ = 0, currentRow_ = 0;
+  std::int64_t rowNumber_ = 0, currentRow_ = 0, lastRow_ = 0;
   std::vector<std::string> row_;
-  std::size_t column_ = 0, nextColumn_ = 0;
+  std::size_t column_ = 0, nextColumn_ = 0, rowText_ = 0;
+  std::uint64_t sheetCells_ = 0, sheetText_ = 0;
   std::string type_ = "n", value_;
-  bool isDate_ = false, inValue_ = false;
+  bool inRow_ = false, inCell_ = false, isDate_ = false, inValue_ = false;
   int phonetic_ = 0;
 };
 
 }  // namespace
 
+namespace batch_detail {
+
+std::unique_ptr<RowReader> ReadXlsx(InputFile file) {
+  return std::make_unique<XlsxReader>(std::move(file));
+}
+
+}  // namespace batch_detail
+
 std::unique_ptr<RowReader> OpenXlsxReader(const std::filesystem::path& file) {
-  return std::make_unique<XlsxReader>(file);
+  return batch_detail::ReadXlsx(batch_detail::InputFile::Open(file));
 }
 
 }  // namespace quillbary

@@ -1,5 +1,6 @@
 // The XLSX writer: libxlsxwriter in constant-memory mode, each row written
-// out as it comes, into a temporary file put in the target's place at the end.
+// out as it comes, into the SafeFile's temporary, put in the target's place at
+// the end.
 #include <xlsxwriter.h>
 
 #include <charconv>
@@ -7,9 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "atomic_file.h"
-#include "loaded_libraries.h"
 #include "quillbary/batch_file.h"
+#include "quillbary/safe_file.h"
+#include "quillbary/xlsxwriter_library.h"
+#include "safe_commit.h"
 
 namespace quillbary {
 namespace {
@@ -63,25 +65,21 @@ std::optional<double> PlainNumber(std::string_view text) {
 
 class XlsxWriter final : public RowWriter {
  public:
-  explicit XlsxWriter(const std::filesystem::path& file)
-      : target_(file), temporary_(batch_detail::TemporaryNameBeside(file)) {
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.use_zip64 = LXW_TRUE;
-    workbook_ =
-        batch_detail::XlsxWriterLib().workbook_new_opt(temporary_.string().c_str(), &options);
-    if (workbook_ != nullptr)
-      sheet_ = batch_detail::XlsxWriterLib().workbook_add_worksheet(workbook_, nullptr);
-    if (sheet_ == nullptr) throw BatchFileError(target_.string() + "：无法创建 XLSX 文件");
+  XlsxWriter(const std::filesystem::path& file, const files::WriteOptions& options)
+      : target_(file), file_(file, options) {
+    lxw_workbook_options workbookOptions{};
+    workbookOptions.constant_memory = LXW_TRUE;
+    workbookOptions.use_zip64 = LXW_TRUE;
+    workbook_ = Library().workbook_new_opt(file_.TemporaryPath().c_str(), &workbookOptions);
+    if (workbook_ != nullptr) sheet_ = Library().workbook_add_worksheet(workbook_, nullptr);
+    if (sheet_ == nullptr) {
+      Discard();
+      throw BatchFileError(target_.string() + "：无法创建 XLSX 文件");
+    }
   }
 
-  // Without a Commit that put it in place, the temporary file goes.
-  ~XlsxWriter() override {
-    if (workbook_ != nullptr) batch_detail::XlsxWriterLib().workbook_close(workbook_);
-    if (committed_) return;
-    std::error_code ignored;
-    std::filesystem::remove(temporary_, ignored);
-  }
+  // Without a Commit, the SafeFile takes the temporary away.
+  ~XlsxWriter() override { Discard(); }
 
   void WriteHeader(std::span<const std::string> names) override {
     StartRow();
@@ -95,7 +93,7 @@ class XlsxWriter final : public RowWriter {
     lxw_col_t column = 0;
     for (const std::string& cell : carried) {
       if (const auto number = PlainNumber(cell)) {
-        Check(batch_detail::XlsxWriterLib().worksheet_write_number(sheet_, row_, column++, *number,
+        Check(Library().worksheet_write_number(sheet_, row_, column++, *number,
                                                                    nullptr));
       } else {
         Text(column++, cell);
@@ -117,18 +115,25 @@ class XlsxWriter final : public RowWriter {
   }
 
   void Commit(const BeforeReplace& beforeReplace) override {
-    const lxw_error closed = batch_detail::XlsxWriterLib().workbook_close(workbook_);
+    const lxw_error closed = Library().workbook_close(workbook_);
     workbook_ = nullptr;
     if (closed != LXW_NO_ERROR) {
-      throw BatchFileError(target_.string() + "：无法写入（" +
-                           batch_detail::XlsxWriterLib().lxw_strerror(closed) + "）");
+      throw BatchFileError(target_.string() + "：无法写入（" + Library().lxw_strerror(closed) +
+                           "）");
     }
-    if (beforeReplace) beforeReplace(temporary_);
-    batch_detail::ReplaceTarget(temporary_, target_);
-    committed_ = true;
+    batch_detail::CommitThrough(file_, beforeReplace);
   }
 
  private:
+  static const files::XlsxWriterLibrary& Library() { return files::XlsxWriterLib(); }
+
+  // libxlsxwriter frees a workbook only by closing it, which writes it out:
+  // into the temporary, which the SafeFile then removes.
+  void Discard() {
+    if (workbook_ != nullptr) Library().workbook_close(workbook_);
+    workbook_ = nullptr;
+  }
+
   void StartRow() {
     if (started_) ++row_;
     started_ = true;
@@ -145,13 +150,13 @@ class XlsxWriter final : public RowWriter {
     }
     if (error != LXW_NO_ERROR) {
       throw BatchFileError(target_.string() + "：无法写入（" +
-                           batch_detail::XlsxWriterLib().lxw_strerror(error) + "）");
+                           Library().lxw_strerror(error) + "）");
     }
   }
 
   void Text(lxw_col_t column, const std::string& text) {
     if (text.empty()) return;
-    Check(batch_detail::XlsxWriterLib().worksheet_write_string(sheet_, row_, column, text.c_str(),
+    Check(Library().worksheet_write_string(sheet_, row_, column, text.c_str(),
                                                                nullptr));
   }
 
@@ -164,18 +169,17 @@ class XlsxWriter final : public RowWriter {
     }
     lxw_format*& cached = formats_[format];
     if (cached == nullptr) {
-      cached = batch_detail::XlsxWriterLib().workbook_add_format(workbook_);
-      batch_detail::XlsxWriterLib().format_set_num_format(cached, format.c_str());
+      cached = Library().workbook_add_format(workbook_);
+      Library().format_set_num_format(cached, format.c_str());
     }
     Check(
-        batch_detail::XlsxWriterLib().worksheet_write_number(sheet_, row_, column, *value, cached));
+        Library().worksheet_write_number(sheet_, row_, column, *value, cached));
   }
 
   std::filesystem::path target_;
-  std::filesystem::path temporary_;
+  files::SafeFile file_;
   lxw_workbook* workbook_ = nullptr;
   lxw_worksheet* sheet_ = nullptr;
-  bool committed_ = false;
   lxw_row_t row_ = 0;
   bool started_ = false;
   std::map<std::string, lxw_format*> formats_;
@@ -183,8 +187,9 @@ class XlsxWriter final : public RowWriter {
 
 }  // namespace
 
-std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file) {
-  return std::make_unique<XlsxWriter>(file);
+std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file,
+                                            const files::WriteOptions& options) {
+  return std::make_unique<XlsxWriter>(file, options);
 }
 
 }  // namespace quillbary

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "quillbary/batch_file.h"
+#include "quillbary/sha256.h"
 #include "temp_files.h"
 
 namespace quillbary {
@@ -124,8 +125,8 @@ TEST(BatchRunOutput, NeverOverwritesTheInput) {
   TempFolder folder;
   const std::string bytes = kHeader + "\n" + kExampleCells + ",只结利息\n";
   const auto in = folder.Write("in.csv", bytes);
-  EXPECT_THROW(RunBatch(in, in), BatchFileError);
-  EXPECT_THROW(RunBatch(in, in.parent_path() / "." / "in.csv"), BatchFileError);
+  EXPECT_THROW(RunBatch(in, in), files::FileError);
+  EXPECT_THROW(RunBatch(in, in.parent_path() / "." / "in.csv"), files::FileError);
   EXPECT_EQ(ReadBytes(in), bytes);
 }
 
@@ -143,32 +144,62 @@ TEST(BatchRunOutput, CancelWritesNothing) {
             1);
 }
 
+// A header 16,384 columns wide over thousands of one-cell lines would pad
+// into an output thousands of times the input's size: refused, nothing written.
+TEST(BatchRunOutput, AWideHeaderOverShortRowsIsRefusedBeforeTheOutputOutgrowsItsInput) {
+  TempFolder folder;
+  std::string bytes = kHeader + std::string(16384 - 7, ',') + "\n";
+  for (int i = 0; i < 5000; ++i) bytes += "1\n";
+  const auto in = folder.Write("in.csv", bytes);
+  const auto out = folder.Path("out.csv");
+  try {
+    RunBatch(in, out);
+    ADD_FAILURE() << "not refused";
+  } catch (const BatchFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("这不像正常的表格"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 // The finished run sees its output whole before it takes its place, in
-// either format; when it refuses, an output already there stays as it was.
+// either format, with the digest of the very bytes read; when it refuses,
+// before or after putting the output in place (a record that does not
+// commit), an output already there stays as it was.
 TEST(BatchRunOutput, FinishedSeesTheWholeFileAndMayRefuseIt) {
   TempFolder folder;
-  const auto in = folder.Write("in.csv", kHeader + "\n" + kExampleCells + ",只结利息\n");
+  const std::string bytes = kHeader + "\n" + kExampleCells + ",只结利息\n";
+  const auto in = folder.Write("in.csv", bytes);
+  files::Sha256 digest;
+  digest.Add(bytes);
+  const std::string inputSha256 = digest.HexDigest();
   for (const char* name : {"out.csv", "out.xlsx"}) {
     const auto out = folder.Write(name, "earlier");
     std::string seen;
-    const auto keep = [&](const BatchSummary& summary, const std::filesystem::path& whole) {
+    const auto keep = [&](const BatchSummary& summary, const std::filesystem::path& whole,
+                          const std::function<void()>& putInPlace) {
       EXPECT_EQ(summary.totalSum, "561.98");
+      EXPECT_EQ(summary.inputSha256, inputSha256);
       EXPECT_NE(whole, out);
       seen = ReadBytes(whole);
+      putInPlace();
     };
     RunBatch(in, out, {}, keep);
     EXPECT_EQ(ReadBytes(out), seen) << name;
 
-    folder.Write(name, "earlier");
-    const auto refuse = [](const BatchSummary&, const std::filesystem::path&) {
-      throw std::runtime_error("not recorded");
-    };
-    EXPECT_THROW(RunBatch(in, out, {}, refuse), std::runtime_error);
-    EXPECT_EQ(ReadBytes(out), "earlier") << name;
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(in.parent_path()),
-                            std::filesystem::directory_iterator()),
-              2)
-        << name << ": the temporary file is left behind";
+    for (const bool placed : {false, true}) {
+      folder.Write(name, "earlier");
+      const auto refuse = [&](const BatchSummary&, const std::filesystem::path&,
+                              const std::function<void()>& putInPlace) {
+        if (placed) putInPlace();
+        throw std::runtime_error("not recorded");
+      };
+      EXPECT_THROW(RunBatch(in, out, {}, refuse), std::runtime_error);
+      EXPECT_EQ(ReadBytes(out), "earlier") << name << (placed ? " put in place" : "");
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(in.parent_path()),
+                              std::filesystem::directory_iterator()),
+                2)
+          << name << ": the temporary file is left behind";
+    }
     std::filesystem::remove(out);
   }
 }

@@ -11,6 +11,10 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+std::vector<std::string> Row(std::size_t empty) {
+  return std::vector<std::string>(empty);
+}
+
 struct CsvCase {
   const char* name;
   std::string bytes;
@@ -53,12 +57,31 @@ INSTANTIATE_TEST_SUITE_P(
                 "\xBD\xE8\xBF\xEE,\xBB\xB9\xB1\xBE\xBD\xE1\xCF\xA2\r\n",
                 {{"借款", "还本结息"}},
                 nullptr},
-        CsvCase{"Utf16LeBom",
+        CsvCase{"Utf16LeBomIsRefusedByName",
                 std::string("\xFF\xFE"
                             "a\0,\0b\0\n\0",
                             10),
-                {{"a", "b"}},
+                {},
+                "文件是 UTF-16 编码，请另存为 UTF-8 或 GBK（GB18030）的 CSV"},
+        CsvCase{
+            "Utf16BeBomIsRefusedByName", std::string("\xFE\xFF\0a\0,\0b\0\n", 10), {}, "UTF-16"},
+        CsvCase{"CompoundDocumentIsAnEncryptedOrOldWorkbook",
+                "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(512, '\0'),
+                {},
+                "文件是加密的 Excel 工作簿或旧的 .xls"},
+        CsvCase{"EmptyFileHasNoRows", "", {}, nullptr},
+        CsvCase{"HeaderAtTheColumnLimitReads",
+                std::string(kMaxColumns - 1, ',') + "\n",
+                {Row(kMaxColumns)},
                 nullptr},
+        CsvCase{"HeaderPastTheColumnLimit",
+                "\n" + std::string(kMaxColumns, ',') + "\n",
+                {},
+                "表头有 16385 列，超过 16,384 列的上限"},
+        CsvCase{"RowPastTheColumnLimit",
+                "a\n" + std::string(kMaxColumns, ',') + "\n",
+                {},
+                "第 2 行有 16385 列，超过 16,384 列的上限"},
         CsvCase{"QuotedCommaAndQuote",
                 "\"10,000.00\",\"say \"\"hi\"\"\"\n",
                 {{"10,000.00", "say \"hi\""}},
@@ -81,6 +104,50 @@ INSTANTIATE_TEST_SUITE_P(
                 "a\n\"" + std::string(1 << 21, 'x') + "\"\n",
                 {},
                 "第 2 行的单元格超过 1 MB"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Lines enough to fill the reader's first block of 64 KB and more.
+std::string PastTheFirstBlock() {
+  std::string lines;
+  for (int i = 0; i < 9000; ++i) lines += "a,b,c,d\n";
+  return lines;
+}
+
+// Whether a file without a BOM is UTF-8 is decided over the whole file.
+TEST(CsvEncoding, Gb18030PastTheFirstBlockReadsLikeItsUtf8Twin) {
+  TempFolder folder;
+  const Rows rows = ReadAll(folder.Write("utf8.csv", PastTheFirstBlock() + "借款,x\n"));
+  ASSERT_EQ(rows.back(), (std::vector<std::string>{"借款", "x"}));
+  EXPECT_EQ(ReadAll(folder.Write("gbk.csv", PastTheFirstBlock() + "\xBD\xE8\xBF\xEE,x\n")), rows);
+}
+
+struct DigestCase {
+  const char* name;
+  std::string bytes;
+  const char* sha256;  // sha256sum's
+};
+
+class CsvDigestTest : public ::testing::TestWithParam<DigestCase> {};
+
+TEST_P(CsvDigestTest, IsTheFilesSha256) {
+  TempFolder folder;
+  std::unique_ptr<RowReader> reader = OpenCsvReader(folder.Write("in.csv", GetParam().bytes));
+  std::vector<std::string> cells;
+  while (reader->Next(cells)) {
+  }
+  EXPECT_EQ(reader->Sha256(), GetParam().sha256);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CsvDigestTest,
+    ::testing::Values(
+        DigestCase{"Utf8Bom",
+                   "\xEF\xBB\xBF"
+                   "a,b\r\n",
+                   "90d502c334f7b377f13cbea755bfd33b1cdc8a999c4f6b0d0451f5be0de886c1"},
+        // Read twice: once to decide the encoding, once for the rows.
+        DigestCase{"NoBomOverManyBlocks", PastTheFirstBlock() + "\xBD\xE8\n",
+                   "e23ff3160aaa068b42e5c053b5a15ea6e397a830ed15b05f7b676ea67090207e"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Rows across the reader's blocks, with quoted line breaks and

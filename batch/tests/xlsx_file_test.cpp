@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <chrono>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -125,6 +127,209 @@ INSTANTIATE_TEST_SUITE_P(
                  {},
                  "第 4 行引用了不存在的共享字符串"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Hostile workbooks, each refused with its own message before what it
+// unfolds to is held or copied whole; the parts are made when the case runs.
+struct HostileCase {
+  const char* name;
+  Parts (*parts)();
+  const char* error;              // nullptr: it reads
+  std::size_t firstRowCells = 0;  // when it reads, if not 0
+};
+
+std::string Repeat(std::string_view text, std::size_t times) {
+  std::string out;
+  for (std::size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+Parts With(const std::string& part, std::string text) {
+  Parts parts = Workbook(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)");
+  parts[part] = std::move(text);
+  return parts;
+}
+
+Parts WithRows(const std::string& rows) {
+  return With("xl/worksheets/first.xml", Sheet(rows));
+}
+
+// Rows of cells that use one shared string of a million bytes.
+Parts MillionByteString(std::size_t usesInARow, std::size_t rows) {
+  Parts parts =
+      WithRows(Repeat("<row>" + Repeat(R"(<c t="s"><v>0</v></c>)", usesInARow) + "</row>", rows));
+  parts["xl/sharedStrings.xml"] = "<sst><si><t>" + std::string(1'000'000, 'x') + "</t></si></sst>";
+  return parts;
+}
+
+// libzip writes no two entries of one name: the bytes are renamed after.
+constexpr std::string_view kRenamed = "first.xmZ";
+
+class XlsxHostileTest : public ::testing::TestWithParam<HostileCase> {};
+
+TEST_P(XlsxHostileTest, RefusedByNameOrRead) {
+  TempFolder folder;
+  const auto file = folder.Path("in.xlsx");
+  WriteZip(file, GetParam().parts());
+  std::string bytes = ReadBytes(file);
+  for (auto at = bytes.find(kRenamed); at != std::string::npos; at = bytes.find(kRenamed, at)) {
+    bytes.replace(at, kRenamed.size(), "first.xml");
+  }
+  folder.Write("in.xlsx", bytes);
+  std::vector<std::string> first, cells;
+  try {
+    std::unique_ptr<RowReader> reader = OpenXlsxReader(file);
+    if (reader->Next(first)) {
+      while (reader->Next(cells)) {
+      }
+    }
+    EXPECT_EQ(GetParam().error, nullptr) << "read without an error";
+    if (GetParam().firstRowCells != 0) {
+      ASSERT_EQ(first.size(), GetParam().firstRowCells);
+      EXPECT_EQ(first.back(), "TRUE");
+    }
+  } catch (const BatchFileError& e) {
+    ASSERT_NE(GetParam().error, nullptr) << e.what();
+    EXPECT_NE(std::string(e.what()).find(GetParam().error), std::string::npos) << e.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Workbooks, XlsxHostileTest,
+    ::testing::Values(
+        HostileCase{"LastColumnXfdReads",
+                    [] { return WithRows(R"(<row r="1"><c r="XFD1" t="b"><v>1</v></c></row>)"); },
+                    nullptr, kMaxColumns},
+        HostileCase{"ColumnPastXfd", [] { return WithRows(R"(<row r="1"><c r="ZZZ1"/></row>)"); },
+                    "第 1 行有无法识别的单元格位置 “ZZZ1”"},
+        HostileCase{"CellPositionWithJunk",
+                    [] { return WithRows(R"(<row r="1"><c r="A1x"/></row>)"); },
+                    "第 1 行有无法识别的单元格位置"},
+        HostileCase{"RowPastTheSheetsLimit", [] { return WithRows(R"(<row r="1048577"/>)"); },
+                    "第 1048577 行超出了工作表 1,048,576 行的上限"},
+        HostileCase{"RowNumberWithJunk", [] { return WithRows(R"(<row r="2x"/>)"); },
+                    "第 1 行的行号 “2x” 无法识别"},
+        HostileCase{"RowsOutOfOrder", [] { return WithRows(R"(<row r="3"/><row r="2"/>)"); },
+                    "第 2 行出现在第 3 行之后"},
+        HostileCase{"CellsOutOfOrder",
+                    [] { return WithRows(R"(<row r="1"><c r="B1"/><c r="A1"/></row>)"); },
+                    "第 1 行的单元格 “A1” 重复或不按顺序"},
+        HostileCase{"SharedStringIndexWithJunk",
+                    [] { return WithRows(R"(<row r="2"><c t="s"><v>0junk</v></c></row>)"); },
+                    "第 2 行引用了不存在的共享字符串"},
+        HostileCase{"RowsTextOverItsLimit", [] { return MillionByteString(17, 1); },
+                    "第 1 行的文字超过 16 MB"},
+        HostileCase{"SheetsTextOverItsLimit", [] { return MillionByteString(8, 9); },
+                    "工作表的文字展开后超过"},
+        HostileCase{"SheetsCellsOverTheirLimit",
+                    [] {
+                      std::string rows;
+                      for (int r = 1; r <= 1100; ++r) {
+                        rows += "<row><c r=\"XFD" + std::to_string(r) + "\"/></row>";
+                      }
+                      return WithRows(rows);
+                    },
+                    "工作表的单元格（连同中间的空格）超过"},
+        HostileCase{"SharedStringsOverTheirCount",
+                    [] {
+                      return With("xl/sharedStrings.xml",
+                                  "<sst>" + Repeat("<si/>", 4'194'305) + "</sst>");
+                    },
+                    "共享字符串超过 4,194,304 个的上限"},
+        HostileCase{"SharedStringsOverTheirBytes",
+                    [] {
+                      const std::string item =
+                          "<si><t>" + std::string(1'000'000, 'x') + "</t></si>";
+                      return With("xl/sharedStrings.xml", "<sst>" + Repeat(item, 68) + "</sst>");
+                    },
+                    "共享字符串超过 64 MB 的上限"},
+        // Linear: looking up every number format for each cell format would
+        // take minutes here.
+        HostileCase{"StylesAtTheirLimitRead",
+                    [] {
+                      std::string formats, xfs;
+                      for (int i = 200; i < 200 + 65'536; ++i) {
+                        const std::string id = std::to_string(i);
+                        formats += "<numFmt numFmtId=\"" + id + "\" formatCode=\"0.0\"/>";
+                        xfs += "<xf numFmtId=\"" + id + "\"/>";
+                      }
+                      return With("xl/styles.xml", "<styleSheet><numFmts>" + formats +
+                                                       "</numFmts><cellXfs>" + xfs +
+                                                       "</cellXfs></styleSheet>");
+                    },
+                    nullptr},
+        HostileCase{"StylesOverTheirCount",
+                    [] {
+                      return With("xl/styles.xml", "<styleSheet><cellXfs>" +
+                                                       Repeat("<xf/>", 65'537) +
+                                                       "</cellXfs></styleSheet>");
+                    },
+                    "单元格格式超过 65,536 个"},
+        HostileCase{"EntityDeclarations",
+                    [] {
+                      return With("xl/sharedStrings.xml",
+                                  R"(<!DOCTYPE sst [<!ENTITY a "aaaa"><!ENTITY b "&a;&a;">]>)"
+                                  "<sst><si><t>&b;</t></si></sst>");
+                    },
+                    "含有 DOCTYPE 声明"},
+        HostileCase{
+            "UndefinedEntity",
+            [] { return WithRows(R"(<row><c t="inlineStr"><is><t>&no;</t></is></c></row>)"); },
+            "引用了未定义的实体"},
+        HostileCase{"TagOverItsLimit",
+                    [] { return WithRows("<row x=\"" + std::string(400'000, 'x') + "\"/>"); },
+                    "超过 256 KB 的标签"},
+        HostileCase{"NestingOverTheParsersMemory",
+                    [] { return WithRows(Repeat("<x>", 1'000'000) + Repeat("</x>", 1'000'000)); },
+                    "的内存"},
+        HostileCase{"InflatedXmlOverItsLimit", [] { return WithRows(std::string(70 << 20, ' ')); },
+                    "像是压缩炸弹"},
+        HostileCase{"ElementsOverTheirLimit", [] { return WithRows(Repeat("<x/>", 13 << 20)); },
+                    "XML 元素超过"},
+        HostileCase{"SamePartNameTwice",
+                    [] {
+                      Parts parts = WithRows("");
+                      parts["xl/worksheets/" + std::string(kRenamed)] = Sheet("");
+                      return parts;
+                    },
+                    "XLSX 里有两个同名的部分 “xl/worksheets/first.xml”"},
+        HostileCase{"SamePartNameInOtherCase",
+                    [] {
+                      Parts parts = WithRows("");
+                      parts["XL/worksheets/first.xml"] = Sheet("");
+                      return parts;
+                    },
+                    "两个同名的部分"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The digest is the file's own, sha256sum's; and the file is refused when it
+// changes between being hashed and being read to its end.
+TEST(XlsxReader, Sha256IsTheFilesOwnAndStaysSo) {
+  TempFolder folder;
+  const auto file = folder.Path("in.xlsx");
+  WriteZip(file, Workbook(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)"));
+  std::string sha256sum(64, '\0');
+  std::FILE* tool = popen(("sha256sum '" + file.string() + "'").c_str(), "r");
+  ASSERT_NE(tool, nullptr);
+  sha256sum.resize(std::fread(sha256sum.data(), 1, 64, tool));
+  pclose(tool);
+  std::vector<std::string> cells;
+  {
+    std::unique_ptr<RowReader> reader = OpenXlsxReader(file);
+    while (reader->Next(cells)) {
+    }
+    EXPECT_EQ(reader->Sha256(), sha256sum);
+  }
+  std::unique_ptr<RowReader> reader = OpenXlsxReader(file);
+  std::filesystem::last_write_time(file,
+                                   std::filesystem::last_write_time(file) - std::chrono::hours(1));
+  try {
+    while (reader->Next(cells)) {
+    }
+    ADD_FAILURE() << "read without an error";
+  } catch (const BatchFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("文件在读取期间被改动"), std::string::npos) << e.what();
+  }
+}
 
 TEST(XlsxReader, NotAZipIsNamed) {
   TempFolder folder;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "quillbary/file_type.h"
 #include "temporary_registry.h"
 
 namespace quillbary::files {
@@ -28,16 +29,6 @@ std::string Reason(int error) {
 FileError::Kind KindOf(int error) {
   return error == ENOSPC || error == EDQUOT || error == EFBIG ? FileError::Kind::kDiskFull
                                                               : FileError::Kind::kIo;
-}
-
-// What a file that is not a regular file is, for the refusal.
-const char* WhatItIs(mode_t mode) {
-  if (S_ISDIR(mode)) return "是文件夹";
-  if (S_ISFIFO(mode)) return "是命名管道（FIFO）";
-  if (S_ISCHR(mode)) return "是字符设备";
-  if (S_ISBLK(mode)) return "是块设备";
-  if (S_ISSOCK(mode)) return "是套接字";
-  return "不是普通文件";
 }
 
 // ".月末.csv.quillbary-part-": the start of every temporary folder of a write
@@ -93,6 +84,16 @@ int Rename(const std::filesystem::path& from, const std::filesystem::path& to, b
 
 }  // namespace
 
+const char* NotARegularFile(mode_t mode) {
+  if (S_ISREG(mode)) return nullptr;
+  if (S_ISDIR(mode)) return "是文件夹";
+  if (S_ISFIFO(mode)) return "是命名管道（FIFO）";
+  if (S_ISCHR(mode)) return "是字符设备";
+  if (S_ISBLK(mode)) return "是块设备";
+  if (S_ISSOCK(mode)) return "是套接字";
+  return "不是普通文件";
+}
+
 FileError::FileError(Kind kind, std::filesystem::path path, std::string reason)
     : std::runtime_error(path.string() + "：" + reason),
       kind(kind),
@@ -135,9 +136,8 @@ SafeFile::SafeFile(const std::filesystem::path& target, const WriteOptions& opti
     }
     struct stat info {};
     if (::stat(final_.c_str(), &info) != 0) Fail(FileError::Kind::kIo, "无法查看", errno);
-    if (!S_ISREG(info.st_mode)) {
-      throw FileError(FileError::Kind::kRefused, target_,
-                      std::string(WhatItIs(info.st_mode)) + "，不能作为输出文件");
+    if (const char* what = NotARegularFile(info.st_mode)) {
+      throw FileError(FileError::Kind::kRefused, target_, std::string(what) + "，不能作为输出文件");
     }
     const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev),
                                 static_cast<std::uint64_t>(info.st_ino)};

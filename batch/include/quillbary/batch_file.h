@@ -1,6 +1,7 @@
 // The files of a batch run: reading rows from one, writing rows to another.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "quillbary/batch_row.h"
+#include "quillbary/safe_file.h"
 
 namespace quillbary {
 
@@ -42,15 +44,25 @@ class RowReader {
   // Whether a row with fewer cells than the header is an error (a CSV row is
   // ragged) or only has empty cells at its end (a sheet leaves them out).
   virtual bool ShortRowIsRagged() const = 0;
+  // The SHA-256 (lower-case hex) of the file's bytes as this reader read
+  // them, so that a run records the very file it calculated; complete once
+  // Next() has returned false.
+  virtual std::string Sha256() const = 0;
 };
 
-// Told of the whole file, under its temporary name, before it takes the
-// target's place; throwing from it leaves no file and the target as it was.
-using BeforeReplace = std::function<void(const std::filesystem::path& whole)>;
+// Told of the whole file, synced to disk under its temporary name, before it
+// takes the target's place. It calls putInPlace() to rename it over the
+// target (inside the transaction that records the write, say); when it
+// returns without doing so, Commit does it after. Throwing from it, before
+// or after putInPlace(), leaves no file and the target as it was.
+using BeforeReplace = std::function<void(const std::filesystem::path& whole,
+                                         const std::function<void()>& putInPlace)>;
 
-// Writes the header and the rows, in order, to a temporary file beside the
-// target; Commit puts it in the target's place at once. A writer destroyed
-// without Commit leaves no file behind and the target as it was.
+// Writes the header and the rows, in order, through one files::SafeFile
+// (safe_file.h: never over what is not a regular file nor over a file in
+// `options.kept`); Commit puts it in the target's place at once. A writer
+// destroyed without Commit leaves no file behind and the target as it was.
+// Throws files::FileError when the file cannot be written.
 class RowWriter {
  public:
   virtual ~RowWriter() = default;
@@ -70,20 +82,32 @@ class RowWriter {
   virtual void WriteEncoded(std::string_view /*bytes*/) {}
 };
 
-// A CSV file: the encoding is the BOM's (UTF-8, UTF-16, GB18030); without
-// one, UTF-8 when the whole file is valid UTF-8, else GB18030. Fields as
-// RFC 4180 writes them (quotes, doubled quotes, separators and line breaks
-// inside quotes), lines ended by CRLF or LF. Refuses NUL bytes, bytes of no
-// encoding, a cell over 1 MB and a quote left open, naming the line.
+// A CSV file: UTF-8 with a BOM, GB18030 with its BOM, or, without one,
+// UTF-8 when the whole file is valid UTF-8, else GB18030. Fields as RFC 4180
+// writes them (quotes, doubled quotes, separators and line breaks inside
+// quotes), lines ended by CRLF or LF. Refuses what is not a regular file,
+// UTF-16 (it is named, so it can be saved again as UTF-8), an
+// encrypted workbook or an old .xls, NUL bytes, bytes of no encoding, a cell
+// over 1 MB, a row of more than kMaxColumns cells, a quote left open, and a
+// file changed while it is read, naming the line.
 std::unique_ptr<RowReader> OpenCsvReader(const std::filesystem::path& file);
 
 // A CSV file in UTF-8 with a BOM, lines ended by CRLF; a field with a comma,
 // a quote or a line break is quoted.
-std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file);
+// Cells are guarded so that a spreadsheet opening the file runs nothing
+// (csv_text.h: "=HYPERLINK(…)" is written "'=HYPERLINK(…)").
+std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file,
+                                           const files::WriteOptions& options = {});
 
 // The first sheet of an XLSX workbook: shared and inline strings, numbers as
 // their shortest round-trip decimal text ("10000", "5.31"), date cells (a
 // number under a date format) as "YYYY-MM-DD", booleans as TRUE/FALSE.
+// A workbook is a zip of XML that may unfold to far more than its size, so
+// its reading is bounded: cell positions within A1:XFD1048576 and in order,
+// the shared strings' count and bytes, a row's text, and the XML and the
+// cells and text of the sheet against the file's own size. Refuses a DTD
+// (entity declarations), duplicate names in the zip, and a file changed
+// while it is read.
 std::unique_ptr<RowReader> OpenXlsxReader(const std::filesystem::path& file);
 
 // An XLSX workbook with one sheet, written row by row in constant memory.
@@ -91,9 +115,13 @@ std::unique_ptr<RowReader> OpenXlsxReader(const std::filesystem::path& file);
 // the same digits as the text ("320.37" as 320.37 under 0.00, "181" as 181);
 // a figure no number format shows as written stays a text cell. Refuses,
 // before writing a truncated sheet, a row past Excel's 1,048,576 rows.
-std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file);
+// Texts are always inline strings, never formulas.
+std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file,
+                                            const files::WriteOptions& options = {});
 
 // The most rows a sheet holds, the header's included.
 inline constexpr std::int64_t kXlsxMaxRows = 1'048'576;
+// The most cells a row holds, A to XFD, in a sheet and in a CSV file alike.
+inline constexpr std::size_t kMaxColumns = 16'384;
 
 }  // namespace quillbary

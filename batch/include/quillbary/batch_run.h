@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "quillbary/safe_file.h"
+
 namespace quillbary {
 
 // The header names a batch file's columns go by. Each list is one column:
@@ -34,6 +36,7 @@ struct BatchSummary {
   std::int64_t rowsWithWarnings = 0;
   std::int64_t rowsWithErrors = 0;
   std::string totalSum = "0.00";  // the totals added up, to the fen
+  std::string inputSha256;       // of the bytes the run read, lower-case hex
 };
 
 // The summary's lines, for the command line and the window:
@@ -58,21 +61,30 @@ bool IsXlsxName(const std::filesystem::path& file);
 // Thrown when the progress sink stopped the run; nothing has been written.
 struct BatchCancelled {};
 
-// Told of a run that has calculated every row, with its output whole under a
-// temporary name beside `output`, before that takes the output's place (to
-// record the run first); throwing from it writes nothing and passes on.
-using BatchFinished =
-    std::function<void(const BatchSummary& summary, const std::filesystem::path& whole)>;
+// Told of a run that has calculated every row, with its output whole and
+// synced under a temporary name (`whole`), before that takes the output's
+// place: it records the run and calls putInPlace() inside the record's
+// transaction, so that the record and the output stand or fall together.
+// Throwing from it, before or after putInPlace(), leaves the output as it was
+// and passes on.
+using BatchFinished = std::function<void(const BatchSummary& summary,
+                                         const std::filesystem::path& whole,
+                                         const std::function<void()>& putInPlace)>;
 
 // Reads `input` (XLSX when it is a zip, else CSV), calculates every row on
 // all cores, and writes `output` (XLSX or CSV by its name) in the input's
-// order, whole or not at all. Blank rows are skipped. Throws BatchFileError
-// (a file cannot be read or written, or is the same file as the input),
+// order, whole or not at all. Blank rows are skipped. The output is never
+// the input, nor any file in `keep.kept` (the journal), nor anything but a
+// regular file (safe_file.h). Throws BatchFileError (a file cannot be read),
+// files::FileError (the output cannot be written, or is refused),
 // BatchHeaderError or BatchCancelled, or what `finished` throws.
 BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem::path& output,
-                      const BatchProgressSink& progress = {}, const BatchFinished& finished = {});
+                      const BatchProgressSink& progress = {}, const BatchFinished& finished = {},
+                      files::WriteOptions keep = {});
 
 // Writes the header and the worked example as a row, CSV or XLSX by name.
+// Never replaces a file: an existing `file` is refused (files::FileError,
+// kExists), so a template never overwrites a filled sheet.
 void WriteBatchTemplate(const std::filesystem::path& file);
 
 }  // namespace quillbary
