@@ -18,6 +18,8 @@
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_run.h"
 #include "quillbary/journal.h"
+#include "quillbary/journal_export.h"
+#include "quillbary/safe_file.h"
 
 namespace quillbary {
 namespace {
@@ -83,7 +85,7 @@ int WriteTemplate(const std::filesystem::path& file, std::ostream& out, std::ost
   }
   try {
     WriteBatchTemplate(file);
-  } catch (const BatchFileError& e) {
+  } catch (const std::runtime_error& e) {  // files::FileError, or libxlsxwriter missing
     err << "quillbary: " << e.what() << '\n';
     return 1;
   }
@@ -103,7 +105,7 @@ std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
 journal::BatchRun RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
                             const BatchSummary& summary, const std::filesystem::path& whole) {
   return {TextOf(std::filesystem::absolute(input)),
-          journal::FileSha256(input),
+          summary.inputSha256,
           TextOf(std::filesystem::absolute(output)),
           journal::FileSha256(whole),
           summary.rowsRead,
@@ -128,9 +130,13 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     err << "quillbary: 无法打开日志，未做批量计算：" << e.what() << '\n';
     return 1;
   }
-  const BatchFinished record = [&](const BatchSummary& summary,
-                                   const std::filesystem::path& whole) {
-    if (journal) journal->RecordBatchRun(RunRecord(input, output, summary, whole));
+  // The output takes its place inside the entry's transaction: an entry is
+  // kept only with its output, and an output only with its entry.
+  const BatchFinished record = [&](const BatchSummary& summary, const std::filesystem::path& whole,
+                                   const std::function<void()>& putInPlace) {
+    if (!journal) return;
+    journal->RecordBatchRun(RunRecord(input, output, summary, whole),
+                            [&](const journal::Entry&) { putInPlace(); });
   };
   BatchProgressSink progress;
   if (showProgress) {
@@ -141,7 +147,8 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     };
   }
   try {
-    const BatchSummary summary = RunBatch(input, output, progress, record);
+    const BatchSummary summary = RunBatch(input, output, progress, record,
+                                          journal ? journal::KeptBy(*journal) : files::WriteOptions{});
     if (showProgress) err << '\n';
     out << "已写出 " << TextOf(output) << '\n' << SummaryText(summary) << '\n';
     if (journal) out << "已记入日志 " << TextOf(journal->path()) << '\n';
@@ -155,9 +162,17 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     if (showProgress) err << '\n';
     err << "quillbary: " << e.what() << '\n';
     return 1;
+  } catch (const files::FileError& e) {
+    if (showProgress) err << '\n';
+    err << "quillbary: " << e.what() << '\n';
+    return 1;
   } catch (const journal::JournalError& e) {
     if (showProgress) err << '\n';
     err << "quillbary: 未能记入日志，结果没有写出：" << e.what() << '\n';
+    return 1;
+  } catch (const std::runtime_error& e) {  // libxlsxwriter cannot be loaded
+    if (showProgress) err << '\n';
+    err << "quillbary: " << e.what() << '\n';
     return 1;
   }
 }

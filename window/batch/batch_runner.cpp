@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -85,8 +84,8 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
         permille = static_cast<int>(p.fraction * 1000);
         return !cancelled.load();
       });
-      // Here rather than at the save, so that the window does not wait on them.
-      outcome.result = Finished{summary, journal::FileSha256(input), journal::FileSha256(output)};
+      // Here rather than at the save, so that the window does not wait on it.
+      outcome.result = Finished{summary, summary.inputSha256, journal::FileSha256(output)};
     } catch (const BatchCancelled&) {
     } catch (const std::exception& e) {
       outcome.result = QString::fromUtf8(e.what());
@@ -117,24 +116,37 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
   return outcome;
 }
 
-// Copies the finished file to where the clerk chose, whole or not at all;
-// `mayReplace` is asked once the copy is whole, before it takes its place,
-// and false leaves the target as it was. The failure's text, or empty.
+// Copies the finished file to where the clerk chose, whole or not at all,
+// never over the input, the journal or anything but a regular file.
+// `record` is given the copy, whole and synced, to put in place inside its
+// transaction; false leaves the target as it was. The failure's text, or
+// empty.
 QString SaveCopy(const std::filesystem::path& from, const QString& to,
-                 const std::function<bool()>& mayReplace) {
-  QSaveFile file(to);
+                 const files::WriteOptions& kept,
+                 const std::function<bool(const std::function<void()>&)>& record) {
   std::ifstream in(from, std::ios::binary);
-  if (!in || !file.open(QIODevice::WriteOnly)) return file.errorString();
-  char block[1 << 16];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    if (file.write(block, in.gcount()) != in.gcount()) return file.errorString();
-  }
-  if (!file.flush()) return file.errorString();
-  if (!mayReplace()) {
-    file.cancelWriting();
+  if (!in) return QStringLiteral("无法读取计算结果的临时文件");
+  try {
+    files::SafeFile file(PathOf(to), kept);
+    std::string block(1 << 16, '\0');
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
+      file.Write(std::string_view(block.data(), static_cast<std::size_t>(in.gcount())));
+    }
+    if (in.bad()) return QStringLiteral("读取计算结果的临时文件时出错");
+    file.Finish();
+    bool placed = false;
+    if (!record([&] {
+          file.PutInPlace();
+          placed = true;
+        })) {
+      return {};  // told already; the target stays as it was
+    }
+    if (!placed) file.PutInPlace();
+    file.Keep();
     return {};
+  } catch (const files::FileError& e) {
+    return QString::fromStdString(e.reason);
   }
-  return file.commit() ? QString() : file.errorString();
 }
 
 }  // namespace
@@ -179,14 +191,17 @@ void BatchRunner::run() {
     ShowFailure(window_, kTitle, QStringLiteral("结果不能保存到输入文件本身：\n%1").arg(target));
     return;
   }
-  const auto recorded = [&] {
+  const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
     return record_({TextOf(std::filesystem::absolute(input)).toStdString(), finished.inputSha256,
                     TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
                     finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
-                    summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum});
+                    summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum},
+                   putInPlace);
   };
-  if (const QString error = SaveCopy(result, target, recorded); !error.isEmpty()) {
+  files::WriteOptions kept = kept_ ? kept_() : files::WriteOptions{};
+  kept.kept.push_back({"输入文件", input});
+  if (const QString error = SaveCopy(result, target, kept, recorded); !error.isEmpty()) {
     ShowFailure(window_, kTitle, QStringLiteral("结果未能保存到：\n%1\n\n%2").arg(target, error));
   }
 }

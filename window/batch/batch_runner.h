@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "quillbary/journal.h"
+#include "quillbary/safe_file.h"
 
 namespace quillbary {
 
@@ -25,9 +26,13 @@ class BatchRunner : public QObject {
   using SaveChooser = std::function<QString(QWidget* parent, const QString& suggested)>;
   // Shows the summary of a finished run.
   using SummaryShower = std::function<void(QWidget* parent, const QString& summary)>;
-  // Records a run whose results are whole and about to take their place;
-  // false (having told the clerk why) refuses, and nothing is saved.
-  using Recorder = std::function<bool(const journal::BatchRun& run)>;
+  // Records a run whose results are whole and about to take their place,
+  // calling putInPlace() inside the record's transaction; false (having told
+  // the clerk why) refuses, and nothing is saved.
+  using Recorder =
+      std::function<bool(const journal::BatchRun& run, const std::function<void()>& putInPlace)>;
+  // The files the results must never replace: the journal, its -wal and -shm.
+  using KeptFiles = std::function<files::WriteOptions()>;
   // Whether a run could be recorded, asked before it starts so that a
   // journal that cannot be opened stops it at once; false has told why.
   using RecordCheck = std::function<bool()>;
@@ -37,9 +42,10 @@ class BatchRunner : public QObject {
   void setOpenChooser(OpenChooser chooser) { chooseInput_ = std::move(chooser); }
   void setSaveChooser(SaveChooser chooser) { chooseOutput_ = std::move(chooser); }
   void setSummaryShower(SummaryShower shower) { showSummary_ = std::move(shower); }
-  void setRecorder(Recorder recorder, RecordCheck canRecord) {
+  void setRecorder(Recorder recorder, RecordCheck canRecord, KeptFiles kept) {
     record_ = std::move(recorder);
     canRecord_ = std::move(canRecord);
+    kept_ = std::move(kept);
   }
 
   // The whole errand: choose, calculate, summary, save.
@@ -52,6 +58,7 @@ class BatchRunner : public QObject {
   SummaryShower showSummary_;
   Recorder record_;
   RecordCheck canRecord_;
+  KeptFiles kept_;
 };
 
 // Adds 批量计算… (Ctrl+B), always enabled, to `menu`, its shortcut working on

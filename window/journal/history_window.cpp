@@ -154,9 +154,9 @@ void HistoryWindow::exportRows(bool xlsx) {
     const journal::Table table = journal::StatementsTable(
         journal->ListStatements(currentFilter(), std::numeric_limits<int>::max()));
     if (xlsx) {
-      journal::WriteXlsx(path.toStdString(), table);
+      journal::WriteXlsx(path.toStdString(), table, journal::KeptBy(*journal));
     } else {
-      journal::WriteCsv(path.toStdString(), table);
+      journal::WriteCsv(path.toStdString(), table, journal::KeptBy(*journal));
     }
   } catch (const journal::JournalError& error) {
     desk_->tell(QStringLiteral("导出失败"),

@@ -17,6 +17,7 @@
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/handed_statement.h"
+#include "quillbary/journal_export.h"
 #include "statement/pdf_destination.h"
 #include "statement/statement_page.h"
 
@@ -58,30 +59,23 @@ QString DefaultReasonAsker(QWidget* parent, const QString& serial) {
 struct NotDelivered {};
 
 // Makes a hand-on's file (a PDF) with the entry's 编号 inside the journal's
-// transaction, so that an entry is kept only with its file.
+// transaction, so that an entry is kept only with its file; the deliverer
+// keeps the file only once the entry is committed (StatementPdf).
 class Delivery {
  public:
   using Numbered = std::function<Statement(const std::string& serial)>;
-  Delivery(StatementMenu::Deliver deliver, QString path)
-      : deliver_(std::move(deliver)), path_(std::move(path)) {}
+  explicit Delivery(StatementMenu::Deliver deliver) : deliver_(std::move(deliver)) {}
 
   // Throws NotDelivered when the file cannot be made; none without a deliver.
   journal::Journal::BeforeCommit makeFileFirst(Numbered numbered) {
     if (!deliver_) return {};
     return [this, numbered = std::move(numbered)](const journal::Entry& entry) {
       if (!deliver_(numbered(entry.serial)).isEmpty()) throw NotDelivered{};
-      made_ = true;
     };
-  }
-  // The journal failed after the file was made: the file goes too.
-  void undo() const {
-    if (made_) QFile::remove(path_);
   }
 
  private:
   StatementMenu::Deliver deliver_;
-  QString path_;
-  bool made_ = false;
 };
 
 QString DocumentsPath(const QString& name) {
@@ -108,8 +102,11 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
              const StatementMenu::Deliver& deliver) { return record(s, way, pdf, deliver); });
   menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
   menu_->batchRunner()->setRecorder(
-      [this](const journal::BatchRun& run) { return recordBatchRun(run); },
-      [this] { return choice_.disabled || openJournal(kBatchNotStarted) != nullptr; });
+      [this](const journal::BatchRun& run, const std::function<void()>& putInPlace) {
+        return recordBatchRun(run, putInPlace);
+      },
+      [this] { return choice_.disabled || openJournal(kBatchNotStarted) != nullptr; },
+      [this] { return journal_ ? journal::KeptBy(*journal_) : files::WriteOptions{}; });
   // New figures (开始计算), none (清空, an input changed): a new statement,
   // with a new borrower and loan number to fill in.
   connect(menu_, &StatementMenu::figuresChanged, this, [this] {
@@ -172,7 +169,7 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
   journal::Journal* open = journal();
   if (!open) return std::nullopt;
   const journal::HandOn handOn{KindOf(way), pdfPath.toStdString()};
-  Delivery delivery(deliver, pdfPath);
+  Delivery delivery(deliver);
   const journal::Journal::BeforeCommit made =
       delivery.makeFileFirst([&](const std::string& serial) {
         return journal::HandedStatement(statement, header_, serial);
@@ -188,7 +185,6 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
   } catch (const NotDelivered&) {
     return std::nullopt;
   } catch (const journal::JournalError& error) {
-    delivery.undo();
     tellJournalError(error, kStatementNotRecorded);
     return std::nullopt;
   }
@@ -240,12 +236,13 @@ void JournalDesk::showRecorded(const std::string& serial) {
   box->open();
 }
 
-bool JournalDesk::recordBatchRun(const journal::BatchRun& run) {
+bool JournalDesk::recordBatchRun(const journal::BatchRun& run,
+                                 const std::function<void()>& putInPlace) {
   if (choice_.disabled) return true;
   journal::Journal* open = openJournal(kBatchNotRecorded);
   if (!open) return false;
   try {
-    open->RecordBatchRun(run);
+    open->RecordBatchRun(run, [&](const journal::Entry&) { putInPlace(); });
   } catch (const journal::JournalError& error) {
     tellJournalError(error, kBatchNotRecorded);
     return false;
@@ -266,12 +263,13 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
     if (pdfPath.isEmpty()) return false;
     pdfPath = WithPdfSuffix(pdfPath);
   }
-  // A PDF is written before the reprint is kept; the others go after.
-  Delivery delivery(
-      way == StatementMenu::HandOnWay::kPdf
-          ? StatementMenu::Deliver([&](const Statement& s) { return writePdf(s, pdfPath); })
-          : StatementMenu::Deliver(),
-      pdfPath);
+  // A PDF is written before the reprint is kept, and kept with it; the
+  // others go after.
+  StatementPdf pdf;
+  Delivery delivery(way == StatementMenu::HandOnWay::kPdf
+                        ? StatementMenu::Deliver(
+                              [&](const Statement& s) { return writePdf(pdf, s, pdfPath); })
+                        : StatementMenu::Deliver());
   Statement handed;
   try {
     const std::optional<journal::Entry> original = open->FindStatement(serial);
@@ -283,10 +281,10 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
   } catch (const NotDelivered&) {
     return false;
   } catch (const journal::JournalError& error) {
-    delivery.undo();
     tellJournalError(error, kStatementNotRecorded);
     return false;
   }
+  pdf.keep();
   emit journalChanged();
   switch (way) {
     case StatementMenu::HandOnWay::kCopy: {
@@ -305,8 +303,9 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
   return true;
 }
 
-QString JournalDesk::writePdf(const Statement& statement, const QString& path) const {
-  const QString error = WriteStatementPdf(statement, path);
+QString JournalDesk::writePdf(StatementPdf& pdf, const Statement& statement,
+                              const QString& path) const {
+  const QString error = pdf.place(statement, path);
   if (!error.isEmpty()) {
     tell(QStringLiteral("导出 PDF 失败"),
          QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));

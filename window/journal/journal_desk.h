@@ -21,6 +21,7 @@ class QWidget;
 namespace quillbary {
 
 class HistoryWindow;
+class StatementPdf;
 
 struct JournalChoice {
   std::filesystem::path path;
@@ -63,9 +64,11 @@ class JournalDesk : public QObject {
   // 补打 by print, PDF or copy; 作废 with a reason asked. False when refused.
   bool reprint(const std::string& serial, StatementMenu::HandOnWay way);
   bool voidStatement(const std::string& serial);
-  // A batch run whose results are about to be saved; false (having told why)
-  // when the journal cannot take it. With --no-journal, true and unrecorded.
-  bool recordBatchRun(const journal::BatchRun& run);
+  // A batch run whose results are about to be saved, put in place by
+  // putInPlace() inside the entry's transaction; false (having told why)
+  // when the journal cannot take it. With --no-journal, true and unrecorded
+  // (the caller then puts the results in place itself).
+  bool recordBatchRun(const journal::BatchRun& run, const std::function<void()>& putInPlace);
 
   void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
   void setTeller(Teller teller) { tell_ = std::move(teller); }
@@ -82,8 +85,9 @@ class JournalDesk : public QObject {
   std::optional<Statement> record(const Statement& statement, StatementMenu::HandOnWay way,
                                   const QString& pdfPath, const StatementMenu::Deliver& deliver);
   void showCurrent(const Statement& statement);
-  // Writes a reprint's PDF; the failure's text, told to the clerk, or empty.
-  QString writePdf(const Statement& statement, const QString& path) const;
+  // Puts a reprint's PDF in place, not yet kept; the failure's text, told to
+  // the clerk, or empty.
+  QString writePdf(StatementPdf& pdf, const Statement& statement, const QString& path) const;
   // `what` did not go into the journal: "计息单未能记入日志，因此不能交付。".
   void tellJournalError(const journal::JournalError& error, const QString& what) const;
 

@@ -252,11 +252,14 @@ void StatementMenu::exportPdf() {
   const QString path = WithPdfSuffix(chosen);
   // Written with its 编号 before the hand-on is kept, so that the journal
   // never names a PDF that is not there.
+  // A journal that then fails to commit puts back what was at the path.
   QString failure;
+  StatementPdf pdf;
   s = handOn(*s, HandOnWay::kPdf, path, [&](const Statement& numbered) {
-    failure = WriteStatementPdf(numbered, path);
+    failure = pdf.place(numbered, path);
     return failure;
   });
+  if (s) pdf.keep();
   if (!failure.isEmpty()) {
     ShowFailure(window_, QStringLiteral("导出 PDF 失败"),
                 QStringLiteral("计息单未能保存到：\n%1\n\n%2")

@@ -1,18 +1,21 @@
 #include "statement/statement_page.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextDocument>
 #include <QToolBar>
 #include <algorithm>
 
+#include "message_boxes.h"
 #include "qt_text.h"
+#include "quillbary/safe_file.h"
 #include "sans_font.h"
 
 namespace quillbary {
@@ -93,12 +96,6 @@ void Paint(const Statement& statement, QPagedPaintDevice& device) {
   document.drawContents(&painter);
 }
 
-// What went wrong, never empty: an empty text would read as success.
-QString FailureText(const QSaveFile& file) {
-  const QString reason = file.errorString();
-  return reason.isEmpty() ? QStringLiteral("写入文件失败") : reason;
-}
-
 }  // namespace
 
 QString StatementHtml(const Statement& statement) {
@@ -116,19 +113,45 @@ QString StatementHtml(const Statement& statement) {
   return html + QStringLiteral("</table></body></html>");
 }
 
-QString WriteStatementPdf(const Statement& statement, const QString& path) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return FailureText(file);
+StatementPdf::StatementPdf() = default;
+StatementPdf::~StatementPdf() = default;
+
+QString StatementPdf::place(const Statement& statement, const QString& path) {
+  // A page is a few tens of kilobytes: made in memory, then written whole
+  // through the program's one writer, which never replaces a folder, a
+  // device or the journal, and syncs the file before it takes its place.
+  QByteArray bytes;
   {
-    QPdfWriter writer(&file);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setPageLayout(A4Layout());
     writer.setTitle(ToQString(kStatementTitle));
     writer.setCreator(QStringLiteral("Quillbary"));
     Paint(statement, writer);
   }
-  // A write that failed (a full disk) makes commit fail and drop the file.
-  if (!file.commit()) return FailureText(file);
+  const QByteArray utf8 = path.toUtf8();
+  try {
+    file_ = std::make_unique<files::SafeFile>(
+        std::filesystem::path(std::u8string(utf8.begin(), utf8.end())));
+    file_->Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    file_->PutInPlace();
+  } catch (const files::FileError& e) {
+    file_.reset();
+    return QString::fromStdString(e.reason);
+  }
   return {};
+}
+
+void StatementPdf::keep() {
+  if (file_) file_->Keep();
+}
+
+QString WriteStatementPdf(const Statement& statement, const QString& path) {
+  StatementPdf pdf;
+  const QString error = pdf.place(statement, path);
+  pdf.keep();
+  return error;
 }
 
 QSize PreviewSize(const QPrintPreviewDialog& preview) {
@@ -155,7 +178,20 @@ void PrintStatement(const Statement& statement, const QString& fileName, QWidget
   preview.setFont(SansFont());
   preview.setWindowTitle(QStringLiteral("打印计息单"));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
-                   [&statement](QPrinter* target) { Paint(statement, *target); });
+                   [&statement, parent](QPrinter* target) {
+                     // Printed to a file: the page goes through the program's
+                     // one writer, and the printer, never painted on, opens
+                     // no file of its own.
+                     const QString file = target->outputFileName();
+                     if (file.isEmpty()) {
+                       Paint(statement, *target);
+                     } else if (const QString error = WriteStatementPdf(statement, file);
+                                !error.isEmpty()) {
+                       ShowFailure(parent, QStringLiteral("打印失败"),
+                                   QStringLiteral("计息单未能打印到文件：\n%1\n\n%2")
+                                       .arg(QDir::toNativeSeparators(file), error));
+                     }
+                   });
   preview.resize(PreviewSize(preview));
   preview.exec();
 }

@@ -144,6 +144,43 @@ run --check-journal
 if grep -qF "日志完好：共 3 条" "$work/out"; then echo "ok   --no-journal records nothing"
 else fail "--no-journal records nothing"; fi
 
+# Files that must survive a clerk's mistake or a planted name. Each row makes
+# its files in a folder of its own, runs the program there, and checks the
+# status, a part of standard error, that the file named last kept its bytes,
+# and that no temporary is left beside it: name @ set-up @ arguments @
+# status @ part of standard error ("-": none) @ file that must keep its bytes.
+guard_rows=(
+  "output is the journal@:@--batch one.csv --output j.sqlite3 --journal j.sqlite3@1@就是日志@j.sqlite3"
+  "output is the journal's log@:@--batch one.csv --output j.sqlite3-wal --journal j.sqlite3@1@就是日志@j.sqlite3-wal"
+  "output links to the journal@ln -s j.sqlite3 link.csv@--batch one.csv --output link.csv --journal j.sqlite3@1@就是日志@j.sqlite3"
+  "output is a folder@mkdir out.csv@--batch one.csv --output out.csv --journal j.sqlite3@1@是文件夹@j.sqlite3"
+  "output is a FIFO@mkfifo out.csv@--batch one.csv --output out.csv --no-journal@1@命名管道@one.csv"
+  "output is a device@:@--batch one.csv --output /dev/null --no-journal@1@字符设备@one.csv"
+  "output through a link is written through@cp one.csv real.csv && ln -s real.csv out.csv@--batch one.csv --output out.csv --no-journal@0@-@one.csv"
+  "template never replaces a sheet@cp one.csv 月末.csv@--batch-template 月末.csv@1@已存在@月末.csv"
+  "export beside a planted name@ln -s j.sqlite3 out.csv.part && ln -s j.sqlite3 out.csv.tmp@--export-journal out.csv --journal j.sqlite3@0@-@j.sqlite3"
+)
+for row in "${guard_rows[@]}"; do
+  IFS='@' read -r name setup joined status err_part kept <<<"$row"
+  read -r -a args <<<"$joined"
+  folder=$(mktemp -d -p "$work")
+  cp "$work/one.csv" "$folder/"
+  (cd "$folder" && run --batch one.csv --output first.csv --journal j.sqlite3 && eval "$setup")
+  before=$(sha256sum "$folder/$kept" 2>/dev/null)
+  (cd "$folder" && env -u DISPLAY timeout 20 "$binary" "${args[@]}" >"$work/out" 2>"$work/err" </dev/null)
+  got=$?
+  problems=()
+  [[ $got == "$status" ]] || problems+=("status $got, not $status.")
+  if [[ $err_part == - ]]; then
+    [[ ! -s $work/err ]] || problems+=("Standard error is not empty.")
+  else
+    grep -qF -- "$err_part" "$work/err" || problems+=("Standard error does not say: $err_part")
+  fi
+  [[ $(sha256sum "$folder/$kept" 2>/dev/null) == "$before" ]] || problems+=("$kept changed.")
+  ! ls -A "$folder" | grep -q quillbary-part || problems+=("A temporary was left behind.")
+  [[ $name != *"through a link"* || -L $folder/out.csv ]] || problems+=("The link is no longer a link.")
+  report "$name" "${problems[@]}"
+done
 
 # The journal's commands on a missing journal: one line with the path, status
 # 3, and no file made.
