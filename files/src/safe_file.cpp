@@ -125,19 +125,22 @@ SafeFile::SafeFile(const std::filesystem::path& target, const WriteOptions& opti
     if (options.refuseExisting) {
       throw FileError(FileError::Kind::kExists, target_, "已存在，不会覆盖它");
     }
+    // What the name leads to: a link is followed here (/dev/stdout to a pipe).
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+      const int error = errno;
+      if (!S_ISLNK(link.st_mode)) Fail(FileError::Kind::kIo, "无法查看", error);
+      throw FileError(FileError::Kind::kRefused, target_,
+                      "是指向不存在或无法访问的文件的符号链接（" + Reason(error) + "）");
+    }
+    if (const char* what = NotARegularFile(info.st_mode)) {
+      throw FileError(FileError::Kind::kRefused, target_, std::string(what) + "，不能作为输出文件");
+    }
     if (S_ISLNK(link.st_mode)) {
       // Written through: the file the link points at is replaced, the link stays.
       std::error_code error;
       final_ = std::filesystem::canonical(target, error);
-      if (error) {
-        throw FileError(FileError::Kind::kRefused, target_,
-                        "是指向不存在或无法访问的文件的符号链接（" + error.message() + "）");
-      }
-    }
-    struct stat info {};
-    if (::stat(final_.c_str(), &info) != 0) Fail(FileError::Kind::kIo, "无法查看", errno);
-    if (const char* what = NotARegularFile(info.st_mode)) {
-      throw FileError(FileError::Kind::kRefused, target_, std::string(what) + "，不能作为输出文件");
+      if (error) Fail(FileError::Kind::kIo, "无法找到链接所指的文件", error.value());
     }
     const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev),
                                 static_cast<std::uint64_t>(info.st_ino)};
