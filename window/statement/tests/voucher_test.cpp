@@ -1,9 +1,14 @@
 // The statement as a clerk keeps it: dated when its figures were made, saved
 // as a PDF under a name and in a folder the clerk expects, and shown in the
 // faces a voucher and a dialog each call for.
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
@@ -97,6 +102,7 @@ class VoucherTest : public FormFixture {
   void pdfDialogStartsWhereTheClerkExpects_data();
   void pdfDialogStartsWhereTheClerkExpects();
   void printingToAFileSuggestsThePdfName();
+  void printingToAFileGoesThroughTheWriter();
   void workingBoxShowsEveryLine_data();
   void workingBoxShowsEveryLine();
   void sansFaceOutsideThePage_data();
@@ -241,6 +247,39 @@ void VoucherTest::printingToAFileSuggestsThePdfName() {
                   return preview ? preview->printer()->docName() : QString();
                 });
   QCOMPARE(name, QStringLiteral("计息单-20090301-090507"));
+}
+
+// A page printed to a file is written as a PDF is: whole, in a new file
+// renamed over the old rather than written into it, through a link to the
+// file it points at, the link left a link, and the printer opening nothing.
+void VoucherTest::printingToAFileGoesThroughTheWriter() {
+  Form1& form = shown();
+  Enter(form, WorkedExample());
+  Click(form, "Command1");
+  QTemporaryDir folder;
+  QFile(folder.filePath("page.pdf")).open(QIODevice::WriteOnly);
+  QVERIFY(QFile::link(QStringLiteral("page.pdf"), folder.filePath("link.pdf")));
+  const auto inode = [&folder] {
+    struct stat info {};
+    ::stat(QFile::encodeName(folder.filePath("page.pdf")).constData(), &info);
+    return info.st_ino;
+  };
+  const ino_t before = inode();
+  FromModal([&form] { QTest::keyClick(&form, Qt::Key_P, Qt::ControlModifier); },
+            [&folder](QWidget* modal) {
+              auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
+              if (!preview) return QString();
+              QPrinter printer(QPrinter::HighResolution);
+              printer.setOutputFileName(folder.filePath("link.pdf"));
+              emit preview->paintRequested(&printer);
+              return QStringLiteral("printed");
+            });
+  QVERIFY(QFileInfo(folder.filePath("link.pdf")).isSymLink());
+  QVERIFY(inode() != before);
+  const QString text = Run("pdftotext", {folder.filePath("page.pdf"), QStringLiteral("-")});
+  QVERIFY2(text.contains(QStringLiteral("561.98")), qPrintable(text));
+  QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           (QStringList{QStringLiteral("link.pdf"), QStringLiteral("page.pdf")}));
 }
 
 void VoucherTest::workingBoxShowsEveryLine_data() {
