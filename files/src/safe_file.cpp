@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "quillbary/file_type.h"
@@ -82,6 +83,20 @@ int Rename(const std::filesystem::path& from, const std::filesystem::path& to, b
   return errno;
 }
 
+// Which file a path is, whatever name it goes by (following links), or
+// nothing when it cannot be found.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{info.st_dev, info.st_ino};
+}
+
 }  // namespace
 
 const char* NotARegularFile(mode_t mode) {
@@ -99,13 +114,6 @@ FileError::FileError(Kind kind, std::filesystem::path path, std::string reason)
       kind(kind),
       path(std::move(path)),
       reason(std::move(reason)) {}
-
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return FileIdentity{static_cast<std::uint64_t>(info.st_dev),
-                      static_cast<std::uint64_t>(info.st_ino)};
-}
 
 void SafeFile::RefuseKept(const WriteOptions::Kept& kept) const {
   throw FileError(FileError::Kind::kRefused, target_, "就是" + kept.what + "，不能用作输出文件");
@@ -142,8 +150,7 @@ SafeFile::SafeFile(const std::filesystem::path& target, const WriteOptions& opti
       final_ = std::filesystem::canonical(target, error);
       if (error) Fail(FileError::Kind::kIo, "无法找到链接所指的文件", error.value());
     }
-    const FileIdentity identity{static_cast<std::uint64_t>(info.st_dev),
-                                static_cast<std::uint64_t>(info.st_ino)};
+    const FileIdentity identity{info.st_dev, info.st_ino};
     for (const WriteOptions::Kept& kept : options.kept) {
       if (IdentityOf(kept.path) == identity) RefuseKept(kept);
     }
@@ -239,13 +246,6 @@ void SafeFile::Keep() {
 void SafeFile::Commit() {
   PutInPlace();
   Keep();
-}
-
-void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
-                    const WriteOptions& options) {
-  SafeFile file(target, options);
-  file.Write(bytes);
-  file.Commit();
 }
 
 }  // namespace quillbary::files

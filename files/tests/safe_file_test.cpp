@@ -29,6 +29,14 @@ void Put(const fs::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
 
+// The whole file at `target`, as a writer that cannot be recorded writes it.
+void WriteWholeFile(const fs::path& target, std::string_view bytes,
+                    const WriteOptions& options = {}) {
+  SafeFile file(target, options);
+  file.Write(bytes);
+  file.Commit();
+}
+
 // A folder of the test's own, removed with everything in it.
 class Folder {
  public:

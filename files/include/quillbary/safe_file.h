@@ -29,9 +29,7 @@
 // that was killed outright is removed by the next write to the same target.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -54,17 +52,6 @@ struct FileError : std::runtime_error {
   std::filesystem::path path;
   std::string reason;
 };
-
-// Which file a path is, whatever name it goes by: its device and inode.
-struct FileIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
-
-// The identity of the file a path names (following links), or nothing when
-// it cannot be found. Never throws.
-std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
 
 struct WriteOptions {
   // Files this run reads or keeps (the input, the journal, its -wal and
@@ -105,8 +92,6 @@ class SafeFile {
   // The file being written. A library that writes by name (libxlsxwriter)
   // may write it there: it lies in a folder only this program can enter.
   const std::filesystem::path& TemporaryPath() const { return temporary_; }
-  // Where the bytes go: the target, or the file its link points at.
-  const std::filesystem::path& FinalPath() const { return final_; }
 
  private:
   [[noreturn]] void Fail(FileError::Kind kind, const char* what, int error) const;
@@ -124,9 +109,5 @@ class SafeFile {
   bool kept_ = false;
   unsigned mode_ = 0600;
 };
-
-// Writes `bytes` as the whole file at `target` (a SafeFile committed at once).
-void WriteWholeFile(const std::filesystem::path& target, std::string_view bytes,
-                    const WriteOptions& options = {});
 
 }  // namespace quillbary::files
