@@ -52,4 +52,35 @@ void AppendCsvLine(std::span<const std::string> fields, std::string& out) {
   out.append("\r\n");
 }
 
+namespace {
+constexpr std::size_t kFlushSize = 1 << 20;  // written at a time
+}  // namespace
+
+CsvFile::CsvFile(const std::filesystem::path& target, const WriteOptions& options)
+    : file_(target, options), buffer_(kCsvStart) {}
+
+void CsvFile::AddLine(std::span<const std::string> fields) {
+  AppendCsvLine(fields, buffer_);
+  FlushIfFull();
+}
+
+void CsvFile::AddBytes(std::string_view lines) {
+  if (lines.size() >= kFlushSize) {
+    Flushed().Write(lines);
+    return;
+  }
+  buffer_.append(lines);
+  FlushIfFull();
+}
+
+SafeFile& CsvFile::Flushed() {
+  if (!buffer_.empty()) file_.Write(buffer_);
+  buffer_.clear();
+  return file_;
+}
+
+void CsvFile::FlushIfFull() {
+  if (buffer_.size() >= kFlushSize) Flushed();
+}
+
 }  // namespace quillbary::files

@@ -79,37 +79,14 @@ void Writing(const std::filesystem::path& path, Write write) {
   }
 }
 
-// Rows as CSV text, written a megabyte at a time.
-class CsvFile {
- public:
-  CsvFile(const std::filesystem::path& path, const files::WriteOptions& options)
-      : file_(path, options), buffer_(files::kCsvStart) {}
-  void Add(const std::vector<std::string>& fields) {
-    files::AppendCsvLine(fields, buffer_);
-    if (buffer_.size() >= (1 << 20)) Flush();
-  }
-  void Commit() {
-    Flush();
-    file_.Commit();
-  }
-
- private:
-  void Flush() {
-    file_.Write(buffer_);
-    buffer_.clear();
-  }
-  files::SafeFile file_;
-  std::string buffer_;
-};
-
 }  // namespace
 
 void WriteCsv(const std::filesystem::path& path, const Table& table,
               const files::WriteOptions& options) {
   Writing(path, [&] {
-    CsvFile file(path, options);
-    file.Add(table.header);
-    for (const auto& row : table.rows) file.Add(row);
+    files::CsvFile file(path, options);
+    file.AddLine(table.header);
+    for (const auto& row : table.rows) file.AddLine(row);
     file.Commit();
   });
 }
@@ -117,10 +94,10 @@ void WriteCsv(const std::filesystem::path& path, const Table& table,
 std::int64_t ExportJournalCsv(Journal& journal, const std::filesystem::path& path) {
   std::int64_t count = 0;
   Writing(path, [&] {
-    CsvFile file(path, KeptBy(journal));
-    file.Add(EntryHeader());
+    files::CsvFile file(path, KeptBy(journal));
+    file.AddLine(EntryHeader());
     journal.ForEachEntry([&](const Entry& entry) {
-      file.Add(EntryRow(entry));
+      file.AddLine(EntryRow(entry));
       ++count;
     });
     file.Commit();

@@ -3,9 +3,12 @@
 // CRLF, and no cell that a spreadsheet would run.
 #pragma once
 
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "quillbary/safe_file.h"
 
 namespace quillbary::files {
 
@@ -30,5 +33,25 @@ void AppendCsvField(std::string_view text, bool first, std::string& out);
 
 // Appends the fields as one line ending in CRLF.
 void AppendCsvLine(std::span<const std::string> fields, std::string& out);
+
+// A CSV file being written through a SafeFile, a megabyte at a time: the
+// byte-order mark, then lines. Commit() puts it in place; a caller that
+// records the write first takes Flushed() and finishes the SafeFile itself.
+class CsvFile {
+ public:
+  CsvFile(const std::filesystem::path& target, const WriteOptions& options);
+  void AddLine(std::span<const std::string> fields);
+  // Lines already encoded by AppendCsvLine or AppendCsvField.
+  void AddBytes(std::string_view lines);
+  // The file, with every line added written to it.
+  SafeFile& Flushed();
+  void Commit() { Flushed().Commit(); }
+
+ private:
+  void FlushIfFull();
+
+  SafeFile file_;
+  std::string buffer_;
+};
 
 }  // namespace quillbary::files
