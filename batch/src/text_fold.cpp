@@ -6,13 +6,18 @@ namespace quillbary::batch_detail {
 
 std::string FoldedAndTrimmed(std::string_view text) {
   std::string storage;
-  std::string out(FoldFullWidth(text, storage));
+  const std::string_view folded = FoldFullWidth(text, storage);
   // The ideographic space (U+3000, UTF-8 E3 80 80) that a full-width input
   // method types for a blank.
   constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
-  for (auto at = out.find(kIdeographicSpace); at != std::string::npos;
-       at = out.find(kIdeographicSpace, at + 1)) {
-    out.replace(at, kIdeographicSpace.size(), " ");
+  std::string out;
+  for (std::size_t at = 0; at < folded.size();) {
+    if (folded.substr(at).starts_with(kIdeographicSpace)) {
+      out.push_back(' ');
+      at += kIdeographicSpace.size();
+    } else {
+      out.push_back(folded[at++]);
+    }
   }
   const auto first = out.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return {};

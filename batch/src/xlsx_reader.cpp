@@ -197,6 +197,11 @@ class XmlParser {
         [](void* self, const char* name, const char** attributes) {
           static_cast<XmlParser*>(self)->Guard([&](XmlParser& p) {
             p.elements_.Count();
+            // Refused here too, whatever expat does with a long token while
+            // it is unfinished (newer versions defer rescanning it).
+            std::size_t tagBytes = std::strlen(name);
+            for (const char** a = attributes; *a != nullptr; ++a) tagBytes += std::strlen(*a);
+            if (tagBytes > static_cast<std::size_t>(kMaxTokenBytes)) p.RefuseLongToken();
             if (p.onStart) p.onStart(LocalName(name), attributes);
           });
         },
@@ -264,6 +269,10 @@ class XmlParser {
     }
   }
 
+  [[noreturn]] void RefuseLongToken() const {
+    throw BatchFileError(where_ + " 里有超过 256 KB 的标签、注释或处理指令：这不是正常的 XLSX");
+  }
+
   void Refuse(const std::string& why) {
     Guard([&](XmlParser&) { throw BatchFileError(where_ + " " + why); });
   }
@@ -278,7 +287,7 @@ class XmlParser {
       int offset = 0, size = 0;
       if (XML_GetInputContext(parser_, &offset, &size) != nullptr &&
           size - offset > kMaxTokenBytes) {
-        throw BatchFileError(where_ + " 里有超过 256 KB 的标签、注释或处理指令：这不是正常的 XLSX");
+        RefuseLongToken();
       }
       return true;
     }
