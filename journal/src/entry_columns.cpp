@@ -8,8 +8,6 @@
 namespace quillbary::journal {
 namespace {
 
-constexpr std::string_view kCapitalsItemName = kCapitalsItem;
-
 std::string Escape(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -57,6 +55,8 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
+}  // namespace
+
 std::string FigureValue(const Statement& statement, std::string_view item) {
   for (const StatementRow& row : statement.figures) {
     if (row.item == item) return row.value;
@@ -64,16 +64,16 @@ std::string FigureValue(const Statement& statement, std::string_view item) {
   return {};
 }
 
-// The total's row: the one just before 合计大写 ("利息合计" or "本息合计").
-const StatementRow* TotalRow(const Statement& statement) {
-  for (std::size_t i = 1; i < statement.figures.size(); ++i) {
-    if (statement.figures[i].item == kCapitalsItemName) return &statement.figures[i - 1];
+StatementRow TotalOf(const Entry& entry) {
+  if (entry.kind == EntryKind::kBatchRun) {
+    return {std::string(kBatchTotalItem), FigureValue(entry.statement, kBatchTotalItem)};
   }
-  return nullptr;
-}
-
-std::string HandOnColumn(HandOnKind kind) {
-  return HandOnWord(kind);
+  // A statement's total is the row just before 合计大写.
+  const std::vector<StatementRow>& figures = entry.statement.figures;
+  for (std::size_t i = 1; i < figures.size(); ++i) {
+    if (figures[i].item == kCapitalsItem) return figures[i - 1];
+  }
+  return {};
 }
 
 HandOnKind HandOnFromColumn(std::string_view word) {
@@ -82,8 +82,6 @@ HandOnKind HandOnFromColumn(std::string_view word) {
   if (word == "pdf") return HandOnKind::kPdf;
   return HandOnKind::kNone;
 }
-
-}  // namespace
 
 std::string_view KindColumn(EntryKind kind) {
   switch (kind) {
@@ -138,64 +136,65 @@ std::vector<std::string> DecodeLines(std::string_view text) {
   return lines;
 }
 
-ColumnValues ToColumns(const Entry& e) {
-  // A batch run's total is the sum of its rows' totals.
-  const StatementRow batchTotal{std::string(kBatchTotalItem),
-                                FigureValue(e.statement, kBatchTotalItem)};
-  const StatementRow* total = e.kind == EntryKind::kBatchRun ? &batchTotal : TotalRow(e.statement);
-  return {std::to_string(e.seq),
-          std::string(KindColumn(e.kind)),
-          e.serial,
-          e.recordedAt,
-          e.programVersion,
-          e.header.borrower,
-          e.header.loanNumber,
-          e.header.clerk,
-          FigureValue(e.statement, "还款金额"),
-          total ? total->item : std::string(),
-          total ? total->value : std::string(),
-          EncodeRows(e.statement.figures),
-          EncodeLines(e.statement.working),
-          e.statement.madeAt.value,
-          HandOnColumn(e.handOn.kind),
-          e.handOn.pdfPath,
-          e.reason,
-          e.previousHash};
+ColumnValues ToColumns(const Entry& entry) {
+  ColumnValues columns;
+  for (std::size_t i = 0; i < kEntryColumns.size(); ++i) columns[i] = kEntryColumns[i].write(entry);
+  return columns;
 }
 
-Entry FromColumns(const ColumnValues& c, std::string hash) {
-  Entry e;
-  std::from_chars(c[0].data(), c[0].data() + c[0].size(), e.seq);
-  e.kind = KindFromColumn(c[1]);
-  e.serial = c[2];
-  e.recordedAt = c[3];
-  e.programVersion = c[4];
-  e.header = {c[5], c[6], c[7]};
-  e.statement.figures = DecodeRows(c[11]);
-  e.statement.working = DecodeLines(c[12]);
-  if (e.kind == EntryKind::kStatement) {
-    e.statement.madeAt = {"制表时间", c[13]};
-    e.statement.signers = {"经办人", "复核"};
+Entry FromColumns(const ColumnValues& columns) {
+  Entry entry;
+  for (std::size_t i = 0; i < kEntryColumns.size(); ++i) kEntryColumns[i].read(entry, columns[i]);
+  return entry;
+}
+
+std::string HashInput(const ColumnValues& columns) {
+  std::string input;
+  for (std::size_t i = 0; i < kEntryColumns.size(); ++i) {
+    const EntryColumn& column = kEntryColumns[i];
+    if (column.hashed == Hashed::kNo) continue;
+    if (column.hashed == Hashed::kWhenSet && columns[i].empty()) continue;
+    input.append(column.name)
+        .append("=")
+        .append(std::to_string(columns[i].size()))
+        .append(":")
+        .append(columns[i])
+        .append(";");
   }
-  e.handOn = {HandOnFromColumn(c[14]), c[15]};
-  e.reason = c[16];
-  e.previousHash = c[17];
-  e.hash = std::move(hash);
-  return e;
+  return input;
 }
 
 std::string HashColumns(const ColumnValues& columns) {
   files::Sha256 hash;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    // name=length:text; — the length keeps "ab"+"c" apart from "a"+"bc".
-    hash.Add(kHashedColumns[i]);
-    hash.Add("=");
-    hash.Add(std::to_string(columns[i].size()));
-    hash.Add(":");
-    hash.Add(columns[i]);
-    hash.Add(";");
-  }
+  hash.Add(HashInput(columns));
   return hash.HexDigest();
+}
+
+std::string ColumnList() {
+  std::string list;
+  for (const EntryColumn& column : kEntryColumns) {
+    if (!list.empty()) list.append(", ");
+    list.append(column.name);
+  }
+  return list;
+}
+
+std::vector<std::string> ColumnsOfVersion(std::int64_t version) {
+  const auto describe = [](const EntryColumn& column) {
+    const bool key = column.name == "seq";
+    return std::string(column.name) + " " + std::string(column.type) + (key ? " 0 1 0" : " 1 0 0");
+  };
+  std::vector<std::string> columns;
+  for (const EntryColumn& column : kEntryColumns) {
+    if (column.since == 1) columns.push_back(describe(column));
+  }
+  // The history's computed find_text (hidden 2: generated, virtual) was made
+  // with the first version's columns; columns added later follow it.
+  columns.push_back("find_text TEXT 0 0 2");
+  for (const EntryColumn& column : kEntryColumns) {
+    if (column.since > 1 && column.since <= version) columns.push_back(describe(column));
+  }
+  return columns;
 }
 
 }  // namespace quillbary::journal

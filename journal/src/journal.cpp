@@ -16,99 +16,18 @@
 #include <tuple>
 
 #include "entry_columns.h"
+#include "migrations.h"
 #include "sqlite_statement.h"
 
 namespace quillbary::journal {
+
+const int kSchemaVersion = static_cast<int>(kMigrations.size());
+
 namespace {
 
 constexpr std::string_view kNoHash =
     "0000000000000000000000000000000000000000000000000000000000000000";
 
-// The steps from each schema version to the next: kMigrations[v] takes a
-// file at user_version v to v + 1. Version 0 is an empty file.
-constexpr std::array<const char*, kSchemaVersion> kMigrations = {
-    R"sql(
-CREATE TABLE entries(
-  seq INTEGER PRIMARY KEY AUTOINCREMENT,
-  kind TEXT NOT NULL CHECK (kind IN ('statement', 'handon', 'void', 'reprint')),
-  serial TEXT NOT NULL,
-  recorded_at TEXT NOT NULL,
-  program_version TEXT NOT NULL,
-  borrower TEXT NOT NULL,
-  loan_number TEXT NOT NULL,
-  clerk TEXT NOT NULL,
-  amount TEXT NOT NULL,
-  total_caption TEXT NOT NULL,
-  total TEXT NOT NULL,
-  figures TEXT NOT NULL,
-  working TEXT NOT NULL,
-  made_at TEXT NOT NULL,
-  handed_on TEXT NOT NULL,
-  pdf_path TEXT NOT NULL,
-  reason TEXT NOT NULL,
-  prev_hash TEXT NOT NULL,
-  hash TEXT NOT NULL,
-  -- What the history's filter looks in: computed, never stored, not hashed.
-  find_text TEXT GENERATED ALWAYS AS
-    (lower(borrower) || char(10) || lower(loan_number) || char(10) || serial) VIRTUAL);
-CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
-CREATE INDEX entries_of_serial ON entries(serial, kind);
--- The history's filter scans this, newest first, rather than the whole rows
--- with their figures and working: twenty times less to read.
-CREATE INDEX statements_to_find ON entries(seq, find_text, recorded_at) WHERE kind = 'statement';
-CREATE TABLE serial_counters(year TEXT PRIMARY KEY, last INTEGER NOT NULL);
-CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
-  BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
-CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
-  BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
-)sql",
-    // 1 -> 2: batch runs are entries too. SQLite cannot change a CHECK, so
-    // the table is made anew under its old name with every entry as it was
-    // (same seq, same texts, so the chain still holds), and the highest seq
-    // ever handed out goes with it: entries removed from the end still show.
-    R"sql(
-CREATE TABLE entries_v2(
-  seq INTEGER PRIMARY KEY AUTOINCREMENT,
-  kind TEXT NOT NULL CHECK (kind IN ('statement', 'handon', 'void', 'reprint', 'batch')),
-  serial TEXT NOT NULL,
-  recorded_at TEXT NOT NULL,
-  program_version TEXT NOT NULL,
-  borrower TEXT NOT NULL,
-  loan_number TEXT NOT NULL,
-  clerk TEXT NOT NULL,
-  amount TEXT NOT NULL,
-  total_caption TEXT NOT NULL,
-  total TEXT NOT NULL,
-  figures TEXT NOT NULL,
-  working TEXT NOT NULL,
-  made_at TEXT NOT NULL,
-  handed_on TEXT NOT NULL,
-  pdf_path TEXT NOT NULL,
-  reason TEXT NOT NULL,
-  prev_hash TEXT NOT NULL,
-  hash TEXT NOT NULL,
-  find_text TEXT GENERATED ALWAYS AS
-    (lower(borrower) || char(10) || lower(loan_number) || char(10) || serial) VIRTUAL);
-INSERT INTO entries_v2 (seq, kind, serial, recorded_at, program_version, borrower, loan_number,
-                        clerk, amount, total_caption, total, figures, working, made_at, handed_on,
-                        pdf_path, reason, prev_hash, hash)
-  SELECT seq, kind, serial, recorded_at, program_version, borrower, loan_number, clerk, amount,
-         total_caption, total, figures, working, made_at, handed_on, pdf_path, reason, prev_hash,
-         hash
-  FROM entries ORDER BY seq;
-DELETE FROM sqlite_sequence WHERE name = 'entries_v2';
-UPDATE sqlite_sequence SET name = 'entries_v2' WHERE name = 'entries';
-DROP TABLE entries;
-ALTER TABLE entries_v2 RENAME TO entries;
-CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
-CREATE INDEX entries_of_serial ON entries(serial, kind);
-CREATE INDEX statements_to_find ON entries(seq, find_text, recorded_at) WHERE kind = 'statement';
-CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
-  BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
-CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
-  BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
-)sql",
-};
 
 // BEGIN IMMEDIATE on construction; ROLLBACK unless committed, so a failed
 // write leaves nothing of itself.
@@ -161,17 +80,10 @@ std::vector<std::string> TableColumns(sqlite3* db, const char* table,
 }
 
 // The entries table's columns in a journal of `version` (1 and 2 have the
-// same: version 2 only let the kind be 'batch'): the hashed columns, the hash,
-// and the history's computed find_text.
+// same: version 2 only let the kind be 'batch').
 std::vector<std::string> EntriesColumns(std::int64_t version) {
-  std::vector<std::string> columns;
-  if (version < 1 || version > kSchemaVersion) return columns;
-  for (const std::string_view name : kHashedColumns) {
-    columns.push_back(std::string(name) + (name == "seq" ? " INTEGER 0 1 0" : " TEXT 1 0 0"));
-  }
-  columns.push_back("hash TEXT 1 0 0");
-  columns.push_back("find_text TEXT 0 0 2");  // hidden 2: generated, virtual
-  return columns;
+  if (version < 1 || version > kSchemaVersion) return {};
+  return ColumnsOfVersion(version);
 }
 
 const std::vector<std::string> kSerialCountersColumns = {"year TEXT 0 1 0",
@@ -363,29 +275,17 @@ void MakeFileIfMissing(const std::filesystem::path& path) {
   }
 }
 
-constexpr const char* kSelectEntry =
-    "SELECT seq, kind, serial, recorded_at, program_version, borrower, loan_number, clerk, "
-    "amount, total_caption, total, figures, working, made_at, handed_on, pdf_path, reason, "
-    "prev_hash, hash FROM entries ";
+// Every column of an entry, in kEntryColumns' order.
+const std::string kSelectEntry = "SELECT " + ColumnList() + " FROM entries ";
 
-// "INSERT INTO entries (seq, kind, …, prev_hash, hash) VALUES (?1, ?2, …, ?19)":
-// named columns, since find_text is computed.
+// "INSERT INTO entries (seq, kind, …, hash) VALUES (?1, ?2, …, ?19)": named
+// columns, since find_text is computed.
 std::string InsertSql() {
-  std::string names;
   std::string values;
-  for (std::size_t i = 0; i <= kHashedColumns.size(); ++i) {
-    if (i > 0) {
-      names.append(", ");
-      values.append(", ");
-    }
-    names.append(i < kHashedColumns.size() ? kHashedColumns[i] : std::string_view("hash"));
-    values.append("?").append(std::to_string(i + 1));
+  for (std::size_t i = 0; i < kEntryColumns.size(); ++i) {
+    values.append(i > 0 ? ", ?" : "?").append(std::to_string(i + 1));
   }
-  return std::string("INSERT INTO entries (")
-      .append(names)
-      .append(") VALUES (")
-      .append(values)
-      .append(")");
+  return "INSERT INTO entries (" + ColumnList() + ") VALUES (" + values + ")";
 }
 
 ColumnValues ReadColumns(const SqliteStatement& row) {
@@ -504,7 +404,6 @@ std::vector<std::filesystem::path> Journal::FilesInUse() const {
 }
 
 std::pair<std::int64_t, std::string> Journal::CheckedTail() {
-  constexpr int kHash = static_cast<int>(kHashedColumns.size());
   std::int64_t lastSeq = 0;
   std::string lastHash(kNoHash);
   std::string problem;
@@ -512,13 +411,14 @@ std::pair<std::int64_t, std::string> Journal::CheckedTail() {
     SqliteStatement last(db_, std::string(kSelectEntry) + "ORDER BY seq DESC LIMIT 2", path_);
     if (last.Step()) {
       const ColumnValues columns = ReadColumns(last);
-      lastSeq = last.Int(0);
-      lastHash = last.Text(kHash);
+      constexpr int kHash = static_cast<int>(ColumnIndex("hash"));
+      lastSeq = last.Int(ColumnIndex("seq"));
+      lastHash = columns[kHash];
       const std::string before = last.Step() ? last.Text(kHash) : std::string(kNoHash);
       const std::string at = "最后一条（第 " + std::to_string(lastSeq) + " 条）";
       if (HashColumns(columns) != lastHash) {
         problem = at + "的内容与其哈希不符";
-      } else if (columns.back() != before) {
+      } else if (columns[ColumnIndex("prev_hash")] != before) {
         problem = at + "与前一条的链接不符";
       }
     }
@@ -578,12 +478,11 @@ Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& befo
     }
   }
 
-  const ColumnValues columns = ToColumns(entry);
-  entry.hash = HashColumns(columns);
+  ColumnValues columns = ToColumns(entry);
+  entry.hash = columns[ColumnIndex("hash")] = HashColumns(columns);
   static const std::string kInsert = InsertSql();
   SqliteStatement insert(db_, kInsert, path_);
   for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
-  insert.Bind(static_cast<int>(columns.size() + 1), entry.hash);
   insert.Step();
   if (beforeCommit) beforeCommit(entry);  // may throw: the transaction rolls back
   transaction.Commit();
@@ -690,13 +589,13 @@ std::optional<Entry> Journal::FindStatement(const std::string& serial) {
                         path_);
   query.Bind(1, serial);
   if (!query.Step()) return std::nullopt;
-  return FromColumns(ReadColumns(query), query.Text(static_cast<int>(kHashedColumns.size())));
+  return FromColumns(ReadColumns(query));
 }
 
 void Journal::ForEachEntry(const std::function<void(const Entry&)>& visit) {
   SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
   while (query.Step()) {
-    visit(FromColumns(ReadColumns(query), query.Text(static_cast<int>(kHashedColumns.size()))));
+    visit(FromColumns(ReadColumns(query)));
   }
 }
 
@@ -727,16 +626,18 @@ ChainCheck Journal::CheckChain() {
   while (query.Step()) {
     ++check.entries;
     const ColumnValues columns = ReadColumns(query);
-    const std::int64_t seq = query.Int(0);
+    const std::int64_t seq = query.Int(ColumnIndex("seq"));
+    const std::string& serial = columns[ColumnIndex("serial")];
+    const std::string& hash = columns[ColumnIndex("hash")];
     if (seq != expectedSeq) {
-      fail(seq, columns[2], "此条之前缺少第 " + std::to_string(expectedSeq) + " 条");
-    } else if (columns.back() != previousHash) {
-      fail(seq, columns[2], "此条与前一条的链接不符（前一条被改动、删除或调换）");
-    } else if (HashColumns(columns) != query.Text(static_cast<int>(columns.size()))) {
-      fail(seq, columns[2], "此条的内容与其哈希不符（内容被改动）");
+      fail(seq, serial, "此条之前缺少第 " + std::to_string(expectedSeq) + " 条");
+    } else if (columns[ColumnIndex("prev_hash")] != previousHash) {
+      fail(seq, serial, "此条与前一条的链接不符（前一条被改动、删除或调换）");
+    } else if (HashColumns(columns) != hash) {
+      fail(seq, serial, "此条的内容与其哈希不符（内容被改动）");
     }
     if (!check.intact) return check;
-    previousHash = query.Text(static_cast<int>(columns.size()));
+    previousHash = hash;
     ++expectedSeq;
   }
   SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);

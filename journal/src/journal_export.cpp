@@ -11,13 +11,6 @@ const std::vector<std::string> kFigureItems = {"借款日期", "到期日期",  
                                                "还款金额", "月利率(‰)", "还款方式",    "正常天数",
                                                "正常利息", "逾期天数",  "逾期利率(‰)", "逾期利息"};
 
-std::string FigureValue(const Statement& statement, std::string_view item) {
-  for (const StatementRow& row : statement.figures) {
-    if (row.item == item) return row.value;
-  }
-  return {};
-}
-
 std::vector<std::string> EntryHeader() {
   std::vector<std::string> header = {"序号",     "类型",   "编号",   "记录时间",
                                      "程序版本", "借款人", "借据号", "经办人"};
@@ -34,7 +27,7 @@ std::vector<std::string> EntryRow(const Entry& e) {
                                   e.recordedAt,          e.programVersion,      e.header.borrower,
                                   e.header.loanNumber,   e.header.clerk};
   for (const std::string& item : kFigureItems) row.push_back(FigureValue(e.statement, item));
-  std::string caption, total, working;
+  std::string working;
   const auto addLine = [&working](const std::string& line) {
     working += (working.empty() ? "" : "\n") + line;
   };
@@ -42,22 +35,12 @@ std::vector<std::string> EntryRow(const Entry& e) {
     // Its files, digests and counts, one "item：value" a line, where a
     // statement has its working; the sum of the totals is its total.
     for (const StatementRow& row : e.statement.figures) {
-      if (row.item == kBatchTotalItem) {
-        caption = row.item;
-        total = row.value;
-      } else {
-        addLine(row.item + "：" + row.value);
-      }
-    }
-  }
-  for (std::size_t i = 1; i < e.statement.figures.size(); ++i) {
-    if (e.statement.figures[i].item == kCapitalsItem) {
-      caption = e.statement.figures[i - 1].item;
-      total = e.statement.figures[i - 1].value;
+      if (row.item != kBatchTotalItem) addLine(row.item + "：" + row.value);
     }
   }
   for (const std::string& line : e.statement.working) addLine(line);
-  row.insert(row.end(), {caption, total, FigureValue(e.statement, kCapitalsItem), working,
+  const StatementRow total = TotalOf(e);
+  row.insert(row.end(), {total.item, total.value, FigureValue(e.statement, kCapitalsItem), working,
                          e.statement.madeAt.value, HandOnWord(e.handOn.kind), e.handOn.pdfPath,
                          e.reason, e.previousHash, e.hash});
   return row;

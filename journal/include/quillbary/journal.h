@@ -50,7 +50,7 @@ namespace quillbary::journal {
 
 // The schema this program writes. A file with a higher user_version belongs
 // to a newer program and is refused; lower ones are migrated step by step.
-inline constexpr int kSchemaVersion = 2;
+extern const int kSchemaVersion;
 
 struct JournalError : std::runtime_error {
   enum class Kind {

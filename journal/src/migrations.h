@@ -1,0 +1,97 @@
+// The journal's schema as frozen steps: kMigrations[v] takes a file at
+// user_version v to v + 1 (version 0 is an empty file), and the number of
+// steps is the version this program writes. A step is never edited once
+// released, so that a file migrated by an older program is the file a newer
+// one would make; a new column is a row of the column table
+// (entry_columns.h) and one new step here, which a test checks against it.
+#pragma once
+
+#include <array>
+
+namespace quillbary::journal {
+
+inline constexpr std::array kMigrations = {
+    R"sql(
+CREATE TABLE entries(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  kind TEXT NOT NULL CHECK (kind IN ('statement', 'handon', 'void', 'reprint')),
+  serial TEXT NOT NULL,
+  recorded_at TEXT NOT NULL,
+  program_version TEXT NOT NULL,
+  borrower TEXT NOT NULL,
+  loan_number TEXT NOT NULL,
+  clerk TEXT NOT NULL,
+  amount TEXT NOT NULL,
+  total_caption TEXT NOT NULL,
+  total TEXT NOT NULL,
+  figures TEXT NOT NULL,
+  working TEXT NOT NULL,
+  made_at TEXT NOT NULL,
+  handed_on TEXT NOT NULL,
+  pdf_path TEXT NOT NULL,
+  reason TEXT NOT NULL,
+  prev_hash TEXT NOT NULL,
+  hash TEXT NOT NULL,
+  -- What the history's filter looks in: computed, never stored, not hashed.
+  find_text TEXT GENERATED ALWAYS AS
+    (lower(borrower) || char(10) || lower(loan_number) || char(10) || serial) VIRTUAL);
+CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
+CREATE INDEX entries_of_serial ON entries(serial, kind);
+-- The history's filter scans this, newest first, rather than the whole rows
+-- with their figures and working: twenty times less to read.
+CREATE INDEX statements_to_find ON entries(seq, find_text, recorded_at) WHERE kind = 'statement';
+CREATE TABLE serial_counters(year TEXT PRIMARY KEY, last INTEGER NOT NULL);
+CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
+CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
+)sql",
+    // 1 -> 2: batch runs are entries too. SQLite cannot change a CHECK, so
+    // the table is made anew under its old name with every entry as it was
+    // (same seq, same texts, so the chain still holds), and the highest seq
+    // ever handed out goes with it: entries removed from the end still show.
+    R"sql(
+CREATE TABLE entries_v2(
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  kind TEXT NOT NULL CHECK (kind IN ('statement', 'handon', 'void', 'reprint', 'batch')),
+  serial TEXT NOT NULL,
+  recorded_at TEXT NOT NULL,
+  program_version TEXT NOT NULL,
+  borrower TEXT NOT NULL,
+  loan_number TEXT NOT NULL,
+  clerk TEXT NOT NULL,
+  amount TEXT NOT NULL,
+  total_caption TEXT NOT NULL,
+  total TEXT NOT NULL,
+  figures TEXT NOT NULL,
+  working TEXT NOT NULL,
+  made_at TEXT NOT NULL,
+  handed_on TEXT NOT NULL,
+  pdf_path TEXT NOT NULL,
+  reason TEXT NOT NULL,
+  prev_hash TEXT NOT NULL,
+  hash TEXT NOT NULL,
+  find_text TEXT GENERATED ALWAYS AS
+    (lower(borrower) || char(10) || lower(loan_number) || char(10) || serial) VIRTUAL);
+INSERT INTO entries_v2 (seq, kind, serial, recorded_at, program_version, borrower, loan_number,
+                        clerk, amount, total_caption, total, figures, working, made_at, handed_on,
+                        pdf_path, reason, prev_hash, hash)
+  SELECT seq, kind, serial, recorded_at, program_version, borrower, loan_number, clerk, amount,
+         total_caption, total, figures, working, made_at, handed_on, pdf_path, reason, prev_hash,
+         hash
+  FROM entries ORDER BY seq;
+DELETE FROM sqlite_sequence WHERE name = 'entries_v2';
+UPDATE sqlite_sequence SET name = 'entries_v2' WHERE name = 'entries';
+DROP TABLE entries;
+ALTER TABLE entries_v2 RENAME TO entries;
+CREATE UNIQUE INDEX one_statement_per_serial ON entries(serial) WHERE kind = 'statement';
+CREATE INDEX entries_of_serial ON entries(serial, kind);
+CREATE INDEX statements_to_find ON entries(seq, find_text, recorded_at) WHERE kind = 'statement';
+CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never changed'); END;
+CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
+  BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
+)sql",
+};
+
+}  // namespace quillbary::journal
