@@ -67,7 +67,7 @@ StatementRow TotalOf(const Entry& entry);
 
 using Hashed = EntryColumn::Hashed;
 
-inline constexpr std::array<EntryColumn, 19> kEntryColumns{{
+inline constexpr auto kEntryColumns = std::to_array<EntryColumn>({
     {"seq", "INTEGER", 1, Hashed::kAlways, [](const Entry& e) { return std::to_string(e.seq); },
      [](Entry& e, std::string_view t) { std::from_chars(t.data(), t.data() + t.size(), e.seq); }},
     {"kind", "TEXT", 1, Hashed::kAlways,
@@ -117,7 +117,7 @@ inline constexpr std::array<EntryColumn, 19> kEntryColumns{{
      [](Entry& e, std::string_view t) { e.previousHash = t; }},
     {"hash", "TEXT", 1, Hashed::kNo, [](const Entry& e) { return e.hash; },
      [](Entry& e, std::string_view t) { e.hash = t; }},
-}};
+});
 
 // A column's place in kEntryColumns, found when compiling:
 // columns[ColumnIndex("serial")].
