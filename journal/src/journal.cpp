@@ -46,7 +46,7 @@ class Transaction {
 
  private:
   sqlite3* db_;
-  const std::filesystem::path& path_;
+  std::filesystem::path path_;  // a copy, for the messages
   bool committed_ = false;
 };
 
@@ -299,6 +299,25 @@ StatementSummary ReadSummary(const SqliteStatement& row) {
           row.Text(5), row.Text(6), row.Text(7), row.Int(8) != 0, static_cast<int>(row.Int(9))};
 }
 
+// The history's status filter as a condition on a statement s: fixed SQL
+// chosen by name, never built from what was typed.
+std::string_view StatusCondition(StatusFilter status) {
+  switch (status) {
+    case StatusFilter::kAll:
+      return "";
+    case StatusFilter::kInForce:
+      return "AND NOT EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
+             "AND v.kind = 'void') ";
+    case StatusFilter::kVoided:
+      return "AND EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
+             "AND v.kind = 'void') ";
+    case StatusFilter::kReprinted:
+      return "AND EXISTS (SELECT 1 FROM entries r WHERE r.serial = s.serial "
+             "AND r.kind = 'reprint') ";
+  }
+  return "";
+}
+
 constexpr const char* kSelectSummary =
     "SELECT s.seq, s.serial, s.recorded_at, s.borrower, s.loan_number, s.amount, "
     "s.total_caption, s.total, "
@@ -534,22 +553,15 @@ Entry Journal::RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCom
 
 std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& filter, int limit,
                                                       std::optional<std::int64_t> beforeSeq) {
-  SqliteStatement query(
-      db_,
-      std::string(kSelectSummary) +
-          "AND (?1 = '' OR instr(s.find_text, ?2) > 0) "
-          "AND (?3 = '' OR substr(s.recorded_at, 1, 10) >= ?3) "
-          "AND (?4 = '' OR substr(s.recorded_at, 1, 10) <= ?4) "
-          "AND (?5 = 0 "
-          "  OR (?5 = 1 AND NOT EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
-          "                             AND v.kind = 'void')) "
-          "  OR (?5 = 2 AND EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
-          "                         AND v.kind = 'void')) "
-          "  OR (?5 = 3 AND EXISTS (SELECT 1 FROM entries r WHERE r.serial = s.serial "
-          "                         AND r.kind = 'reprint'))) "
-          "AND (?6 IS NULL OR s.seq < ?6) "
-          "ORDER BY s.seq DESC LIMIT ?7",
-      path_);
+  SqliteStatement query(db_,
+                        std::string(kSelectSummary) +
+                            "AND (?1 = '' OR instr(s.find_text, ?2) > 0) "
+                            "AND (?3 = '' OR substr(s.recorded_at, 1, 10) >= ?3) "
+                            "AND (?4 = '' OR substr(s.recorded_at, 1, 10) <= ?4) " +
+                            std::string(StatusCondition(filter.status)) +
+                            "AND (?5 IS NULL OR s.seq < ?5) "
+                            "ORDER BY s.seq DESC LIMIT ?6",
+                        path_);
   // Latin letters match in either case (SQLite's lower() folds ASCII only).
   std::string folded = filter.text;
   std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
@@ -557,13 +569,12 @@ std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& fil
   });
   query.Bind(1, filter.text).Bind(2, folded);
   query.Bind(3, filter.fromDate).Bind(4, filter.toDate);
-  query.Bind(5, static_cast<std::int64_t>(filter.status));
   if (beforeSeq) {
-    query.Bind(6, *beforeSeq);
+    query.Bind(5, *beforeSeq);
   } else {
-    query.BindNull(6);
+    query.BindNull(5);
   }
-  query.Bind(7, static_cast<std::int64_t>(limit));
+  query.Bind(6, static_cast<std::int64_t>(limit));
   std::vector<StatementSummary> rows;
   while (query.Step()) rows.push_back(ReadSummary(query));
   return rows;

@@ -38,7 +38,7 @@ class SqliteStatement {
  private:
   sqlite3* db_;
   sqlite3_stmt* statement_ = nullptr;
-  const std::filesystem::path& path_;
+  std::filesystem::path path_;  // a copy: a statement may outlive the caller's path
 };
 
 // Runs SQL without results (several statements allowed).

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,7 +60,9 @@ std::filesystem::path DefaultOutputPath(const std::filesystem::path& input);
 bool IsXlsxName(const std::filesystem::path& file);
 
 // Thrown when the progress sink stopped the run; nothing has been written.
-struct BatchCancelled {};
+struct BatchCancelled : std::runtime_error {
+  BatchCancelled() : std::runtime_error("批量计算已取消") {}
+};
 
 // Told of a run that has calculated every row, with its output whole and
 // synced under a temporary name (`whole`), before that takes the output's
