@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "quillbary/sha256.h"
+#include "sqlite_statement.h"
 
 namespace quillbary::journal {
 namespace {
@@ -196,5 +197,45 @@ std::vector<std::string> ColumnsOfVersion(std::int64_t version) {
   }
   return columns;
 }
+
+const std::string kSelectEntry = "SELECT " + ColumnList() + " FROM entries ";
+
+ColumnValues ReadColumns(const SqliteStatement& row) {
+  ColumnValues columns;
+  for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = row.Text(static_cast<int>(i));
+  return columns;
+}
+
+
+std::string HandOnWord(HandOnKind kind) {
+  switch (kind) {
+    case HandOnKind::kCopy:
+      return "copy";
+    case HandOnKind::kPrint:
+      return "print";
+    case HandOnKind::kPdf:
+      return "pdf";
+    case HandOnKind::kNone:
+      return "";
+  }
+  return "";
+}
+
+std::string EntryKindWord(EntryKind kind) {
+  switch (kind) {
+    case EntryKind::kStatement:
+      return "出具";
+    case EntryKind::kHandOnAgain:
+      return "再次交付";
+    case EntryKind::kVoid:
+      return "作废";
+    case EntryKind::kReprint:
+      return "补打";
+    case EntryKind::kBatchRun:
+      return "批量计算";
+  }
+  return "";
+}
+
 
 }  // namespace quillbary::journal

@@ -36,6 +36,8 @@
 
 namespace quillbary::journal {
 
+class SqliteStatement;
+
 struct EntryColumn {
   enum class Hashed { kNo, kAlways, kWhenSet };
 
@@ -146,6 +148,15 @@ std::string ColumnList();
 // pragma_table_xinfo gives them ("name TYPE notnull pk hidden"), the
 // history's computed find_text after the first version's columns.
 std::vector<std::string> ColumnsOfVersion(std::int64_t version);
+
+// The previous hash of the first entry.
+inline constexpr std::string_view kNoHash =
+    "0000000000000000000000000000000000000000000000000000000000000000";
+
+// "SELECT seq, kind, …, hash FROM entries ", for a WHERE or ORDER BY to
+// follow, and the texts of a row it returned.
+extern const std::string kSelectEntry;
+ColumnValues ReadColumns(const SqliteStatement& row);
 
 // The item of a batch run's rows that holds the sum of its totals.
 inline constexpr std::string_view kBatchTotalItem = "合计之和";

@@ -44,4 +44,25 @@ class SqliteStatement {
 // Runs SQL without results (several statements allowed).
 void Execute(sqlite3* db, const char* sql, const std::filesystem::path& path);
 
+// BEGIN IMMEDIATE on construction; ROLLBACK unless committed, so a failed
+// write leaves nothing of itself.
+class Transaction {
+ public:
+  Transaction(sqlite3* db, const std::filesystem::path& path) : db_(db), path_(path) {
+    Execute(db_, "BEGIN IMMEDIATE", path_);
+  }
+  ~Transaction() {
+    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void Commit() {
+    Execute(db_, "COMMIT", path_);
+    committed_ = true;
+  }
+
+ private:
+  sqlite3* db_;
+  std::filesystem::path path_;  // a copy, for the messages
+  bool committed_ = false;
+};
+
 }  // namespace quillbary::journal

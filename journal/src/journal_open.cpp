@@ -1,3 +1,5 @@
+// Opening a journal: a file is read first, proved to be a journal of a
+// version this program knows, and only then written to (WAL, migrations).
 #include "quillbary/journal.h"
 
 #include <fcntl.h>
@@ -12,43 +14,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <span>
 #include <tuple>
 
 #include "entry_columns.h"
 #include "migrations.h"
 #include "sqlite_statement.h"
 
+
 namespace quillbary::journal {
-
-const int kSchemaVersion = static_cast<int>(kMigrations.size());
-
 namespace {
-
-constexpr std::string_view kNoHash =
-    "0000000000000000000000000000000000000000000000000000000000000000";
-
-
-// BEGIN IMMEDIATE on construction; ROLLBACK unless committed, so a failed
-// write leaves nothing of itself.
-class Transaction {
- public:
-  Transaction(sqlite3* db, const std::filesystem::path& path) : db_(db), path_(path) {
-    Execute(db_, "BEGIN IMMEDIATE", path_);
-  }
-  ~Transaction() {
-    if (!committed_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-  }
-  void Commit() {
-    Execute(db_, "COMMIT", path_);
-    committed_ = true;
-  }
-
- private:
-  sqlite3* db_;
-  std::filesystem::path path_;  // a copy, for the messages
-  bool committed_ = false;
-};
 
 std::string LocalNow() {
   const std::time_t now = std::time(nullptr);
@@ -58,6 +32,7 @@ std::string LocalNow() {
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return text;
 }
+
 
 std::int64_t UserVersion(sqlite3* db, const std::filesystem::path& path) {
   SqliteStatement version(db, "PRAGMA user_version", path);
@@ -236,17 +211,6 @@ Connection OpenProbe(const std::filesystem::path& path, int busyTimeoutMs) {
   return OpenReader(path, busyTimeoutMs);
 }
 
-// Wraps text in single quotes for a POSIX shell when it needs them.
-std::string ShellWord(const std::string& text) {
-  const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+=:,@%", c) ||
-           static_cast<unsigned char>(c) >= 0x80;
-  });
-  if (plain) return text;
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 // Makes the file (and its folders) for a new journal, readable by its owner
 // alone: the file 0600, and a folder made for it 0700 whatever the umask
@@ -275,63 +239,17 @@ void MakeFileIfMissing(const std::filesystem::path& path) {
   }
 }
 
-// Every column of an entry, in kEntryColumns' order.
-const std::string kSelectEntry = "SELECT " + ColumnList() + " FROM entries ";
-
-// "INSERT INTO entries (seq, kind, …, hash) VALUES (?1, ?2, …, ?19)": named
-// columns, since find_text is computed.
-std::string InsertSql() {
-  std::string values;
-  for (std::size_t i = 0; i < kEntryColumns.size(); ++i) {
-    values.append(i > 0 ? ", ?" : "?").append(std::to_string(i + 1));
-  }
-  return "INSERT INTO entries (" + ColumnList() + ") VALUES (" + values + ")";
-}
-
-ColumnValues ReadColumns(const SqliteStatement& row) {
-  ColumnValues columns;
-  for (std::size_t i = 0; i < columns.size(); ++i) columns[i] = row.Text(static_cast<int>(i));
-  return columns;
-}
-
-StatementSummary ReadSummary(const SqliteStatement& row) {
-  return {row.Int(0),  row.Text(1), row.Text(2), row.Text(3),     row.Text(4),
-          row.Text(5), row.Text(6), row.Text(7), row.Int(8) != 0, static_cast<int>(row.Int(9))};
-}
-
-// The history's status filter as a condition on a statement s: fixed SQL
-// chosen by name, never built from what was typed.
-std::string_view StatusCondition(StatusFilter status) {
-  switch (status) {
-    case StatusFilter::kAll:
-      return "";
-    case StatusFilter::kInForce:
-      return "AND NOT EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
-             "AND v.kind = 'void') ";
-    case StatusFilter::kVoided:
-      return "AND EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial "
-             "AND v.kind = 'void') ";
-    case StatusFilter::kReprinted:
-      return "AND EXISTS (SELECT 1 FROM entries r WHERE r.serial = s.serial "
-             "AND r.kind = 'reprint') ";
-  }
-  return "";
-}
-
-constexpr const char* kSelectSummary =
-    "SELECT s.seq, s.serial, s.recorded_at, s.borrower, s.loan_number, s.amount, "
-    "s.total_caption, s.total, "
-    "EXISTS (SELECT 1 FROM entries v WHERE v.serial = s.serial AND v.kind = 'void'), "
-    "(SELECT count(*) FROM entries r WHERE r.serial = s.serial AND r.kind = 'reprint') "
-    "FROM entries s WHERE s.kind = 'statement' ";
 
 }  // namespace
+
+const int kSchemaVersion = static_cast<int>(kMigrations.size());
 
 JournalError::JournalError(Kind kind, std::filesystem::path path, std::string reason)
     : std::runtime_error(path.string() + "：" + reason),
       kind(kind),
       path(std::move(path)),
       reason(std::move(reason)) {}
+
 
 std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, JournalOptions options) {
   if (!options.readOnly) MakeFileIfMissing(path);
@@ -422,280 +340,6 @@ std::vector<std::filesystem::path> Journal::FilesInUse() const {
   return files;
 }
 
-std::pair<std::int64_t, std::string> Journal::CheckedTail() {
-  std::int64_t lastSeq = 0;
-  std::string lastHash(kNoHash);
-  std::string problem;
-  {
-    SqliteStatement last(db_, std::string(kSelectEntry) + "ORDER BY seq DESC LIMIT 2", path_);
-    if (last.Step()) {
-      const ColumnValues columns = ReadColumns(last);
-      constexpr int kHash = static_cast<int>(ColumnIndex("hash"));
-      lastSeq = last.Int(ColumnIndex("seq"));
-      lastHash = columns[kHash];
-      const std::string before = last.Step() ? last.Text(kHash) : std::string(kNoHash);
-      const std::string at = "最后一条（第 " + std::to_string(lastSeq) + " 条）";
-      if (HashColumns(columns) != lastHash) {
-        problem = at + "的内容与其哈希不符";
-      } else if (columns[ColumnIndex("prev_hash")] != before) {
-        problem = at + "与前一条的链接不符";
-      }
-    }
-  }
-  if (problem.empty()) {
-    // The highest seq ever handed out: above the last entry's, entries were
-    // removed from the end.
-    SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
-    const std::int64_t highest = used.Step() ? used.Int(0) : 0;
-    if (highest > lastSeq) {
-      problem = "第 " + std::to_string(lastSeq + 1) + " 条及其后的条目已被删除";
-    } else if (highest < lastSeq) {
-      problem = "记录的最大序号 " + std::to_string(highest) + " 小于最后一条的序号 " +
-                std::to_string(lastSeq);
-    }
-  }
-  if (!problem.empty()) {
-    std::string command = "quillbary --check-journal";
-    if (path_ != DefaultJournalPath()) command += " --journal " + ShellWord(path_.string());
-    throw JournalError(JournalError::Kind::kBrokenChain, path_,
-                       "日志的哈希链已断：" + problem + "。本条未记录，以免接在被改动的日志之后；" +
-                           "请运行 " + command + " 检查");
-  }
-  return {lastSeq, lastHash};
-}
-
-Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& beforeCommit) {
-  Transaction transaction(db_, path_);
-  entry.recordedAt = options_.clock();
-  entry.programVersion = options_.programVersion;
-
-  std::int64_t lastSeq = 0;
-  std::tie(lastSeq, entry.previousHash) = CheckedTail();
-  entry.seq = lastSeq + 1;
-
-  if (serialUse == SerialUse::kNew) {
-    const std::string year = entry.recordedAt.substr(0, 4);
-    SqliteStatement counter(db_,
-                            "INSERT INTO serial_counters(year, last) VALUES (?1, 1) "
-                            "ON CONFLICT(year) DO UPDATE SET last = last + 1 RETURNING last",
-                            path_);
-    counter.Bind(1, year);
-    counter.Step();
-    char serial[32];
-    std::snprintf(serial, sizeof serial, "%s-%06lld", year.c_str(),
-                  static_cast<long long>(counter.Int(0)));
-    entry.serial = serial;
-  } else if (serialUse == SerialUse::kExisting) {
-    const std::optional<StatementSummary> summary = Summary(entry.serial);
-    if (!summary) {
-      throw JournalError(JournalError::Kind::kNoSuchStatement, path_,
-                         "日志中没有编号为 " + entry.serial + " 的计息单");
-    }
-    if (summary->voided) {
-      throw JournalError(JournalError::Kind::kAlreadyVoided, path_,
-                         "编号为 " + entry.serial + " 的计息单已作废");
-    }
-  }
-
-  ColumnValues columns = ToColumns(entry);
-  entry.hash = columns[ColumnIndex("hash")] = HashColumns(columns);
-  static const std::string kInsert = InsertSql();
-  SqliteStatement insert(db_, kInsert, path_);
-  for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
-  insert.Step();
-  if (beforeCommit) beforeCommit(entry);  // may throw: the transaction rolls back
-  transaction.Commit();
-  return entry;
-}
-
-Entry Journal::RecordStatement(const StatementHeader& header, const Statement& statement,
-                               const HandOn& handOn, const BeforeCommit& beforeCommit) {
-  Entry entry;
-  entry.kind = EntryKind::kStatement;
-  entry.header = header;
-  entry.statement = statement;
-  entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kNew, beforeCommit);
-}
-
-Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
-                                 const BeforeCommit& beforeCommit) {
-  Entry entry;
-  entry.kind = EntryKind::kHandOnAgain;
-  entry.serial = serial;
-  entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
-}
-
-Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
-  Entry entry;
-  entry.kind = EntryKind::kVoid;
-  entry.serial = serial;
-  entry.reason = reason;
-  return Append(std::move(entry), SerialUse::kExisting);
-}
-
-Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn,
-                             const BeforeCommit& beforeCommit) {
-  Entry entry;
-  entry.kind = EntryKind::kReprint;
-  entry.serial = serial;
-  entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
-}
-
-Entry Journal::RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCommit) {
-  Entry entry;
-  entry.kind = EntryKind::kBatchRun;
-  entry.statement.figures = BatchRunRows(run);
-  return Append(std::move(entry), SerialUse::kNone, beforeCommit);
-}
-
-std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& filter, int limit,
-                                                      std::optional<std::int64_t> beforeSeq) {
-  SqliteStatement query(db_,
-                        std::string(kSelectSummary) +
-                            "AND (?1 = '' OR instr(s.find_text, ?2) > 0) "
-                            "AND (?3 = '' OR substr(s.recorded_at, 1, 10) >= ?3) "
-                            "AND (?4 = '' OR substr(s.recorded_at, 1, 10) <= ?4) " +
-                            std::string(StatusCondition(filter.status)) +
-                            "AND (?5 IS NULL OR s.seq < ?5) "
-                            "ORDER BY s.seq DESC LIMIT ?6",
-                        path_);
-  // Latin letters match in either case (SQLite's lower() folds ASCII only).
-  std::string folded = filter.text;
-  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  query.Bind(1, filter.text).Bind(2, folded);
-  query.Bind(3, filter.fromDate).Bind(4, filter.toDate);
-  if (beforeSeq) {
-    query.Bind(5, *beforeSeq);
-  } else {
-    query.BindNull(5);
-  }
-  query.Bind(6, static_cast<std::int64_t>(limit));
-  std::vector<StatementSummary> rows;
-  while (query.Step()) rows.push_back(ReadSummary(query));
-  return rows;
-}
-
-void Journal::WarmHistoryIndex() {
-  SqliteStatement read(db_,
-                       "SELECT max(length(find_text)) FROM entries INDEXED BY statements_to_find "
-                       "WHERE kind = 'statement'",
-                       path_);
-  read.Step();
-}
-
-std::optional<StatementSummary> Journal::Summary(const std::string& serial) {
-  SqliteStatement query(db_, std::string(kSelectSummary) + "AND s.serial = ?1", path_);
-  query.Bind(1, serial);
-  if (!query.Step()) return std::nullopt;
-  return ReadSummary(query);
-}
-
-std::optional<Entry> Journal::FindStatement(const std::string& serial) {
-  SqliteStatement query(db_, std::string(kSelectEntry) + "WHERE kind = 'statement' AND serial = ?1",
-                        path_);
-  query.Bind(1, serial);
-  if (!query.Step()) return std::nullopt;
-  return FromColumns(ReadColumns(query));
-}
-
-void Journal::ForEachEntry(const std::function<void(const Entry&)>& visit) {
-  SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
-  while (query.Step()) {
-    visit(FromColumns(ReadColumns(query)));
-  }
-}
-
-std::int64_t Journal::EntryCount() {
-  SqliteStatement query(db_, "SELECT count(*) FROM entries", path_);
-  return query.Step() ? query.Int(0) : 0;
-}
-
-ChainCheck Journal::CheckChain() {
-  ChainCheck check;
-  {
-    SqliteStatement integrity(db_, "PRAGMA integrity_check", path_);
-    if (integrity.Step() && integrity.Text(0) != "ok") {
-      check.intact = false;
-      check.problem = "数据库文件已损坏：" + integrity.Text(0);
-      return check;
-    }
-  }
-  const auto fail = [&check](std::int64_t seq, std::string serial, std::string problem) {
-    check.intact = false;
-    check.firstBadSeq = seq;
-    check.firstBadSerial = std::move(serial);
-    check.problem = std::move(problem);
-  };
-  std::string previousHash(kNoHash);
-  std::int64_t expectedSeq = 1;
-  SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
-  while (query.Step()) {
-    ++check.entries;
-    const ColumnValues columns = ReadColumns(query);
-    const std::int64_t seq = query.Int(ColumnIndex("seq"));
-    const std::string& serial = columns[ColumnIndex("serial")];
-    const std::string& hash = columns[ColumnIndex("hash")];
-    if (seq != expectedSeq) {
-      fail(seq, serial, "此条之前缺少第 " + std::to_string(expectedSeq) + " 条");
-    } else if (columns[ColumnIndex("prev_hash")] != previousHash) {
-      fail(seq, serial, "此条与前一条的链接不符（前一条被改动、删除或调换）");
-    } else if (HashColumns(columns) != hash) {
-      fail(seq, serial, "此条的内容与其哈希不符（内容被改动）");
-    }
-    if (!check.intact) return check;
-    previousHash = hash;
-    ++expectedSeq;
-  }
-  SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
-  if (used.Step() && used.Int(0) >= expectedSeq) {
-    fail(expectedSeq, "", "第 " + std::to_string(expectedSeq) + " 条及其后的条目已被删除");
-  }
-  return check;
-}
-
-std::string HandOnWord(HandOnKind kind) {
-  switch (kind) {
-    case HandOnKind::kCopy:
-      return "copy";
-    case HandOnKind::kPrint:
-      return "print";
-    case HandOnKind::kPdf:
-      return "pdf";
-    case HandOnKind::kNone:
-      return "";
-  }
-  return "";
-}
-
-std::string EntryKindWord(EntryKind kind) {
-  switch (kind) {
-    case EntryKind::kStatement:
-      return "出具";
-    case EntryKind::kHandOnAgain:
-      return "再次交付";
-    case EntryKind::kVoid:
-      return "作废";
-    case EntryKind::kReprint:
-      return "补打";
-    case EntryKind::kBatchRun:
-      return "批量计算";
-  }
-  return "";
-}
-
-std::string StatusText(const StatementSummary& s) {
-  std::string text = s.voided ? "作废" : "";
-  if (s.reprints > 0) {
-    if (!text.empty()) text += "，";
-    text += "补打 " + std::to_string(s.reprints) + " 次";
-  }
-  return text;
-}
 
 std::filesystem::path DefaultJournalPath() {
   const char* data = std::getenv("XDG_DATA_HOME");
@@ -708,5 +352,6 @@ std::filesystem::path DefaultJournalPath() {
   }
   return base / "quillbary" / "journal.sqlite3";
 }
+
 
 }  // namespace quillbary::journal

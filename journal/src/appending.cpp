@@ -1,0 +1,172 @@
+// Appending an entry: the tail checked, the next seq and 编号 taken, the
+// entry hashed onto the chain, in one transaction.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "entry_columns.h"
+#include "quillbary/journal.h"
+#include "sqlite_statement.h"
+
+namespace quillbary::journal {
+namespace {
+
+// Wraps text in single quotes for a POSIX shell when it needs them.
+std::string ShellWord(const std::string& text) {
+  const bool plain = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+=:,@%", c) ||
+           static_cast<unsigned char>(c) >= 0x80;
+  });
+  if (plain) return text;
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// "INSERT INTO entries (seq, kind, …, hash) VALUES (?1, ?2, …, ?19)": named
+// columns, since find_text is computed.
+std::string InsertSql() {
+  std::string values;
+  for (std::size_t i = 0; i < kEntryColumns.size(); ++i) {
+    values.append(i > 0 ? ", ?" : "?").append(std::to_string(i + 1));
+  }
+  return "INSERT INTO entries (" + ColumnList() + ") VALUES (" + values + ")";
+}
+
+
+}  // namespace
+
+std::pair<std::int64_t, std::string> Journal::CheckedTail() {
+  std::int64_t lastSeq = 0;
+  std::string lastHash(kNoHash);
+  std::string problem;
+  {
+    SqliteStatement last(db_, std::string(kSelectEntry) + "ORDER BY seq DESC LIMIT 2", path_);
+    if (last.Step()) {
+      const ColumnValues columns = ReadColumns(last);
+      constexpr int kHash = static_cast<int>(ColumnIndex("hash"));
+      lastSeq = last.Int(ColumnIndex("seq"));
+      lastHash = columns[kHash];
+      const std::string before = last.Step() ? last.Text(kHash) : std::string(kNoHash);
+      const std::string at = "最后一条（第 " + std::to_string(lastSeq) + " 条）";
+      if (HashColumns(columns) != lastHash) {
+        problem = at + "的内容与其哈希不符";
+      } else if (columns[ColumnIndex("prev_hash")] != before) {
+        problem = at + "与前一条的链接不符";
+      }
+    }
+  }
+  if (problem.empty()) {
+    // The highest seq ever handed out: above the last entry's, entries were
+    // removed from the end.
+    SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
+    const std::int64_t highest = used.Step() ? used.Int(0) : 0;
+    if (highest > lastSeq) {
+      problem = "第 " + std::to_string(lastSeq + 1) + " 条及其后的条目已被删除";
+    } else if (highest < lastSeq) {
+      problem = "记录的最大序号 " + std::to_string(highest) + " 小于最后一条的序号 " +
+                std::to_string(lastSeq);
+    }
+  }
+  if (!problem.empty()) {
+    std::string command = "quillbary --check-journal";
+    if (path_ != DefaultJournalPath()) command += " --journal " + ShellWord(path_.string());
+    throw JournalError(JournalError::Kind::kBrokenChain, path_,
+                       "日志的哈希链已断：" + problem + "。本条未记录，以免接在被改动的日志之后；" +
+                           "请运行 " + command + " 检查");
+  }
+  return {lastSeq, lastHash};
+}
+
+Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& beforeCommit) {
+  Transaction transaction(db_, path_);
+  entry.recordedAt = options_.clock();
+  entry.programVersion = options_.programVersion;
+
+  std::int64_t lastSeq = 0;
+  std::tie(lastSeq, entry.previousHash) = CheckedTail();
+  entry.seq = lastSeq + 1;
+
+  if (serialUse == SerialUse::kNew) {
+    const std::string year = entry.recordedAt.substr(0, 4);
+    SqliteStatement counter(db_,
+                            "INSERT INTO serial_counters(year, last) VALUES (?1, 1) "
+                            "ON CONFLICT(year) DO UPDATE SET last = last + 1 RETURNING last",
+                            path_);
+    counter.Bind(1, year);
+    counter.Step();
+    char serial[32];
+    std::snprintf(serial, sizeof serial, "%s-%06lld", year.c_str(),
+                  static_cast<long long>(counter.Int(0)));
+    entry.serial = serial;
+  } else if (serialUse == SerialUse::kExisting) {
+    const std::optional<StatementSummary> summary = Summary(entry.serial);
+    if (!summary) {
+      throw JournalError(JournalError::Kind::kNoSuchStatement, path_,
+                         "日志中没有编号为 " + entry.serial + " 的计息单");
+    }
+    if (summary->voided) {
+      throw JournalError(JournalError::Kind::kAlreadyVoided, path_,
+                         "编号为 " + entry.serial + " 的计息单已作废");
+    }
+  }
+
+  ColumnValues columns = ToColumns(entry);
+  entry.hash = columns[ColumnIndex("hash")] = HashColumns(columns);
+  static const std::string kInsert = InsertSql();
+  SqliteStatement insert(db_, kInsert, path_);
+  for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
+  insert.Step();
+  if (beforeCommit) beforeCommit(entry);  // may throw: the transaction rolls back
+  transaction.Commit();
+  return entry;
+}
+
+Entry Journal::RecordStatement(const StatementHeader& header, const Statement& statement,
+                               const HandOn& handOn, const BeforeCommit& beforeCommit) {
+  Entry entry;
+  entry.kind = EntryKind::kStatement;
+  entry.header = header;
+  entry.statement = statement;
+  entry.handOn = handOn;
+  return Append(std::move(entry), SerialUse::kNew, beforeCommit);
+}
+
+Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
+                                 const BeforeCommit& beforeCommit) {
+  Entry entry;
+  entry.kind = EntryKind::kHandOnAgain;
+  entry.serial = serial;
+  entry.handOn = handOn;
+  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
+}
+
+Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
+  Entry entry;
+  entry.kind = EntryKind::kVoid;
+  entry.serial = serial;
+  entry.reason = reason;
+  return Append(std::move(entry), SerialUse::kExisting);
+}
+
+Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn,
+                             const BeforeCommit& beforeCommit) {
+  Entry entry;
+  entry.kind = EntryKind::kReprint;
+  entry.serial = serial;
+  entry.handOn = handOn;
+  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
+}
+
+Entry Journal::RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCommit) {
+  Entry entry;
+  entry.kind = EntryKind::kBatchRun;
+  entry.statement.figures = BatchRunRows(run);
+  return Append(std::move(entry), SerialUse::kNone, beforeCommit);
+}
+
+
+}  // namespace quillbary::journal
