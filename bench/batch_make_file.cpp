@@ -21,8 +21,8 @@ int main(int argc, char* argv[]) {
   }
   try {
     const std::filesystem::path file = argv[1];
-    auto writer = quillbary::IsXlsxName(file) ? quillbary::CreateXlsxWriter(file)
-                                              : quillbary::CreateCsvWriter(file);
+    auto writer = quillbary::batch::IsXlsxName(file) ? quillbary::batch::CreateXlsxWriter(file)
+                                              : quillbary::batch::CreateCsvWriter(file);
     writer->WriteTexts(std::vector<std::string>{"借款人", "借款日期", "到期日期", "还款日期",
                                                 "起息日期", "还款金额", "月利率(‰)", "还款方式"});
     std::vector<std::string> cells(8);
@@ -45,7 +45,7 @@ int main(int argc, char* argv[]) {
       writer->WriteTexts(cells);
     }
     writer->Commit();
-  } catch (const quillbary::BatchFileError& e) {
+  } catch (const quillbary::batch::BatchFileError& e) {
     std::cerr << e.what() << '\n';
     return 1;
   }

@@ -15,6 +15,7 @@
 #include "quillbary/csv_text.h"
 
 using namespace quillbary;
+using namespace quillbary::batch;
 using namespace quillbary::fuzz;
 
 namespace {

@@ -11,6 +11,7 @@
 #include "quillbary/batch_file.h"
 
 using namespace quillbary;
+using namespace quillbary::batch;
 using namespace quillbary::fuzz;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include "quillbary/calendar.h"
 #include "text_fold.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 using std::chrono::year_month_day;
@@ -79,7 +79,7 @@ std::variant<year_month_day, DateProblem> ReadBatchDate(std::string_view cell) {
   std::optional<Parts> parts = SplitIsoForm(cell);
   std::string text;
   if (!parts) {
-    text = batch_detail::FoldedAndTrimmed(cell);
+    text = detail::FoldedAndTrimmed(cell);
     if (text.empty()) return DateProblem::kEmpty;
     parts = Split(text);
   }
@@ -107,4 +107,4 @@ std::string DateProblemText(std::string_view column, std::string_view cell, Date
   return text;
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -9,7 +9,7 @@
 #include "quillbary/field_values.h"
 #include "quillbary/money_capitals.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 constexpr std::string_view kJoiner = "；";
@@ -95,4 +95,4 @@ RowOutcome CalculateRow(const BatchRowInput& row) {
   return outcome;
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

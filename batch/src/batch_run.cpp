@@ -10,13 +10,13 @@
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
-using batch_detail::CalculatingPipeline;
-using batch_detail::Chunk;
-using batch_detail::IsBlank;
-using batch_detail::Layout;
+using detail::CalculatingPipeline;
+using detail::Chunk;
+using detail::IsBlank;
+using detail::Layout;
 
 std::unique_ptr<RowWriter> CreateWriter(const std::filesystem::path& file,
                                         const files::WriteOptions& options) {
@@ -48,7 +48,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
                       const BatchProgressSink& progress, const BatchFinished& finished,
                       files::WriteOptions keep) {
   keep.kept.push_back({"输入文件", input});
-  std::unique_ptr<RowReader> reader = batch_detail::OpenInputReader(input);
+  std::unique_ptr<RowReader> reader = detail::OpenInputReader(input);
   std::vector<std::string> header;
   do {
     if (!reader->Next(header)) throw BatchHeaderError("文件是空的，没有表头");
@@ -59,7 +59,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
   writer->WriteHeader(header);
 
   BatchSummary summary;
-  batch_detail::MoneySum sum;
+  detail::MoneySum sum;
   // Every row is written padded to the header's width: a wide header over
   // many short rows would make an output far beyond anything its input
   // holds (16,384 columns times 4 million one-cell lines of an 8 MB file is
@@ -123,5 +123,5 @@ void WriteBatchTemplate(const std::filesystem::path& file) {
   writer->Commit();
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch
 

@@ -4,7 +4,7 @@
 
 #include "input_columns.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 namespace {
 
 std::string RaggedText(std::size_t cells, std::size_t width) {
@@ -52,4 +52,4 @@ bool IsBlank(const std::vector<std::string>& cells) {
   });
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

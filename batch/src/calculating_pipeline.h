@@ -17,7 +17,7 @@
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 // A chunk ends at 4096 rows, or sooner once its rows hold 256 Ki cells (each
 // row counted at its own width or the header's, which it is padded to): a
@@ -181,4 +181,4 @@ class CalculatingPipeline {
 
 
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -13,7 +13,7 @@
 #include "quillbary/sha256.h"
 #include "text_fold.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 16;  // read at a time
@@ -31,7 +31,7 @@ bool IsBlank(const std::vector<std::string>& cells) {
 
 class CsvReader final : public RowReader {
  public:
-  explicit CsvReader(batch_detail::InputFile file)
+  explicit CsvReader(detail::InputFile file)
       : file_(std::move(file)), name_(file_.name()), size_(file_.size()) {
     ChooseEncoding();
   }
@@ -61,7 +61,7 @@ class CsvReader final : public RowReader {
     return line_ + std::count(text_.begin() + static_cast<std::ptrdiff_t>(pos_), text_.end(), '\n');
   }
 
-  batch_detail::InputFile file_;
+  detail::InputFile file_;
   std::string name_;
   std::uint64_t size_ = 0;       // when opened; reading past it means the file grew
   std::uint64_t bytesRead_ = 0;  // on this pass
@@ -108,7 +108,7 @@ void CsvReader::OpenConverter(const char* from) {
 
 void CsvReader::ChooseEncoding() {
   ReadBlock(raw_);
-  if (batch_detail::IsCompoundDocument(raw_)) batch_detail::RefuseCompoundDocument(name_);
+  if (detail::IsCompoundDocument(raw_)) detail::RefuseCompoundDocument(name_);
   const auto starts = [&](std::string_view bom) {
     if (!std::string_view(raw_).starts_with(bom)) return false;
     raw_.erase(0, bom.size());
@@ -129,7 +129,7 @@ void CsvReader::ChooseEncoding() {
     bool valid = true;
     bool more = true;
     while (true) {
-      const std::size_t good = batch_detail::ValidUtf8Prefix(scan);
+      const std::size_t good = detail::ValidUtf8Prefix(scan);
       if (good < scan.size() && (good + 4 <= scan.size() || !more)) {
         valid = false;
         break;
@@ -161,7 +161,7 @@ void CsvReader::Decode() {
       raw_.clear();
       break;
     case Encoding::kUtf8Checked: {
-      const std::size_t good = batch_detail::ValidUtf8Prefix(raw_);
+      const std::size_t good = detail::ValidUtf8Prefix(raw_);
       if (good < raw_.size() && (atEnd_ || good + 4 <= raw_.size())) {
         text_.append(raw_, 0, good);
         Fail(LineAtTextEnd(), "含有不是 UTF-8 的字节，而文件开头的标记说它是 UTF-8");
@@ -311,16 +311,16 @@ restart:
 
 }  // namespace
 
-namespace batch_detail {
+namespace detail {
 
 std::unique_ptr<RowReader> ReadCsv(InputFile file) {
   return std::make_unique<CsvReader>(std::move(file));
 }
 
-}  // namespace batch_detail
+}  // namespace detail
 
 std::unique_ptr<RowReader> OpenCsvReader(const std::filesystem::path& file) {
-  return batch_detail::ReadCsv(batch_detail::InputFile::Open(file));
+  return detail::ReadCsv(detail::InputFile::Open(file));
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -4,7 +4,7 @@
 #include "quillbary/csv_text.h"
 #include "safe_commit.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 class CsvWriter final : public RowWriter {
@@ -38,7 +38,7 @@ class CsvWriter final : public RowWriter {
   void WriteEncoded(std::string_view bytes) override { file_.AddBytes(bytes); }
 
   void Commit(const BeforeReplace& beforeReplace) override {
-    batch_detail::CommitThrough(file_.Flushed(), beforeReplace);
+    detail::CommitThrough(file_.Flushed(), beforeReplace);
   }
 
  private:
@@ -52,4 +52,4 @@ std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file,
   return std::make_unique<CsvWriter>(file, options);
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

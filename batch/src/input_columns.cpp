@@ -6,25 +6,25 @@
 #include "quillbary/batch_file.h"
 #include "text_fold.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 // Full-width brackets fold to ASCII, so "月利率（‰）" is 月利率(‰).
 bool SameName(std::string_view header, std::string_view name) {
-  return batch_detail::FoldedAndTrimmed(header) == name;
+  return detail::FoldedAndTrimmed(header) == name;
 }
 
 }  // namespace
 
 std::span<const InputColumn> InputColumns() {
-  return batch_detail::kInputColumns;
+  return detail::kInputColumns;
 }
 
 std::vector<int> FindInputColumns(std::span<const std::string> header) {
-  std::vector<int> found(batch_detail::kInputColumns.size(), -1);
+  std::vector<int> found(detail::kInputColumns.size(), -1);
   for (std::size_t c = 0; c < header.size(); ++c) {
-    for (std::size_t k = 0; k < batch_detail::kInputColumns.size(); ++k) {
-      const InputColumn& column = batch_detail::kInputColumns[k];
+    for (std::size_t k = 0; k < detail::kInputColumns.size(); ++k) {
+      const InputColumn& column = detail::kInputColumns[k];
       const bool named =
           SameName(header[c], column.name) ||
           std::any_of(column.aliases.begin(), column.aliases.end(),
@@ -39,14 +39,14 @@ std::vector<int> FindInputColumns(std::span<const std::string> header) {
     }
   }
   std::string missing;
-  for (std::size_t k = 0; k < batch_detail::kInputColumns.size(); ++k) {
-    if (found[k] >= 0 || !batch_detail::kInputColumns[k].required) continue;
+  for (std::size_t k = 0; k < detail::kInputColumns.size(); ++k) {
+    if (found[k] >= 0 || !detail::kInputColumns[k].required) continue;
     if (!missing.empty()) missing += "、";
-    missing += batch_detail::kInputColumns[k].name;
+    missing += detail::kInputColumns[k].name;
   }
   if (!missing.empty()) throw BatchHeaderError("表头缺少列：" + missing);
   return found;
 }
 
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

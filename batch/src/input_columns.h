@@ -8,7 +8,7 @@
 
 #include "quillbary/batch_run.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 inline constexpr std::array<std::string_view, 0> kNoAliases{};
 inline constexpr std::array<std::string_view, 2> kRateAliases{"利率(‰)", "月利率"};
@@ -34,4 +34,4 @@ consteval std::size_t InputIndex(std::string_view name) {
   throw "no such input column";
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

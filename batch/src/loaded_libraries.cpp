@@ -3,7 +3,7 @@
 #include "quillbary/batch_file.h"
 #include "quillbary/loaded_library.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 namespace {
 
 constexpr const char* kSoname = "libzip.so.4";
@@ -37,4 +37,4 @@ const ZipLibrary& Zip() {
   return zip;
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -6,7 +6,7 @@
 
 #include <zip.h>
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 // The libzip functions the XLSX reader calls, by their own names.
 struct ZipLibrary {
@@ -30,4 +30,4 @@ struct ZipLibrary {
 // it is not installed.
 const ZipLibrary& Zip();
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

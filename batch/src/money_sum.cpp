@@ -1,6 +1,6 @@
 #include "money_sum.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 namespace {
 
 __extension__ typedef __int128 Fen;
@@ -72,4 +72,4 @@ std::string MoneySum::Text() const {
   return inRange_ ? MoneyText(fen_) : "超出范围";
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 class MoneySum {
  public:
@@ -21,4 +21,4 @@ class MoneySum {
   bool inRange_ = true;
 };
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -11,7 +11,7 @@
 #include "quillbary/batch_run.h"
 #include "quillbary/file_type.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 namespace {
 
 std::string Reason(int error) {
@@ -135,4 +135,4 @@ std::unique_ptr<RowReader> OpenInputReader(const std::filesystem::path& path) {
   return ReadCsv(std::move(file));
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

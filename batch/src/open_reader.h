@@ -12,7 +12,7 @@
 
 #include "quillbary/batch_file.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 // An input file, open for reading. Open() refuses, before reading a byte,
 // what is not a regular file (a folder, a FIFO, a device, a socket), and
@@ -63,4 +63,4 @@ std::unique_ptr<RowReader> ReadXlsx(InputFile file);
 // BatchFileError naming the file when it cannot be read.
 std::unique_ptr<RowReader> OpenInputReader(const std::filesystem::path& file);
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

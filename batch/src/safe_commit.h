@@ -5,7 +5,7 @@
 #include "quillbary/batch_file.h"
 #include "quillbary/safe_file.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 inline void CommitThrough(files::SafeFile& file, const BeforeReplace& beforeReplace) {
   file.Finish();
@@ -20,4 +20,4 @@ inline void CommitThrough(files::SafeFile& file, const BeforeReplace& beforeRepl
   file.Keep();
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -2,7 +2,7 @@
 
 #include "quillbary/full_width.h"
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 std::string FoldedAndTrimmed(std::string_view text) {
   std::string storage;
@@ -60,4 +60,4 @@ std::size_t ValidUtf8Prefix(std::string_view bytes) {
   return i;
 }
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillbary::batch_detail {
+namespace quillbary::batch::detail {
 
 // The text with full-width characters (U+FF01..U+FF5E, as a Chinese input
 // method types them) read as their ASCII twins, U+3000 as a blank, and
@@ -17,4 +17,4 @@ std::string FoldedAndTrimmed(std::string_view text);
 // which the next block completes.
 std::size_t ValidUtf8Prefix(std::string_view bytes);
 
-}  // namespace quillbary::batch_detail
+}  // namespace quillbary::batch::detail

@@ -60,7 +60,7 @@
 #include "quillbary/sha256.h"
 #include "text_fold.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 constexpr std::size_t kMaxCellBytes = 1 << 20;
@@ -83,7 +83,7 @@ std::string Megabytes(std::uint64_t bytes) {
 // A value from the file, shortened for a message.
 std::string Quoted(std::string_view text) {
   std::string_view shown = text.substr(0, 32);
-  shown = shown.substr(0, batch_detail::ValidUtf8Prefix(shown));
+  shown = shown.substr(0, detail::ValidUtf8Prefix(shown));
   return "“" + std::string(shown) + (shown.size() < text.size() ? "…" : "") + "”";
 }
 
@@ -310,19 +310,19 @@ class XmlParser {
 };
 
 struct ZipFileCloser {
-  void operator()(zip_file_t* file) const { batch_detail::Zip().zip_fclose(file); }
+  void operator()(zip_file_t* file) const { detail::Zip().zip_fclose(file); }
 };
 using ZipFile = std::unique_ptr<zip_file_t, ZipFileCloser>;
 
 struct ZipDiscarder {
-  void operator()(zip_t* archive) const { batch_detail::Zip().zip_discard(archive); }
+  void operator()(zip_t* archive) const { detail::Zip().zip_discard(archive); }
 };
 
 // The workbook's zip, read from the one descriptor the file was opened with:
 // hashed whole first, then handed to libzip.
 class ZipArchive {
  public:
-  explicit ZipArchive(batch_detail::InputFile file)
+  explicit ZipArchive(detail::InputFile file)
       : file_(std::move(file)),
         name_(file_.name()),
         xmlLimit_(kXmlFloor + kXmlPerFileByte * file_.size()) {
@@ -330,8 +330,8 @@ class ZipArchive {
     elements_.refusal = name_ + "：XLSX 的 XML 元素超过 " + std::to_string(elements_.limit) +
                         " 个，而文件本身只有 " + Megabytes(file_.size()) +
                         "：这不像正常的表格，已停止读取";
-    if (batch_detail::IsCompoundDocument(file_.Head(4))) {
-      batch_detail::RefuseCompoundDocument(name_);
+    if (detail::IsCompoundDocument(file_.Head(4))) {
+      detail::RefuseCompoundDocument(name_);
     }
     HashWholeFile();
     // libzip closes the descriptor it is given: a duplicate of ours, which
@@ -339,13 +339,13 @@ class ZipArchive {
     const int handed = ::fcntl(file_.fd(), F_DUPFD_CLOEXEC, 0);
     if (handed < 0) throw BatchFileError(name_ + "：无法读取（" + std::strerror(errno) + "）");
     int error = 0;
-    archive_.reset(batch_detail::Zip().zip_fdopen(handed, ZIP_RDONLY, &error));
+    archive_.reset(detail::Zip().zip_fdopen(handed, ZIP_RDONLY, &error));
     if (archive_ == nullptr) {
       ::close(handed);
       zip_error_t reason;
-      batch_detail::Zip().zip_error_init_with_code(&reason, error);
-      const std::string text = batch_detail::Zip().zip_error_strerror(&reason);
-      batch_detail::Zip().zip_error_fini(&reason);
+      detail::Zip().zip_error_init_with_code(&reason, error);
+      const std::string text = detail::Zip().zip_error_strerror(&reason);
+      detail::Zip().zip_error_fini(&reason);
       throw BatchFileError(name_ + "：不是可读的 XLSX 文件（" + text + "）");
     }
     RefuseDuplicateNames();
@@ -354,15 +354,15 @@ class ZipArchive {
   ZipArchive& operator=(const ZipArchive&) = delete;
 
   bool Has(const std::string& part) const {
-    return batch_detail::Zip().zip_name_locate(archive_.get(), part.c_str(), 0) >= 0;
+    return detail::Zip().zip_name_locate(archive_.get(), part.c_str(), 0) >= 0;
   }
 
   // The part, opened to be read as it inflates.
   ZipFile Open(const std::string& part) const {
-    zip_file_t* file = batch_detail::Zip().zip_fopen(archive_.get(), part.c_str(), 0);
+    zip_file_t* file = detail::Zip().zip_fopen(archive_.get(), part.c_str(), 0);
     if (file == nullptr) {
       throw BatchFileError(name_ + "：XLSX 里的 " + part + " 无法读取（" +
-                           batch_detail::Zip().zip_strerror(archive_.get()) + "）");
+                           detail::Zip().zip_strerror(archive_.get()) + "）");
     }
     return ZipFile(file);
   }
@@ -370,8 +370,8 @@ class ZipArchive {
   // The size the zip gives for the part inflated, 0 when it gives none.
   std::uint64_t SizeOf(const std::string& part) const {
     zip_stat_t stat;
-    batch_detail::Zip().zip_stat_init(&stat);
-    if (batch_detail::Zip().zip_stat(archive_.get(), part.c_str(), 0, &stat) != 0 ||
+    detail::Zip().zip_stat_init(&stat);
+    if (detail::Zip().zip_stat(archive_.get(), part.c_str(), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
       return 0;
     return stat.size;
@@ -379,7 +379,7 @@ class ZipArchive {
 
   // Inflates up to `size` bytes of the part into `into`; 0 at its end.
   std::size_t Read(zip_file_t* file, const std::string& part, char* into, std::size_t size) {
-    const zip_int64_t got = batch_detail::Zip().zip_fread(file, into, size);
+    const zip_int64_t got = detail::Zip().zip_fread(file, into, size);
     if (got < 0) throw BatchFileError(name_ + "：XLSX 里的 " + part + " 已损坏");
     inflated_ += static_cast<std::uint64_t>(got);
     if (inflated_ > xmlLimit_) {
@@ -426,10 +426,10 @@ class ZipArchive {
   // Two entries of one name (part names ignore case) would let the sheet
   // read be another than the one a spreadsheet shows.
   void RefuseDuplicateNames() const {
-    const zip_int64_t count = batch_detail::Zip().zip_get_num_entries(archive_.get(), 0);
+    const zip_int64_t count = detail::Zip().zip_get_num_entries(archive_.get(), 0);
     std::unordered_set<std::string> seen;
     for (zip_int64_t i = 0; i < count; ++i) {
-      const char* entry = batch_detail::Zip().zip_get_name(
+      const char* entry = detail::Zip().zip_get_name(
           archive_.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
       if (entry == nullptr) throw BatchFileError(name_ + "：XLSX 的目录已损坏");
       std::string folded = entry;
@@ -442,7 +442,7 @@ class ZipArchive {
     }
   }
 
-  batch_detail::InputFile file_;
+  detail::InputFile file_;
   std::string name_;
   std::string digest_;
   std::unique_ptr<zip_t, ZipDiscarder> archive_;
@@ -534,7 +534,7 @@ std::string SerialDate(double serial, bool from1904) {
 
 class XlsxReader final : public RowReader {
  public:
-  explicit XlsxReader(batch_detail::InputFile file)
+  explicit XlsxReader(detail::InputFile file)
       : zip_(std::move(file)),
         cellsLimit_(kCellsFloor + kCellsPerFileByte * zip_.fileSize()),
         textLimit_(kTextFloor + kTextPerFileByte * zip_.fileSize()) {
@@ -838,16 +838,16 @@ class XlsxReader final : public RowReader {
 
 }  // namespace
 
-namespace batch_detail {
+namespace detail {
 
 std::unique_ptr<RowReader> ReadXlsx(InputFile file) {
   return std::make_unique<XlsxReader>(std::move(file));
 }
 
-}  // namespace batch_detail
+}  // namespace detail
 
 std::unique_ptr<RowReader> OpenXlsxReader(const std::filesystem::path& file) {
-  return batch_detail::ReadXlsx(batch_detail::InputFile::Open(file));
+  return detail::ReadXlsx(detail::InputFile::Open(file));
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

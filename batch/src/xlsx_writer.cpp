@@ -13,7 +13,7 @@
 #include "quillbary/xlsxwriter_library.h"
 #include "safe_commit.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 // The number format that shows a figure's text exactly, or nothing when no
@@ -121,7 +121,7 @@ class XlsxWriter final : public RowWriter {
       throw BatchFileError(target_.string() + "：无法写入（" + Library().lxw_strerror(closed) +
                            "）");
     }
-    batch_detail::CommitThrough(file_, beforeReplace);
+    detail::CommitThrough(file_, beforeReplace);
   }
 
  private:
@@ -192,4 +192,4 @@ std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file,
   return std::make_unique<XlsxWriter>(file, options);
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 using std::chrono::year_month_day;
@@ -51,4 +51,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -10,7 +10,7 @@
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 struct RowCase {
@@ -178,4 +178,4 @@ TEST(BatchRowProperty, EqualsCalculateOnTheSameRecord) {
 }
 
 }  // namespace
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -8,7 +8,7 @@
 #include "quillbary/sha256.h"
 #include "temp_files.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 constexpr std::string_view kResultHeader =
@@ -224,4 +224,4 @@ INSTANTIATE_TEST_SUITE_P(Names, DefaultOutputTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -6,7 +6,7 @@
 #include "quillbary/batch_file.h"
 #include "temp_files.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
@@ -183,4 +183,4 @@ TEST(CsvWriter, WithoutCommitLeavesNothing) {
 }
 
 }  // namespace
-}  // namespace quillbary
+}  // namespace quillbary::batch

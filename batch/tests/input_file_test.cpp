@@ -13,7 +13,7 @@
 #include "quillbary/batch_file.h"
 #include "temp_files.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 // What is handed to the batch instead of a file: each refused at once, named,
@@ -32,7 +32,7 @@ TEST_P(InputFileTest, IsRefusedByName) {
   TempFolder folder;
   const std::filesystem::path input = GetParam().make(folder);
   try {
-    std::unique_ptr<RowReader> reader = batch_detail::OpenInputReader(input);
+    std::unique_ptr<RowReader> reader = detail::OpenInputReader(input);
     if (GetParam().whileOpen) GetParam().whileOpen(input);
     std::vector<std::string> cells;
     while (reader->Next(cells)) {
@@ -105,4 +105,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-namespace quillbary {
+namespace quillbary::batch {
 
 TempFolder::TempFolder() {
   std::random_device seed;
@@ -37,4 +37,4 @@ std::string ReadBytes(const std::filesystem::path& file) {
   return bytes.str();
 }
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

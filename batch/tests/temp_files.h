@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillbary {
+namespace quillbary::batch {
 
 class TempFolder {
  public:
@@ -24,4 +24,4 @@ class TempFolder {
 
 std::string ReadBytes(const std::filesystem::path& file);
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

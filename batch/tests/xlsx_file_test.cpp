@@ -10,7 +10,7 @@
 #include "quillbary/batch_file.h"
 #include "temp_files.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 namespace {
 
 using Parts = std::map<std::string, std::string>;
@@ -353,4 +353,4 @@ TEST(XlsxWriter, RefusesTheRowPastExcelsLimit) {
 }
 
 }  // namespace
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -22,6 +22,9 @@
 #include "quillbary/safe_file.h"
 
 namespace quillbary {
+
+using namespace batch;  // the batch room's run, files and errors
+
 namespace {
 
 constexpr std::string_view kBatch = "--batch";

@@ -21,6 +21,9 @@
 #include "quillbary/batch_run.h"
 
 namespace quillbary {
+
+using namespace batch;  // the batch room's run, files and errors
+
 namespace {
 
 const QString kTitle = QStringLiteral("批量计算");

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <variant>
 
-namespace quillbary {
+namespace quillbary::batch {
 
 // Why a date cell gave no date.
 enum class DateProblem {
@@ -29,4 +29,4 @@ std::variant<std::chrono::year_month_day, DateProblem> ReadBatchDate(std::string
 //   ("借款日期", "2009-02-30", kImpossible) -> "借款日期“2009-02-30”不是存在的日期"
 std::string DateProblemText(std::string_view column, std::string_view cell, DateProblem problem);
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -14,7 +14,7 @@
 #include "quillbary/batch_row.h"
 #include "quillbary/safe_file.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 
 // A file that cannot be read or written; the text names the file or the row
 // and the reason, e.g. "第 3 行起的引号直到文件末尾都没有结束".
@@ -124,4 +124,4 @@ inline constexpr std::int64_t kXlsxMaxRows = 1'048'576;
 // The most cells a row holds, A to XFD, in a sheet and in a CSV file alike.
 inline constexpr std::size_t kMaxColumns = 16'384;
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillbary {
+namespace quillbary::batch {
 
 // The inputs a row gives, as the cells' texts.
 struct BatchRowInput {
@@ -65,4 +65,4 @@ struct RowOutcome {
 // 伍佰陆拾壹元玖角捌分, no warning, no error.
 RowOutcome CalculateRow(const BatchRowInput& row);
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -13,7 +13,7 @@
 
 #include "quillbary/safe_file.h"
 
-namespace quillbary {
+namespace quillbary::batch {
 
 // The header names a batch file's columns go by. Each list is one column:
 // its name, then the other names accepted for it.
@@ -90,4 +90,4 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
 // kExists), so a template never overwrites a filled sheet.
 void WriteBatchTemplate(const std::filesystem::path& file);
 
-}  // namespace quillbary
+}  // namespace quillbary::batch

@@ -17,6 +17,9 @@
 #include "statement/statement_menu.h"
 
 namespace quillbary::testing {
+
+using namespace batch;
+
 namespace {
 
 const QByteArray kHeader = "借款日期,到期日期,还款日期,起息日期,还款金额,月利率(‰),还款方式\n";
