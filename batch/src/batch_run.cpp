@@ -7,6 +7,7 @@
 #include "calculating_pipeline.h"
 #include "money_sum.h"
 #include "open_reader.h"
+#include "text_fold.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
 

@@ -46,10 +46,4 @@ void Compute(Chunk& chunk, const Layout& layout, const RowWriter& writer) {
   }
 }
 
-bool IsBlank(const std::vector<std::string>& cells) {
-  return std::all_of(cells.begin(), cells.end(), [](const std::string& c) {
-    return c.find_first_not_of(" \t") == std::string::npos;
-  });
-}
-
 }  // namespace quillbary::batch::detail

@@ -16,6 +16,7 @@
 
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
+#include "text_fold.h"
 
 namespace quillbary::batch::detail {
 
@@ -47,9 +48,6 @@ struct Layout {
 // Calculates a chunk's rows, each trimmed or filled to the header's width,
 // and encodes them when the writer encodes its rows.
 void Compute(Chunk& chunk, const Layout& layout, const RowWriter& writer);
-
-// Whether every cell is empty or blanks: such a row is skipped.
-bool IsBlank(const std::vector<std::string>& cells);
 
 // Reads chunks of rows on a thread of its own and starts each one's
 // calculation at once; hands them back, calculated, in the order read. At

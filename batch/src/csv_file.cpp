@@ -22,13 +22,6 @@ constexpr std::size_t kMaxRowBytes = 4 << 20;
 
 enum class Encoding { kUtf8Unchecked, kUtf8Checked, kConverted };
 
-// Whether a row has nothing but blanks, as before the header.
-bool IsBlank(const std::vector<std::string>& cells) {
-  return std::all_of(cells.begin(), cells.end(), [](const std::string& c) {
-    return c.find_first_not_of(" \t") == std::string::npos;
-  });
-}
-
 class CsvReader final : public RowReader {
  public:
   explicit CsvReader(detail::InputFile file)
@@ -302,7 +295,7 @@ restart:
     Fail(line_, columns);
   }
   cells.resize(count);
-  headerRead_ = headerRead_ || !IsBlank(cells);
+  headerRead_ = headerRead_ || !detail::IsBlank(cells);
   rowLine_ = line_;
   line_ += newlines;
   pos_ = p;

@@ -2,7 +2,6 @@
 // files::CsvFile (csv_text.h).
 #include "quillbary/batch_file.h"
 #include "quillbary/csv_text.h"
-#include "safe_commit.h"
 
 namespace quillbary::batch {
 namespace {
@@ -38,7 +37,11 @@ class CsvWriter final : public RowWriter {
   void WriteEncoded(std::string_view bytes) override { file_.AddBytes(bytes); }
 
   void Commit(const BeforeReplace& beforeReplace) override {
-    detail::CommitThrough(file_.Flushed(), beforeReplace);
+    files::SafeFile& file = file_.Flushed();
+    file.CommitRecorded([&](const std::function<void()>& putInPlace) {
+      if (beforeReplace) beforeReplace(file.TemporaryPath(), putInPlace);
+      return true;
+    });
   }
 
  private:

@@ -1,5 +1,7 @@
 #include "text_fold.h"
 
+#include <algorithm>
+
 #include "quillbary/full_width.h"
 
 namespace quillbary::batch::detail {
@@ -23,6 +25,12 @@ std::string FoldedAndTrimmed(std::string_view text) {
   if (first == std::string::npos) return {};
   const auto last = out.find_last_not_of(" \t\r\n");
   return out.substr(first, last - first + 1);
+}
+
+bool IsBlank(const std::vector<std::string>& cells) {
+  return std::all_of(cells.begin(), cells.end(), [](const std::string& c) {
+    return c.find_first_not_of(" \t") == std::string::npos;
+  });
 }
 
 std::size_t ValidUtf8Prefix(std::string_view bytes) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillbary::batch::detail {
 
@@ -16,5 +17,9 @@ std::string FoldedAndTrimmed(std::string_view text);
 // bytes short of the end may be a sequence cut off by the end of a block,
 // which the next block completes.
 std::size_t ValidUtf8Prefix(std::string_view bytes);
+
+// Whether every cell of a row is empty or blanks: such a row is skipped, and
+// the header is the first row that is not.
+bool IsBlank(const std::vector<std::string>& cells);
 
 }  // namespace quillbary::batch::detail

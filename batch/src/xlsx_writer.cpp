@@ -11,7 +11,6 @@
 #include "quillbary/batch_file.h"
 #include "quillbary/safe_file.h"
 #include "quillbary/xlsxwriter_library.h"
-#include "safe_commit.h"
 
 namespace quillbary::batch {
 namespace {
@@ -121,7 +120,10 @@ class XlsxWriter final : public RowWriter {
       throw BatchFileError(target_.string() + "：无法写入（" + Library().lxw_strerror(closed) +
                            "）");
     }
-    detail::CommitThrough(file_, beforeReplace);
+    file_.CommitRecorded([&](const std::function<void()>& putInPlace) {
+      if (beforeReplace) beforeReplace(file_.TemporaryPath(), putInPlace);
+      return true;
+    });
   }
 
  private:

@@ -248,4 +248,18 @@ void SafeFile::Commit() {
   Keep();
 }
 
+bool SafeFile::CommitRecorded(const Recorder& record) {
+  Finish();
+  bool placed = false;
+  if (!record([this, &placed] {
+        PutInPlace();
+        placed = true;
+      })) {
+    return false;
+  }
+  if (!placed) PutInPlace();
+  Keep();
+  return true;
+}
+
 }  // namespace quillbary::files

@@ -161,19 +161,11 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     if (showProgress) err << '\n';
     err << "quillbary: " << TextOf(input) << "：" << e.what() << '\n';
     return 2;
-  } catch (const BatchFileError& e) {
-    if (showProgress) err << '\n';
-    err << "quillbary: " << e.what() << '\n';
-    return 1;
-  } catch (const files::FileError& e) {
-    if (showProgress) err << '\n';
-    err << "quillbary: " << e.what() << '\n';
-    return 1;
   } catch (const journal::JournalError& e) {
     if (showProgress) err << '\n';
     err << "quillbary: 未能记入日志，结果没有写出：" << e.what() << '\n';
     return 1;
-  } catch (const std::runtime_error& e) {  // libxlsxwriter cannot be loaded
+  } catch (const std::runtime_error& e) {  // a file that cannot be read or written
     if (showProgress) err << '\n';
     err << "quillbary: " << e.what() << '\n';
     return 1;

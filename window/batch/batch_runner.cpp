@@ -59,11 +59,10 @@ void DefaultSummaryShower(QWidget* parent, const QString& summary) {
   box.exec();
 }
 
-// A finished run: its summary and the digests of the file it read and the
-// results it wrote.
+// A finished run: its summary (with the digest of the file it read) and the
+// digest of the results it wrote.
 struct Finished {
   BatchSummary summary;
-  std::string inputSha256;
   std::string resultSha256;
 };
 
@@ -88,7 +87,7 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
         return !cancelled.load();
       });
       // Here rather than at the save, so that the window does not wait on it.
-      outcome.result = Finished{summary, summary.inputSha256, journal::FileSha256(output)};
+      outcome.result = Finished{summary, journal::FileSha256(output)};
     } catch (const BatchCancelled&) {
     } catch (const std::exception& e) {
       outcome.result = QString::fromUtf8(e.what());
@@ -126,7 +125,7 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
 // empty.
 QString SaveCopy(const std::filesystem::path& from, const QString& to,
                  const files::WriteOptions& kept,
-                 const std::function<bool(const std::function<void()>&)>& record) {
+                 const files::SafeFile::Recorder& record) {
   std::ifstream in(from, std::ios::binary);
   if (!in) return QStringLiteral("无法读取计算结果的临时文件");
   try {
@@ -136,16 +135,7 @@ QString SaveCopy(const std::filesystem::path& from, const QString& to,
       file.Write(std::string_view(block.data(), static_cast<std::size_t>(in.gcount())));
     }
     if (in.bad()) return QStringLiteral("读取计算结果的临时文件时出错");
-    file.Finish();
-    bool placed = false;
-    if (!record([&] {
-          file.PutInPlace();
-          placed = true;
-        })) {
-      return {};  // told already; the target stays as it was
-    }
-    if (!placed) file.PutInPlace();
-    file.Keep();
+    file.CommitRecorded(record);  // a refusal was told already, the target left as it was
     return {};
   } catch (const files::FileError& e) {
     return QString::fromStdString(e.reason);
@@ -196,7 +186,7 @@ void BatchRunner::run() {
   }
   const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
-    return record_({TextOf(std::filesystem::absolute(input)).toStdString(), finished.inputSha256,
+    return record_({TextOf(std::filesystem::absolute(input)).toStdString(), summary.inputSha256,
                     TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
                     finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
                     summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum},

@@ -30,6 +30,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -88,6 +89,12 @@ class SafeFile {
   void Keep();
   // Finish(), PutInPlace() and Keep().
   void Commit();
+  // Finish(), then `record`, which may call putInPlace() inside the
+  // transaction that records the write; PutInPlace() after it if it did not;
+  // then Keep(). False, with the write left to be undone, when `record`
+  // refuses; a throw from it undoes the write too.
+  using Recorder = std::function<bool(const std::function<void()>& putInPlace)>;
+  bool CommitRecorded(const Recorder& record);
 
   // The file being written. A library that writes by name (libxlsxwriter)
   // may write it there: it lies in a folder only this program can enter.
