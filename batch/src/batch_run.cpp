@@ -7,9 +7,9 @@
 #include "calculating_pipeline.h"
 #include "money_sum.h"
 #include "open_reader.h"
-#include "text_fold.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
+#include "text_fold.h"
 
 namespace quillbary::batch {
 namespace {
@@ -52,7 +52,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
   std::unique_ptr<RowReader> reader = detail::OpenInputReader(input);
   std::vector<std::string> header;
   do {
-    if (!reader->Next(header)) throw BatchHeaderError("文件是空的，没有表头");
+    if (!reader->Next(header)) throw BatchHeaderError({.problem = BatchProblem::kEmptyFile});
   } while (IsBlank(header));
   const Layout layout{FindInputColumns(header), header.size(), reader->ShortRowIsRagged()};
 
@@ -76,10 +76,11 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
   const auto write = [&](const Chunk& chunk) {
     outputCells += chunk.count * cellsPerRow;
     if (outputCells > maxOutputCells) {
-      throw BatchFileError(input.string() + "：结果将超过 " + std::to_string(maxOutputCells) +
-                           " 个单元格（表头有 " + std::to_string(layout.width) +
-                           " 列，每行都要补齐），而文件本身只有 " +
-                           std::to_string(inputBytes >> 20) + " MB：这不像正常的表格，已停止计算");
+      throw BatchFileError({.problem = BatchProblem::kOutputTooLarge,
+                            .file = input.string(),
+                            .column = static_cast<std::int64_t>(layout.width),
+                            .number = maxOutputCells,
+                            .fileSize = inputBytes});
     }
     if (writer->EncodesRows()) writer->WriteEncoded(chunk.encoded);
     for (std::size_t i = 0; i < chunk.count; ++i) {
@@ -125,4 +126,3 @@ void WriteBatchTemplate(const std::filesystem::path& file) {
 }
 
 }  // namespace quillbary::batch
-

@@ -22,15 +22,30 @@ constexpr std::size_t kMaxRowBytes = 4 << 20;
 
 enum class Encoding { kUtf8Unchecked, kUtf8Checked, kConverted };
 
+// An iconv conversion, closed with its owner.
+class IconvHandle {
+ public:
+  IconvHandle() = default;
+  IconvHandle(const IconvHandle&) = delete;
+  IconvHandle& operator=(const IconvHandle&) = delete;
+  ~IconvHandle() { reset(kNone); }
+  void reset(iconv_t handle) {
+    if (handle_ != kNone) iconv_close(handle_);
+    handle_ = handle;
+  }
+  iconv_t get() const { return handle_; }
+  explicit operator bool() const { return handle_ != kNone; }
+
+ private:
+  static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+  iconv_t handle_ = kNone;
+};
+
 class CsvReader final : public RowReader {
  public:
   explicit CsvReader(detail::InputFile file)
       : file_(std::move(file)), name_(file_.name()), size_(file_.size()) {
     ChooseEncoding();
-  }
-
-  ~CsvReader() override {
-    if (converter_ != reinterpret_cast<iconv_t>(-1)) iconv_close(converter_);
   }
 
   bool Next(std::vector<std::string>& cells) override;
@@ -42,8 +57,14 @@ class CsvReader final : public RowReader {
   std::string Sha256() const override { return digest_; }
 
  private:
-  [[noreturn]] void Fail(std::int64_t line, const std::string& what) const {
-    throw BatchFileError(name_ + "：第 " + std::to_string(line) + " 行" + what);
+  [[noreturn]] void Fail(BatchProblem problem, std::int64_t line = 0, std::uint64_t count = 0,
+                         std::string detail = {}) const {
+    throw BatchFileError({.problem = problem,
+                          .file = name_,
+                          .row = line,
+                          .number = count,
+                          .systemError = problem == BatchProblem::kCannotRewind ? errno : 0,
+                          .detail = std::move(detail)});
   }
   std::size_t ReadBlock(std::string& into);
   void ChooseEncoding();
@@ -62,7 +83,7 @@ class CsvReader final : public RowReader {
   files::Sha256 sha256_;
   std::string digest_;  // once the end is read
   Encoding encoding_ = Encoding::kUtf8Unchecked;
-  iconv_t converter_ = reinterpret_cast<iconv_t>(-1);
+  IconvHandle converter_;
   bool atEnd_ = false;
   std::string raw_;   // bytes read and not yet decoded
   std::string text_;  // decoded text; rows start at pos_
@@ -92,9 +113,9 @@ std::size_t CsvReader::ReadBlock(std::string& into) {
 }
 
 void CsvReader::OpenConverter(const char* from) {
-  converter_ = iconv_open("UTF-8", from);
-  if (converter_ == reinterpret_cast<iconv_t>(-1)) {
-    throw BatchFileError(name_ + "：本机不能转换 " + from + " 编码");
+  converter_.reset(iconv_open("UTF-8", from));
+  if (!converter_) {
+    Fail(BatchProblem::kNoConverter, 0, 0, from);
   }
   encoding_ = Encoding::kConverted;
 }
@@ -110,7 +131,7 @@ void CsvReader::ChooseEncoding() {
   if (starts("\xEF\xBB\xBF")) {
     encoding_ = Encoding::kUtf8Checked;
   } else if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
-    throw BatchFileError(name_ + "：文件是 UTF-16 编码，请另存为 UTF-8 或 GBK（GB18030）的 CSV");
+    Fail(BatchProblem::kUtf16);
   } else if (starts("\x84\x31\x95\x33")) {
     OpenConverter("GB18030");
   } else {
@@ -132,7 +153,7 @@ void CsvReader::ChooseEncoding() {
       more = ReadBlock(scan) > 0;
     }
     if (::lseek(file_.fd(), 0, SEEK_SET) != 0) {
-      throw BatchFileError(name_ + "：无法回到文件开头（" + std::strerror(errno) + "）");
+      Fail(BatchProblem::kCannotRewind);
     }
     bytesRead_ = 0;
     raw_.clear();
@@ -157,7 +178,7 @@ void CsvReader::Decode() {
       const std::size_t good = detail::ValidUtf8Prefix(raw_);
       if (good < raw_.size() && (atEnd_ || good + 4 <= raw_.size())) {
         text_.append(raw_, 0, good);
-        Fail(LineAtTextEnd(), "含有不是 UTF-8 的字节，而文件开头的标记说它是 UTF-8");
+        Fail(BatchProblem::kNotUtf8AfterBom, LineAtTextEnd());
       }
       text_.append(raw_, 0, good);
       raw_.erase(0, good);
@@ -171,12 +192,12 @@ void CsvReader::Decode() {
         text_.resize(start + inLeft * 2 + 16);
         char* out = text_.data() + start;
         std::size_t outLeft = text_.size() - start;
-        const std::size_t done = iconv(converter_, &in, &inLeft, &out, &outLeft);
+        const std::size_t done = iconv(converter_.get(), &in, &inLeft, &out, &outLeft);
         text_.resize(text_.size() - outLeft);
         if (done != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) continue;
         if (errno == EINVAL && !atEnd_) break;  // cut off: the next block completes it
-        Fail(LineAtTextEnd(), "含有既不是 UTF-8 也不是 GB18030 的字节：这不是文本 CSV 文件");
+        Fail(BatchProblem::kNotText, LineAtTextEnd());
       }
       raw_.erase(0, raw_.size() - inLeft);
       break;
@@ -184,7 +205,7 @@ void CsvReader::Decode() {
   }
   if (std::memchr(text_.data() + old, '\0', text_.size() - old) != nullptr) {
     text_.resize(old + std::strlen(text_.c_str() + old));
-    Fail(LineAtTextEnd(), "含有 NUL 字节：这不是文本 CSV 文件");
+    Fail(BatchProblem::kNulByte, LineAtTextEnd());
   }
 }
 
@@ -196,7 +217,7 @@ bool CsvReader::Refill() {
     if (atEnd_) return false;
     if (ReadBlock(raw_) == 0) atEnd_ = true;
     Decode();
-    if (atEnd_ && !raw_.empty()) Fail(LineAtTextEnd(), "的末尾有残缺的字符");
+    if (atEnd_ && !raw_.empty()) Fail(BatchProblem::kTruncatedCharacter, LineAtTextEnd());
   }
   return true;
 }
@@ -219,7 +240,7 @@ restart:
   // Runs out of text in the middle of a row: reads on and cuts the row again.
   const auto more = [&]() {
     const std::size_t offset = p - pos_;
-    if (offset > kMaxRowBytes) Fail(line_, "超过 4 MB：这不是表格的一行");
+    if (offset > kMaxRowBytes) Fail(BatchProblem::kRowTooLong, line_);
     const bool got = Refill();  // moves the row's start to 0
     p = pos_ + offset;
     return got;
@@ -236,10 +257,10 @@ restart:
         newlines += std::count(text_.begin() + p, text_.begin() + end, '\n');
         field.append(text_, p, end - p);
         p = end;
-        if (field.size() > kMaxCellBytes) Fail(quoteLine, "的单元格超过 1 MB");
+        if (field.size() > kMaxCellBytes) Fail(BatchProblem::kCellTooLong, quoteLine);
         if (p + 1 >= text_.size()) {
           if (!more()) {
-            if (p >= text_.size()) Fail(quoteLine, "起的引号直到文件末尾都没有结束");
+            if (p >= text_.size()) Fail(BatchProblem::kQuoteNotClosed, quoteLine);
             ++p;  // the closing quote is the file's last character
             break;
           }
@@ -260,7 +281,7 @@ restart:
       ++end;
     }
     field.append(text_, p, end - p);
-    if (field.size() > kMaxCellBytes) Fail(line_ + newlines, "的单元格超过 1 MB");
+    if (field.size() > kMaxCellBytes) Fail(BatchProblem::kCellTooLong, line_ + newlines);
     p = end;
     if (p >= text_.size()) {
       if (more()) goto restart;
@@ -289,11 +310,8 @@ restart:
     ++newlines;
     break;
   }
-  if (count > kMaxColumns) {
-    const std::string columns = "有 " + std::to_string(count) + " 列，超过 16,384 列的上限";
-    if (!headerRead_) throw BatchFileError(name_ + "：表头" + columns);
-    Fail(line_, columns);
-  }
+  // Row 0 names the header.
+  if (count > kMaxColumns) Fail(BatchProblem::kTooManyColumns, headerRead_ ? line_ : 0, count);
   cells.resize(count);
   headerRead_ = headerRead_ || !detail::IsBlank(cells);
   rowLine_ = line_;

@@ -31,9 +31,10 @@ std::vector<int> FindInputColumns(std::span<const std::string> header) {
                       [&](std::string_view alias) { return SameName(header[c], alias); });
       if (!named) continue;
       if (found[k] >= 0) {
-        throw BatchHeaderError("表头中“" + std::string(column.name) + "”一列出现了两次（第 " +
-                               std::to_string(found[k] + 1) + " 列和第 " + std::to_string(c + 1) +
-                               " 列）");
+        throw BatchHeaderError({.problem = BatchProblem::kDuplicateColumn,
+                                .column = static_cast<std::int64_t>(c + 1),
+                                .number = static_cast<std::uint64_t>(found[k] + 1),
+                                .detail = std::string(column.name)});
       }
       found[k] = static_cast<int>(c);
     }
@@ -44,9 +45,9 @@ std::vector<int> FindInputColumns(std::span<const std::string> header) {
     if (!missing.empty()) missing += "、";
     missing += detail::kInputColumns[k].name;
   }
-  if (!missing.empty()) throw BatchHeaderError("表头缺少列：" + missing);
+  if (!missing.empty())
+    throw BatchHeaderError({.problem = BatchProblem::kMissingColumns, .detail = missing});
   return found;
 }
-
 
 }  // namespace quillbary::batch

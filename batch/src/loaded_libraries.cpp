@@ -27,7 +27,7 @@ ZipLibrary LoadZip() try {
   QUILLBARY_FIND_FUNCTION(library, kSoname, zip, zip_stat);
   return zip;
 } catch (const std::runtime_error& e) {
-  throw BatchFileError(e.what());  // a file that cannot be read, for the batch's callers
+  throw BatchFileError({.problem = BatchProblem::kLibraryMissing, .detail = e.what()});  // a file that cannot be read, for the batch's callers
 }
 
 }  // namespace

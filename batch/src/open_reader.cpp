@@ -4,46 +4,20 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <optional>
-#include <string_view>
 
 #include "quillbary/batch_run.h"
-#include "quillbary/file_type.h"
 
 namespace quillbary::batch::detail {
 namespace {
 
-std::string Reason(int error) {
-  switch (error) {
-    case ENOENT:
-      return "文件不存在";
-    case EACCES:
-    case EPERM:
-      return "没有读取权限";
-    case ELOOP:
-      return "符号链接绕成了环，找不到文件";
-    case ENOTDIR:
-      return "路径中有一段不是文件夹";
-    case ENAMETOOLONG:
-      return "路径太长";
-    default:
-      return std::string("无法读取（") + std::strerror(error) + "）";
-  }
+[[noreturn]] void Refuse(const std::string& name, BatchProblem problem, int error = 0,
+                         std::uint64_t mode = 0) {
+  throw BatchFileError({.problem = problem, .file = name, .number = mode, .systemError = error});
 }
 
-// What a path that is not a regular file is, as the refusal says it
-// ("是命名管道（FIFO），不是普通文件"); nothing for a regular file.
-std::optional<std::string> NotAFile(mode_t mode) {
-  const char* what = files::NotARegularFile(mode);
-  if (what == nullptr) return std::nullopt;
-  if (S_ISDIR(mode)) return std::string(what) + "，不是文件";
-  const bool named = std::string_view(what).starts_with("是");
-  return named ? std::string(what) + "，不是普通文件" : std::string(what);
-}
-
-[[noreturn]] void Refuse(const std::string& name, const std::string& why) {
-  throw BatchFileError(name + "：" + why);
+// Throws when `mode` is not a regular file's.
+void RefuseUnlessRegular(const std::string& name, mode_t mode) {
+  if (!S_ISREG(mode)) Refuse(name, BatchProblem::kNotARegularFile, 0, mode);
 }
 
 }  // namespace
@@ -52,8 +26,8 @@ InputFile InputFile::Open(const std::filesystem::path& file) {
   const std::string name = file.string();
   // The name first, so that a device is refused without being opened at all.
   struct stat named {};
-  if (::stat(name.c_str(), &named) != 0) Refuse(name, Reason(errno));
-  if (const auto what = NotAFile(named.st_mode)) Refuse(name, *what);
+  if (::stat(name.c_str(), &named) != 0) Refuse(name, BatchProblem::kCannotOpen, errno);
+  RefuseUnlessRegular(name, named.st_mode);
 
   // Non-blocking, so that whatever took the name's place since cannot hang
   // the open; the descriptor is then checked again.
@@ -61,12 +35,13 @@ InputFile InputFile::Open(const std::filesystem::path& file) {
   do {
     fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) Refuse(name, Reason(errno));
+  if (fd < 0) Refuse(name, BatchProblem::kCannotOpen, errno);
   InputFile opened(fd, name, {});
-  if (::fstat(fd, &opened.opened_) != 0) Refuse(name, Reason(errno));
-  if (const auto what = NotAFile(opened.opened_.st_mode)) Refuse(name, *what);
+  if (::fstat(fd, &opened.opened_) != 0) Refuse(name, BatchProblem::kCannotOpen, errno);
+  RefuseUnlessRegular(name, opened.opened_.st_mode);
   const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) Refuse(name, Reason(errno));
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+    Refuse(name, BatchProblem::kCannotOpen, errno);
   return opened;
 }
 
@@ -85,7 +60,7 @@ std::string InputFile::Head(std::size_t count) const {
   while (got < count) {
     const ssize_t n = ::pread(fd_, head.data() + got, count - got, static_cast<off_t>(got));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) Refuse(name_, "读取失败（" + std::string(std::strerror(errno)) + "）");
+    if (n < 0) Refuse(name_, BatchProblem::kReadFailed, errno);
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
@@ -97,7 +72,7 @@ std::size_t InputFile::Read(char* into, std::size_t size) const {
   while (true) {
     const ssize_t n = ::read(fd_, into, size);
     if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) Refuse(name_, "读取失败（" + std::string(std::strerror(errno)) + "）");
+    if (errno != EINTR) Refuse(name_, BatchProblem::kReadFailed, errno);
   }
 }
 
@@ -111,7 +86,7 @@ void InputFile::CheckUnchanged() const {
 }
 
 void InputFile::RefuseChanged() const {
-  Refuse(name_, "文件在读取期间被改动，请在它不再变化后重新计算");
+  Refuse(name_, BatchProblem::kChangedWhileRead);
 }
 
 bool IsCompoundDocument(std::string_view head) {
@@ -119,7 +94,7 @@ bool IsCompoundDocument(std::string_view head) {
 }
 
 void RefuseCompoundDocument(const std::string& name) {
-  Refuse(name, "文件是加密的 Excel 工作簿或旧的 .xls，请先取消密码并另存为 .xlsx");
+  Refuse(name, BatchProblem::kEncryptedOrOldXls);
 }
 
 std::unique_ptr<RowReader> OpenInputReader(const std::filesystem::path& path) {
@@ -130,7 +105,7 @@ std::unique_ptr<RowReader> OpenInputReader(const std::filesystem::path& path) {
   // An empty file, whatever its name, has no rows: the run says it has no
   // header.
   if (IsXlsxName(path) && file.size() > 0) {
-    Refuse(file.name(), "不是 XLSX 文件（不是 zip 压缩包）");
+    Refuse(file.name(), BatchProblem::kXlsxNameNotZip);
   }
   return ReadCsv(std::move(file));
 }

@@ -76,10 +76,6 @@ constexpr std::uint64_t kCellsFloor = 16 << 20, kCellsPerFileByte = 2;
 constexpr std::uint64_t kTextFloor = 64 << 20, kTextPerFileByte = 8;
 constexpr std::size_t kBlockSize = 1 << 16;  // inflated at a time
 
-std::string Megabytes(std::uint64_t bytes) {
-  return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
-}
-
 // A value from the file, shortened for a message.
 std::string Quoted(std::string_view text) {
   std::string_view shown = text.substr(0, 32);
@@ -168,10 +164,9 @@ std::optional<Number> WholeNumber(std::string_view text) {
 // The elements all the parts of a workbook may have, counted as they start.
 struct ElementBudget {
   std::uint64_t count = 0;
-  std::uint64_t limit = 0;
-  std::string refusal;
+  BatchErrorFacts refusal;  // kTooManyElements, its number the limit
   void Count() {
-    if (++count > limit) throw BatchFileError(refusal);
+    if (++count > refusal.number) throw BatchFileError(refusal);
   }
 };
 
@@ -185,18 +180,18 @@ class XmlParser {
   std::function<void(std::string_view name)> onEnd;
   std::function<void(std::string_view text)> onText;
 
-  // `where` begins each message: "月末.xlsx：XLSX 里的 xl/styles.xml".
-  XmlParser(std::string where, ElementBudget& elements)
+  // `where` names the file and the part in each refusal.
+  XmlParser(BatchErrorFacts where, ElementBudget& elements)
       : where_(std::move(where)),
-        elements_(elements),
+        elements_(&elements),
         parser_(XML_ParserCreate_MM(nullptr, &kParserMemory, nullptr)) {
-    if (parser_ == nullptr) throw BatchFileError(where_ + " 无法解析：内存不足");
-    XML_SetUserData(parser_, this);
+    if (parser_ == nullptr) Throw(BatchProblem::kXmlNoMemory);
+    XML_SetUserData(parser_.get(), this);
     XML_SetElementHandler(
-        parser_,
+        parser_.get(),
         [](void* self, const char* name, const char** attributes) {
           static_cast<XmlParser*>(self)->Guard([&](XmlParser& p) {
-            p.elements_.Count();
+            p.elements_->Count();
             // Refused here too, whatever expat does with a long token while
             // it is unfinished (newer versions defer rescanning it).
             std::size_t tagBytes = std::strlen(name);
@@ -210,51 +205,51 @@ class XmlParser {
             if (p.onEnd) p.onEnd(LocalName(name));
           });
         });
-    XML_SetCharacterDataHandler(parser_, [](void* self, const char* text, int length) {
+    XML_SetCharacterDataHandler(parser_.get(), [](void* self, const char* text, int length) {
       static_cast<XmlParser*>(self)->Guard([&](XmlParser& p) {
         if (p.onText) p.onText(std::string_view(text, static_cast<std::size_t>(length)));
       });
     });
     XML_SetDoctypeDeclHandler(
-        parser_,
+        parser_.get(),
         [](void* self, const char*, const char*, const char*, int) {
-          static_cast<XmlParser*>(self)->Refuse(
-              "含有 DOCTYPE 声明（可以定义实体并层层展开，即“十亿笑”攻击），拒绝读取");
+          static_cast<XmlParser*>(self)->Refuse(BatchProblem::kXmlDoctype);
         },
         nullptr);
-    XML_SetEntityDeclHandler(parser_, [](void* self, const char* name, int, const char*, int,
-                                         const char*, const char*, const char*, const char*) {
-      static_cast<XmlParser*>(self)->Refuse("声明了实体 " + Quoted(name) + "，拒绝展开实体");
+    XML_SetEntityDeclHandler(parser_.get(), [](void* self, const char* name, int, const char*, int,
+                                               const char*, const char*, const char*, const char*) {
+      static_cast<XmlParser*>(self)->Refuse(BatchProblem::kXmlEntityDeclared, Quoted(name));
     });
-    XML_SetSkippedEntityHandler(parser_, [](void* self, const char* name, int) {
-      static_cast<XmlParser*>(self)->Refuse("引用了未定义的实体 " + Quoted(name));
+    XML_SetSkippedEntityHandler(parser_.get(), [](void* self, const char* name, int) {
+      static_cast<XmlParser*>(self)->Refuse(BatchProblem::kXmlUndefinedEntity, Quoted(name));
     });
   }
-  ~XmlParser() { XML_ParserFree(parser_); }
+
+  // Handlers hold `this`: never copied nor moved.
   XmlParser(const XmlParser&) = delete;
   XmlParser& operator=(const XmlParser&) = delete;
 
   // Room in expat's own buffer for `size` bytes, to be read into and handed
   // to Parse(); the bytes stay there while the parser is suspended.
   char* Buffer(std::size_t size) {
-    void* buffer = XML_GetBuffer(parser_, static_cast<int>(size));
+    void* buffer = XML_GetBuffer(parser_.get(), static_cast<int>(size));
     if (buffer == nullptr) Check(XML_STATUS_ERROR);
     return static_cast<char*>(buffer);
   }
   // Parses the `size` bytes put in Buffer(). False when a handler suspended
   // the parser (Suspend()) before their end: Resume() goes on.
   bool Parse(std::size_t size, bool last) {
-    return Check(XML_ParseBuffer(parser_, static_cast<int>(size), last));
+    return Check(XML_ParseBuffer(parser_.get(), static_cast<int>(size), last));
   }
-  bool Resume() { return Check(XML_ResumeParser(parser_)); }
+  bool Resume() { return Check(XML_ResumeParser(parser_.get())); }
   bool Suspended() const {
     XML_ParsingStatus status;
-    XML_GetParsingStatus(parser_, &status);
+    XML_GetParsingStatus(parser_.get(), &status);
     return status.parsing == XML_SUSPENDED;
   }
   // From a handler: parsing stops after it, to go on with Resume().
   void Suspend() {
-    if (!Suspended()) XML_StopParser(parser_, XML_TRUE);
+    if (!Suspended()) XML_StopParser(parser_.get(), XML_TRUE);
   }
 
  private:
@@ -265,16 +260,25 @@ class XmlParser {
       handler(*this);
     } catch (...) {
       failure_ = std::current_exception();
-      XML_StopParser(parser_, XML_FALSE);
+      XML_StopParser(parser_.get(), XML_FALSE);
     }
   }
 
-  [[noreturn]] void RefuseLongToken() const {
-    throw BatchFileError(where_ + " 里有超过 256 KB 的标签、注释或处理指令：这不是正常的 XLSX");
+  [[noreturn]] void Throw(BatchProblem problem, std::string detail = {},
+                          std::int64_t line = 0) const {
+    BatchErrorFacts facts = where_;
+    facts.problem = problem;
+    facts.detail = std::move(detail);
+    facts.row = line;
+    facts.number = problem == BatchProblem::kXmlTooDeep ? kMaxParserBytes : 0;
+    throw BatchFileError(std::move(facts));
   }
 
-  void Refuse(const std::string& why) {
-    Guard([&](XmlParser&) { throw BatchFileError(where_ + " " + why); });
+  [[noreturn]] void RefuseLongToken() const { Throw(BatchProblem::kXmlTokenTooLong); }
+
+  // From a handler: stops the parser, to throw once expat has returned.
+  void Refuse(BatchProblem problem, std::string detail = {}) {
+    Guard([&](XmlParser& p) { p.Throw(problem, std::move(detail)); });
   }
 
   // Throws what stopped the parser; true when it is not suspended.
@@ -285,27 +289,28 @@ class XmlParser {
       // The bytes expat still holds are an unfinished tag, comment or
       // instruction; each time more comes it scans them from their start.
       int offset = 0, size = 0;
-      if (XML_GetInputContext(parser_, &offset, &size) != nullptr &&
+      if (XML_GetInputContext(parser_.get(), &offset, &size) != nullptr &&
           size - offset > kMaxTokenBytes) {
         RefuseLongToken();
       }
       return true;
     }
-    const XML_Error code = XML_GetErrorCode(parser_);
-    if (code == XML_ERROR_NO_MEMORY) {
-      throw BatchFileError(where_ + " 的 XML 结构需要超过 " + Megabytes(kMaxParserBytes) +
-                           " 的内存（元素嵌套太深或名字太多）：这不是正常的 XLSX");
-    }
+    const XML_Error code = XML_GetErrorCode(parser_.get());
+    if (code == XML_ERROR_NO_MEMORY) Throw(BatchProblem::kXmlTooDeep);
     const std::string reason = code == XML_ERROR_UNDEFINED_ENTITY
                                    ? std::string("引用了未定义的实体")
                                    : std::string(XML_ErrorString(code));
-    throw BatchFileError(where_ + " 不是有效的 XML（" + reason + "，第 " +
-                         std::to_string(XML_GetCurrentLineNumber(parser_)) + " 行）");
+    Throw(BatchProblem::kXmlInvalid, reason,
+          static_cast<std::int64_t>(XML_GetCurrentLineNumber(parser_.get())));
   }
 
-  std::string where_;
-  ElementBudget& elements_;
-  XML_Parser parser_;
+  struct ParserFreer {
+    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+  };
+
+  BatchErrorFacts where_;
+  ElementBudget* elements_;  // the workbook's, which outlives its parsers
+  std::unique_ptr<XML_ParserStruct, ParserFreer> parser_;
   std::exception_ptr failure_;
 };
 
@@ -326,10 +331,10 @@ class ZipArchive {
       : file_(std::move(file)),
         name_(file_.name()),
         xmlLimit_(kXmlFloor + kXmlPerFileByte * file_.size()) {
-    elements_.limit = kElementsFloor + kElementsPerFileByte * file_.size();
-    elements_.refusal = name_ + "：XLSX 的 XML 元素超过 " + std::to_string(elements_.limit) +
-                        " 个，而文件本身只有 " + Megabytes(file_.size()) +
-                        "：这不像正常的表格，已停止读取";
+    elements_.refusal = {.problem = BatchProblem::kTooManyElements,
+                         .file = name_,
+                         .number = kElementsFloor + kElementsPerFileByte * file_.size(),
+                         .fileSize = file_.size()};
     if (detail::IsCompoundDocument(file_.Head(4))) {
       detail::RefuseCompoundDocument(name_);
     }
@@ -337,7 +342,7 @@ class ZipArchive {
     // libzip closes the descriptor it is given: a duplicate of ours, which
     // is kept to see at the end whether the file changed meanwhile.
     const int handed = ::fcntl(file_.fd(), F_DUPFD_CLOEXEC, 0);
-    if (handed < 0) throw BatchFileError(name_ + "：无法读取（" + std::strerror(errno) + "）");
+    if (handed < 0) Fail({.problem = BatchProblem::kReadFailed, .systemError = errno});
     int error = 0;
     archive_.reset(detail::Zip().zip_fdopen(handed, ZIP_RDONLY, &error));
     if (archive_ == nullptr) {
@@ -346,7 +351,7 @@ class ZipArchive {
       detail::Zip().zip_error_init_with_code(&reason, error);
       const std::string text = detail::Zip().zip_error_strerror(&reason);
       detail::Zip().zip_error_fini(&reason);
-      throw BatchFileError(name_ + "：不是可读的 XLSX 文件（" + text + "）");
+      Fail({.problem = BatchProblem::kNotAZip, .detail = text});
     }
     RefuseDuplicateNames();
   }
@@ -361,8 +366,9 @@ class ZipArchive {
   ZipFile Open(const std::string& part) const {
     zip_file_t* file = detail::Zip().zip_fopen(archive_.get(), part.c_str(), 0);
     if (file == nullptr) {
-      throw BatchFileError(name_ + "：XLSX 里的 " + part + " 无法读取（" +
-                           detail::Zip().zip_strerror(archive_.get()) + "）");
+      Fail({.problem = BatchProblem::kPartUnreadable,
+            .part = part,
+            .detail = detail::Zip().zip_strerror(archive_.get())});
     }
     return ZipFile(file);
   }
@@ -380,12 +386,10 @@ class ZipArchive {
   // Inflates up to `size` bytes of the part into `into`; 0 at its end.
   std::size_t Read(zip_file_t* file, const std::string& part, char* into, std::size_t size) {
     const zip_int64_t got = detail::Zip().zip_fread(file, into, size);
-    if (got < 0) throw BatchFileError(name_ + "：XLSX 里的 " + part + " 已损坏");
+    if (got < 0) Fail({.problem = BatchProblem::kPartCorrupt, .part = part});
     inflated_ += static_cast<std::uint64_t>(got);
     if (inflated_ > xmlLimit_) {
-      throw BatchFileError(name_ + "：XLSX 解压后的 XML 超过 " + Megabytes(xmlLimit_) +
-                           "，而文件本身只有 " + Megabytes(file_.size()) +
-                           "：像是压缩炸弹，已停止读取");
+      Fail({.problem = BatchProblem::kZipBomb, .number = xmlLimit_, .fileSize = file_.size()});
     }
     return static_cast<std::size_t>(got);
   }
@@ -401,6 +405,11 @@ class ZipArchive {
   }
 
   const std::string& name() const { return name_; }
+  // Throws `facts` about this file.
+  [[noreturn]] void Fail(BatchErrorFacts facts) const {
+    facts.file = name_;
+    throw BatchFileError(std::move(facts));
+  }
   ElementBudget& elements() { return elements_; }
   std::uint64_t fileSize() const { return file_.size(); }
   const std::string& sha256() const { return digest_; }
@@ -419,7 +428,7 @@ class ZipArchive {
     if (total != file_.size()) file_.RefuseChanged();
     digest_ = sha256.HexDigest();
     if (::lseek(file_.fd(), 0, SEEK_SET) != 0) {
-      throw BatchFileError(name_ + "：无法回到文件开头（" + std::strerror(errno) + "）");
+      Fail({.problem = BatchProblem::kCannotRewind, .systemError = errno});
     }
   }
 
@@ -429,15 +438,14 @@ class ZipArchive {
     const zip_int64_t count = detail::Zip().zip_get_num_entries(archive_.get(), 0);
     std::unordered_set<std::string> seen;
     for (zip_int64_t i = 0; i < count; ++i) {
-      const char* entry = detail::Zip().zip_get_name(
-          archive_.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
-      if (entry == nullptr) throw BatchFileError(name_ + "：XLSX 的目录已损坏");
+      const char* entry =
+          detail::Zip().zip_get_name(archive_.get(), static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
+      if (entry == nullptr) Fail({.problem = BatchProblem::kZipDirectoryCorrupt});
       std::string folded = entry;
       std::transform(folded.begin(), folded.end(), folded.begin(),
                      [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
       if (!seen.insert(std::move(folded)).second) {
-        throw BatchFileError(name_ + "：XLSX 里有两个同名的部分 " + Quoted(entry) +
-                             "，不知道该读哪一个");
+        Fail({.problem = BatchProblem::kDuplicatePart, .detail = Quoted(entry)});
       }
     }
   }
@@ -543,7 +551,7 @@ class XlsxReader final : public RowReader {
     if (zip_.Has("xl/styles.xml")) ReadStyles("xl/styles.xml");
     sheetSize_ = zip_.SizeOf(sheet_);
     sheetFile_ = zip_.Open(sheet_);
-    parser_.emplace(zip_.name() + "：XLSX 里的工作表 " + sheet_, zip_.elements());
+    parser_.emplace(Where(sheet_, true), zip_.elements());
     SetUpSheetParser();
   }
 
@@ -563,13 +571,19 @@ class XlsxReader final : public RowReader {
   std::string Sha256() const override { return zip_.sha256(); }
 
  private:
-  [[noreturn]] void Fail(const std::string& what) const {
-    throw BatchFileError(zip_.name() + "：" + what);
+  [[noreturn]] void Fail(BatchProblem problem, std::string detail = {}) const {
+    zip_.Fail({.problem = problem, .detail = std::move(detail)});
   }
-  [[noreturn]] void FailRow(std::int64_t row, const std::string& what) const {
-    Fail("第 " + std::to_string(row) + " 行" + what);
+  [[noreturn]] void FailRow(std::int64_t row, BatchProblem problem, std::string detail = {},
+                            std::uint64_t number = 0) const {
+    zip_.Fail({.problem = problem, .row = row, .number = number, .detail = std::move(detail)});
   }
-  std::string Where(const std::string& part) const { return zip_.name() + "：XLSX 里的 " + part; }
+  [[noreturn]] void FailLimit(BatchProblem problem, std::uint64_t limit) const {
+    zip_.Fail({.problem = problem, .number = limit, .fileSize = zip_.fileSize()});
+  }
+  BatchErrorFacts Where(const std::string& part, bool isSheet = false) const {
+    return {.file = zip_.name(), .part = part, .partIsSheet = isSheet};
+  }
 
   void ReadWorkbook() {
     if (!zip_.Has("xl/workbook.xml")) {
@@ -577,7 +591,7 @@ class XlsxReader final : public RowReader {
         sheet_ = "xl/worksheets/sheet1.xml";
         return;
       }
-      Fail("不是 XLSX 文件：里面没有工作簿（xl/workbook.xml）");
+      Fail(BatchProblem::kNoWorkbook);
     }
     std::string firstSheetId;
     XmlParser workbook(Where("xl/workbook.xml"), zip_.elements());
@@ -591,7 +605,7 @@ class XlsxReader final : public RowReader {
       }
     };
     zip_.Parse("xl/workbook.xml", workbook);
-    if (firstSheetId.empty()) Fail("XLSX 里没有工作表");
+    if (firstSheetId.empty()) Fail(BatchProblem::kNoSheets);
     std::string target;
     if (zip_.Has("xl/_rels/workbook.xml.rels")) {
       XmlParser relations(Where("xl/_rels/workbook.xml.rels"), zip_.elements());
@@ -604,9 +618,9 @@ class XlsxReader final : public RowReader {
       };
       zip_.Parse("xl/_rels/workbook.xml.rels", relations);
     }
-    if (target.empty()) Fail("XLSX 里找不到第一张工作表");
+    if (target.empty()) Fail(BatchProblem::kFirstSheetNotFound);
     sheet_ = target.starts_with('/') ? target.substr(1) : "xl/" + target;
-    if (!zip_.Has(sheet_)) Fail("XLSX 里没有第一张工作表（" + Quoted(sheet_) + "）");
+    if (!zip_.Has(sheet_)) Fail(BatchProblem::kFirstSheetMissing, Quoted(sheet_));
   }
 
   void ReadSharedStrings(const std::string& part) {
@@ -625,7 +639,7 @@ class XlsxReader final : public RowReader {
       if (name == "rPh") --phonetic;
       if (name == "si" && --item == 0) {
         if (shared_.size() == kMaxSharedStrings) {
-          Fail("XLSX 的共享字符串超过 4,194,304 个的上限");
+          Fail(BatchProblem::kTooManySharedStrings);
         }
         shared_.End();
       }
@@ -633,10 +647,10 @@ class XlsxReader final : public RowReader {
     parser.onText = [&](std::string_view text) {
       if (!inText) return;
       if (shared_.CurrentSize() + text.size() > kMaxCellBytes) {
-        Fail("XLSX 里有超过 1 MB 的字符串");
+        Fail(BatchProblem::kStringTooLong);
       }
       if (shared_.bytes() + text.size() > kMaxSharedBytes) {
-        Fail("XLSX 的共享字符串超过 " + Megabytes(kMaxSharedBytes) + " 的上限");
+        FailLimit(BatchProblem::kSharedStringsTooLarge, kMaxSharedBytes);
       }
       shared_.Append(text);
     };
@@ -656,12 +670,12 @@ class XlsxReader final : public RowReader {
         const char* code = Attribute(attributes, "formatCode");
         const auto number = id == nullptr ? std::nullopt : WholeNumber<int>(id);
         if (!number || code == nullptr) return;
-        if (formatShowsDate.size() == kMaxStyles) Fail("styles.xml 里的数字格式超过 65,536 个");
+        if (formatShowsDate.size() == kMaxStyles) Fail(BatchProblem::kTooManyNumberFormats);
         formatShowsDate[*number] = IsDateFormat(*number, code);
       } else if (name == "cellXfs") {
         inCellXfs = true;
       } else if (name == "xf" && inCellXfs) {
-        if (xfFormats.size() == kMaxStyles) Fail("styles.xml 里的单元格格式超过 65,536 个");
+        if (xfFormats.size() == kMaxStyles) Fail(BatchProblem::kTooManyCellFormats);
         const char* id = Attribute(attributes, "numFmtId");
         xfFormats.push_back(id == nullptr ? 0 : WholeNumber<int>(id).value_or(0));
       }
@@ -707,23 +721,25 @@ class XlsxReader final : public RowReader {
     };
     parser_->onText = [this](std::string_view text) {
       if (!inValue_ || phonetic_ > 0) return;
-      if (value_.size() + text.size() > kMaxCellBytes) FailRow(currentRow_, "的单元格超过 1 MB");
+      if (value_.size() + text.size() > kMaxCellBytes)
+        FailRow(currentRow_, BatchProblem::kCellTooLong);
       value_ += text;
     };
   }
 
   // Rows come in order, numbered 1 to 1,048,576.
   void StartRow(const char* r) {
-    if (inRow_) FailRow(currentRow_, "还没有结束，又开始了一行");
+    if (inRow_) FailRow(currentRow_, BatchProblem::kRowNotEnded);
     std::int64_t number = lastRow_ + 1;
     if (r != nullptr) {
       const auto given = WholeNumber<std::int64_t>(r);
-      if (!given || *given < 1) FailRow(lastRow_ + 1, "的行号 " + Quoted(r) + " 无法识别");
+      if (!given || *given < 1)
+        FailRow(lastRow_ + 1, BatchProblem::kRowNumberUnreadable, Quoted(r));
       number = *given;
     }
-    if (number > kXlsxMaxRows) FailRow(number, "超出了工作表 1,048,576 行的上限");
+    if (number > kXlsxMaxRows) FailRow(number, BatchProblem::kRowPastSheetEnd);
     if (number <= lastRow_) {
-      FailRow(number, "出现在第 " + std::to_string(lastRow_) + " 行之后：行的顺序不对");
+      FailRow(number, BatchProblem::kRowOutOfOrder, {}, static_cast<std::uint64_t>(lastRow_));
     }
     currentRow_ = number;
     row_.clear();
@@ -737,13 +753,16 @@ class XlsxReader final : public RowReader {
     const char* r = Attribute(attributes, "r");
     if (r != nullptr) {
       const auto reference = ParseReference(r);
-      if (!reference) FailRow(currentRow_, "有无法识别的单元格位置 " + Quoted(r));
+      if (!reference) FailRow(currentRow_, BatchProblem::kCellReferenceUnreadable, Quoted(r));
       if (reference->column < nextColumn_) {
-        FailRow(currentRow_, "的单元格 " + Quoted(r) + " 重复或不按顺序");
+        zip_.Fail({.problem = BatchProblem::kCellOutOfOrder,
+                   .row = currentRow_,
+                   .column = static_cast<std::int64_t>(reference->column) + 1,
+                   .detail = Quoted(r)});
       }
       column_ = reference->column;
     } else {
-      if (nextColumn_ >= kMaxColumns) FailRow(currentRow_, "超过了 16,384 列（XFD）的上限");
+      if (nextColumn_ >= kMaxColumns) FailRow(currentRow_, BatchProblem::kColumnPastXfd);
       column_ = nextColumn_;
     }
     const char* type = Attribute(attributes, "t");
@@ -764,15 +783,9 @@ class XlsxReader final : public RowReader {
     rowText_ += text.size();
     sheetText_ += text.size();
     sheetCells_ += column_ + 1 - row_.size();
-    if (rowText_ > kMaxRowTextBytes) FailRow(currentRow_, "的文字超过 16 MB");
-    if (sheetText_ > textLimit_) {
-      Fail("工作表的文字展开后超过 " + Megabytes(textLimit_) + "，而文件本身只有 " +
-           Megabytes(zip_.fileSize()) + "：这不像正常的表格，已停止读取");
-    }
-    if (sheetCells_ > cellsLimit_) {
-      Fail("工作表的单元格（连同中间的空格）超过 " + std::to_string(cellsLimit_) +
-           " 个，而文件本身只有 " + Megabytes(zip_.fileSize()) + "：这不像正常的表格，已停止读取");
-    }
+    if (rowText_ > kMaxRowTextBytes) FailRow(currentRow_, BatchProblem::kRowTextTooLong);
+    if (sheetText_ > textLimit_) FailLimit(BatchProblem::kSheetTextTooLarge, textLimit_);
+    if (sheetCells_ > cellsLimit_) FailLimit(BatchProblem::kSheetTooManyCells, cellsLimit_);
     row_.resize(column_ + 1);
     row_[column_] = std::move(text);
   }
@@ -781,10 +794,11 @@ class XlsxReader final : public RowReader {
     if (type_ == "s") {
       const auto index = WholeNumber<std::size_t>(value_);
       if (!index || *index >= shared_.size()) {
-        FailRow(currentRow_, "引用了不存在的共享字符串 " + Quoted(value_));
+        FailRow(currentRow_, BatchProblem::kSharedStringMissing, Quoted(value_));
       }
       const std::string_view text = shared_[*index];
-      if (rowText_ + text.size() > kMaxRowTextBytes) FailRow(currentRow_, "的文字超过 16 MB");
+      if (rowText_ + text.size() > kMaxRowTextBytes)
+        FailRow(currentRow_, BatchProblem::kRowTextTooLong);
       return std::string(text);
     }
     if (type_ == "b") return value_ == "1" ? "TRUE" : "FALSE";

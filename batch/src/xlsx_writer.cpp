@@ -69,16 +69,15 @@ class XlsxWriter final : public RowWriter {
     lxw_workbook_options workbookOptions{};
     workbookOptions.constant_memory = LXW_TRUE;
     workbookOptions.use_zip64 = LXW_TRUE;
-    workbook_ = Library().workbook_new_opt(file_.TemporaryPath().c_str(), &workbookOptions);
-    if (workbook_ != nullptr) sheet_ = Library().workbook_add_worksheet(workbook_, nullptr);
+    workbook_.reset(Library().workbook_new_opt(file_.TemporaryPath().c_str(), &workbookOptions));
+    if (workbook_ != nullptr) sheet_ = Library().workbook_add_worksheet(workbook_.get(), nullptr);
     if (sheet_ == nullptr) {
-      Discard();
-      throw BatchFileError(target_.string() + "：无法创建 XLSX 文件");
+      Fail({.problem = BatchProblem::kCannotCreateXlsx});
     }
   }
 
-  // Without a Commit, the SafeFile takes the temporary away.
-  ~XlsxWriter() override { Discard(); }
+  // Without a Commit, the workbook is closed into the temporary, which the
+  // SafeFile then takes away.
 
   void WriteHeader(std::span<const std::string> names) override {
     StartRow();
@@ -92,8 +91,7 @@ class XlsxWriter final : public RowWriter {
     lxw_col_t column = 0;
     for (const std::string& cell : carried) {
       if (const auto number = PlainNumber(cell)) {
-        Check(Library().worksheet_write_number(sheet_, row_, column++, *number,
-                                                                   nullptr));
+        Check(Library().worksheet_write_number(sheet_, row_, column++, *number, nullptr));
       } else {
         Text(column++, cell);
       }
@@ -114,11 +112,9 @@ class XlsxWriter final : public RowWriter {
   }
 
   void Commit(const BeforeReplace& beforeReplace) override {
-    const lxw_error closed = Library().workbook_close(workbook_);
-    workbook_ = nullptr;
+    const lxw_error closed = Library().workbook_close(workbook_.release());
     if (closed != LXW_NO_ERROR) {
-      throw BatchFileError(target_.string() + "：无法写入（" + Library().lxw_strerror(closed) +
-                           "）");
+      Fail({.problem = BatchProblem::kCannotWrite, .detail = Library().lxw_strerror(closed)});
     }
     file_.CommitRecorded([&](const std::function<void()>& putInPlace) {
       if (beforeReplace) beforeReplace(file_.TemporaryPath(), putInPlace);
@@ -129,37 +125,31 @@ class XlsxWriter final : public RowWriter {
  private:
   static const files::XlsxWriterLibrary& Library() { return files::XlsxWriterLib(); }
 
-  // libxlsxwriter frees a workbook only by closing it, which writes it out:
-  // into the temporary, which the SafeFile then removes.
-  void Discard() {
-    if (workbook_ != nullptr) Library().workbook_close(workbook_);
-    workbook_ = nullptr;
+  [[noreturn]] void Fail(BatchErrorFacts facts) const {
+    facts.file = target_.string();
+    throw BatchFileError(std::move(facts));
   }
 
   void StartRow() {
     if (started_) ++row_;
     started_ = true;
     if (row_ >= kXlsxMaxRows) {
-      throw BatchFileError(target_.string() + "：结果超过 Excel 一张工作表 1,048,576 行的上限，" +
-                           "没有写出 XLSX；请以 .csv 为输出文件名再算一次");
+      Fail({.problem = BatchProblem::kOutputPastSheetRows});
     }
   }
 
   void Check(lxw_error error) {
     if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED) {
-      throw BatchFileError(target_.string() + "：第 " + std::to_string(row_ + 1) +
-                           " 行有超过 32767 个字符的单元格，XLSX 放不下；请输出 CSV");
+      Fail({.problem = BatchProblem::kOutputCellTooLong, .row = row_ + 1});
     }
     if (error != LXW_NO_ERROR) {
-      throw BatchFileError(target_.string() + "：无法写入（" +
-                           Library().lxw_strerror(error) + "）");
+      Fail({.problem = BatchProblem::kCannotWrite, .detail = Library().lxw_strerror(error)});
     }
   }
 
   void Text(lxw_col_t column, const std::string& text) {
     if (text.empty()) return;
-    Check(Library().worksheet_write_string(sheet_, row_, column, text.c_str(),
-                                                               nullptr));
+    Check(Library().worksheet_write_string(sheet_, row_, column, text.c_str(), nullptr));
   }
 
   void Figure(lxw_col_t column, const std::string& text) {
@@ -171,16 +161,20 @@ class XlsxWriter final : public RowWriter {
     }
     lxw_format*& cached = formats_[format];
     if (cached == nullptr) {
-      cached = Library().workbook_add_format(workbook_);
+      cached = Library().workbook_add_format(workbook_.get());
       Library().format_set_num_format(cached, format.c_str());
     }
-    Check(
-        Library().worksheet_write_number(sheet_, row_, column, *value, cached));
+    Check(Library().worksheet_write_number(sheet_, row_, column, *value, cached));
   }
 
   std::filesystem::path target_;
   files::SafeFile file_;
-  lxw_workbook* workbook_ = nullptr;
+  // libxlsxwriter frees a workbook only by closing it, which writes it out:
+  // into the temporary, which the SafeFile then removes.
+  struct WorkbookCloser {
+    void operator()(lxw_workbook* workbook) const { Library().workbook_close(workbook); }
+  };
+  std::unique_ptr<lxw_workbook, WorkbookCloser> workbook_;
   lxw_worksheet* sheet_ = nullptr;
   lxw_row_t row_ = 0;
   bool started_ = false;

@@ -4,6 +4,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -21,7 +22,10 @@ namespace {
 struct InputCase {
   const char* name;
   std::function<std::filesystem::path(const TempFolder&)> make;
-  const char* error;
+  BatchProblem error;
+  // What the refusal names: the file's type (S_IFIFO, …) or the system's error.
+  std::uint64_t fileType = 0;
+  int systemError = 0;
   // Done to the file once it is open, before its rows are read.
   std::function<void(const std::filesystem::path&)> whileOpen = {};
 };
@@ -39,9 +43,10 @@ TEST_P(InputFileTest, IsRefusedByName) {
     }
     ADD_FAILURE() << "read without an error";
   } catch (const BatchFileError& e) {
-    const std::string message = e.what();
-    EXPECT_TRUE(message.starts_with(input.string() + "：")) << message;
-    EXPECT_NE(message.find(GetParam().error), std::string::npos) << message;
+    EXPECT_EQ(e.facts().file, input.string()) << e.what();
+    EXPECT_EQ(e.problem(), GetParam().error) << e.what();
+    EXPECT_EQ(e.facts().number & S_IFMT, GetParam().fileType) << e.what();
+    EXPECT_EQ(e.facts().systemError, GetParam().systemError) << e.what();
   }
 }
 
@@ -54,9 +59,9 @@ INSTANTIATE_TEST_SUITE_P(
                     EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
                     return path;
                   },
-                  "是命名管道（FIFO），不是普通文件"},
+                  BatchProblem::kNotARegularFile, S_IFIFO},
         InputCase{"Device", [](const TempFolder&) { return std::filesystem::path("/dev/zero"); },
-                  "是字符设备，不是普通文件"},
+                  BatchProblem::kNotARegularFile, S_IFCHR},
         InputCase{"Socket",
                   [](const TempFolder& f) {
                     const auto path = f.Path("socket.csv");
@@ -68,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ::close(s);
                     return path;
                   },
-                  "是套接字，不是普通文件"},
+                  BatchProblem::kNotARegularFile, S_IFSOCK},
         InputCase{"UnreadableFolder",
                   [](const TempFolder& f) {
                     const auto path = f.Path("folder.csv");
@@ -76,29 +81,30 @@ INSTANTIATE_TEST_SUITE_P(
                     std::filesystem::permissions(path, std::filesystem::perms::none);
                     return path;
                   },
-                  "是文件夹，不是文件"},
+                  BatchProblem::kNotARegularFile, S_IFDIR},
         InputCase{"SymlinkLoop",
                   [](const TempFolder& f) {
                     std::filesystem::create_symlink("b.csv", f.Path("a.csv"));
                     std::filesystem::create_symlink("a.csv", f.Path("b.csv"));
                     return f.Path("a.csv");
                   },
-                  "符号链接绕成了环"},
-        InputCase{"Missing", [](const TempFolder& f) { return f.Path("none.csv"); }, "文件不存在"},
+                  BatchProblem::kCannotOpen, 0, ELOOP},
+        InputCase{"Missing", [](const TempFolder& f) { return f.Path("none.csv"); },
+                  BatchProblem::kCannotOpen, 0, ENOENT},
         InputCase{"EncryptedWorkbook",
                   [](const TempFolder& f) {
                     return f.Write("secret.xlsx",
                                    "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + std::string(504, '\0'));
                   },
-                  "文件是加密的 Excel 工作簿或旧的 .xls，请先取消密码并另存为 .xlsx"},
+                  BatchProblem::kEncryptedOrOldXls},
         InputCase{"XlsxNameNotAZip",
                   [](const TempFolder& f) { return f.Write("a.xlsx", "借款日期\n"); },
-                  "不是 XLSX 文件（不是 zip 压缩包）"},
+                  BatchProblem::kXlsxNameNotZip},
         // The encoding is decided over the whole file when it is opened; the
         // rows are read after it grew.
         InputCase{"CsvGrowsWhileRead",
                   [](const TempFolder& f) { return f.Write("grows.csv", "a,b\n1,2\n"); },
-                  "文件在读取期间被改动",
+                  BatchProblem::kChangedWhileRead, 0, 0,
                   [](const std::filesystem::path& file) {
                     std::ofstream(file, std::ios::app) << "3,4\n";
                   }}),

@@ -11,23 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "quillbary/batch_error.h"
 #include "quillbary/batch_row.h"
 #include "quillbary/safe_file.h"
 
 namespace quillbary::batch {
-
-// A file that cannot be read or written; the text names the file or the row
-// and the reason, e.g. "第 3 行起的引号直到文件末尾都没有结束".
-class BatchFileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// A header that lacks a required column, or names one twice.
-class BatchHeaderError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // Rows of cells (UTF-8 texts), the header first, read as they are needed.
 class RowReader {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "quillbary/batch_error.h"
 #include "quillbary/safe_file.h"
 
 namespace quillbary::batch {
@@ -58,11 +59,6 @@ std::filesystem::path DefaultOutputPath(const std::filesystem::path& input);
 
 // Whether a file name asks for XLSX (".xlsx", any case) rather than CSV.
 bool IsXlsxName(const std::filesystem::path& file);
-
-// Thrown when the progress sink stopped the run; nothing has been written.
-struct BatchCancelled : std::runtime_error {
-  BatchCancelled() : std::runtime_error("批量计算已取消") {}
-};
 
 // Told of a run that has calculated every row, with its output whole and
 // synced under a temporary name (`whole`), before that takes the output's
