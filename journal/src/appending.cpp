@@ -44,7 +44,7 @@ std::pair<std::int64_t, std::string> Journal::CheckedTail() {
   std::string lastHash(kNoHash);
   std::string problem;
   {
-    SqliteStatement last(db_, std::string(kSelectEntry) + "ORDER BY seq DESC LIMIT 2", path_);
+    SqliteStatement last(db_.get(), std::string(kSelectEntry) + "ORDER BY seq DESC LIMIT 2", path_);
     if (last.Step()) {
       const ColumnValues columns = ReadColumns(last);
       constexpr int kHash = static_cast<int>(ColumnIndex("hash"));
@@ -62,7 +62,7 @@ std::pair<std::int64_t, std::string> Journal::CheckedTail() {
   if (problem.empty()) {
     // The highest seq ever handed out: above the last entry's, entries were
     // removed from the end.
-    SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
+    SqliteStatement used(db_.get(), "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
     const std::int64_t highest = used.Step() ? used.Int(0) : 0;
     if (highest > lastSeq) {
       problem = "第 " + std::to_string(lastSeq + 1) + " 条及其后的条目已被删除";
@@ -82,7 +82,7 @@ std::pair<std::int64_t, std::string> Journal::CheckedTail() {
 }
 
 Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& beforeCommit) {
-  Transaction transaction(db_, path_);
+  Transaction transaction(db_.get(), path_);
   entry.recordedAt = options_.clock();
   entry.programVersion = options_.programVersion;
 
@@ -92,7 +92,7 @@ Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& befo
 
   if (serialUse == SerialUse::kNew) {
     const std::string year = entry.recordedAt.substr(0, 4);
-    SqliteStatement counter(db_,
+    SqliteStatement counter(db_.get(),
                             "INSERT INTO serial_counters(year, last) VALUES (?1, 1) "
                             "ON CONFLICT(year) DO UPDATE SET last = last + 1 RETURNING last",
                             path_);
@@ -117,7 +117,7 @@ Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& befo
   ColumnValues columns = ToColumns(entry);
   entry.hash = columns[ColumnIndex("hash")] = HashColumns(columns);
   static const std::string kInsert = InsertSql();
-  SqliteStatement insert(db_, kInsert, path_);
+  SqliteStatement insert(db_.get(), kInsert, path_);
   for (std::size_t i = 0; i < columns.size(); ++i) insert.Bind(static_cast<int>(i + 1), columns[i]);
   insert.Step();
   if (beforeCommit) beforeCommit(entry);  // may throw: the transaction rolls back
@@ -164,7 +164,7 @@ Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn,
 Entry Journal::RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCommit) {
   Entry entry;
   entry.kind = EntryKind::kBatchRun;
-  entry.statement.figures = BatchRunRows(run);
+  entry.batchRun = run;
   return Append(std::move(entry), SerialUse::kNone, beforeCommit);
 }
 

@@ -6,21 +6,21 @@
 
 namespace quillbary::journal {
 void Journal::ForEachEntry(const std::function<void(const Entry&)>& visit) {
-  SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
+  SqliteStatement query(db_.get(), std::string(kSelectEntry) + "ORDER BY seq", path_);
   while (query.Step()) {
     visit(FromColumns(ReadColumns(query)));
   }
 }
 
 std::int64_t Journal::EntryCount() {
-  SqliteStatement query(db_, "SELECT count(*) FROM entries", path_);
+  SqliteStatement query(db_.get(), "SELECT count(*) FROM entries", path_);
   return query.Step() ? query.Int(0) : 0;
 }
 
 ChainCheck Journal::CheckChain() {
   ChainCheck check;
   {
-    SqliteStatement integrity(db_, "PRAGMA integrity_check", path_);
+    SqliteStatement integrity(db_.get(), "PRAGMA integrity_check", path_);
     if (integrity.Step() && integrity.Text(0) != "ok") {
       check.intact = false;
       check.problem = "数据库文件已损坏：" + integrity.Text(0);
@@ -35,7 +35,7 @@ ChainCheck Journal::CheckChain() {
   };
   std::string previousHash(kNoHash);
   std::int64_t expectedSeq = 1;
-  SqliteStatement query(db_, std::string(kSelectEntry) + "ORDER BY seq", path_);
+  SqliteStatement query(db_.get(), std::string(kSelectEntry) + "ORDER BY seq", path_);
   while (query.Step()) {
     ++check.entries;
     const ColumnValues columns = ReadColumns(query);
@@ -53,7 +53,7 @@ ChainCheck Journal::CheckChain() {
     previousHash = hash;
     ++expectedSeq;
   }
-  SqliteStatement used(db_, "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
+  SqliteStatement used(db_.get(), "SELECT seq FROM sqlite_sequence WHERE name = 'entries'", path_);
   if (used.Step() && used.Int(0) >= expectedSeq) {
     fail(expectedSeq, "", "第 " + std::to_string(expectedSeq) + " 条及其后的条目已被删除");
   }

@@ -67,7 +67,7 @@ std::string FigureValue(const Statement& statement, std::string_view item) {
 
 StatementRow TotalOf(const Entry& entry) {
   if (entry.kind == EntryKind::kBatchRun) {
-    return {std::string(kBatchTotalItem), FigureValue(entry.statement, kBatchTotalItem)};
+    return {std::string(kBatchTotalItem), entry.batchRun.totalSum};
   }
   // A statement's total is the row just before 合计大写.
   const std::vector<StatementRow>& figures = entry.statement.figures;

@@ -58,6 +58,21 @@ std::vector<StatementRow> DecodeRows(std::string_view text);
 std::string EncodeLines(const std::vector<std::string>& lines);
 std::vector<std::string> DecodeLines(std::string_view text);
 
+// A batch run as the rows its entry keeps in the figures column, in this
+// order:
+//   输入文件 /home/clerk/月末.csv
+//   输入文件 SHA-256 9f86d08…
+//   输出文件 /home/clerk/月末-结果.xlsx
+//   输出文件 SHA-256 60303ae…
+//   读取行数 5
+//   有合计行数 2
+//   有提示行数 1
+//   有错误行数 2
+//   合计之和 11123.96
+std::vector<StatementRow> BatchRunRows(const BatchRun& run);
+// The batch run an entry's rows hold; fields of rows that are missing stay empty.
+BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows);
+
 std::string_view KindColumn(EntryKind kind);
 EntryKind KindFromColumn(std::string_view word);
 HandOnKind HandOnFromColumn(std::string_view word);
@@ -79,8 +94,7 @@ inline constexpr auto kEntryColumns = std::to_array<EntryColumn>({
      [](Entry& e, std::string_view t) { e.serial = t; }},
     {"recorded_at", "TEXT", 1, Hashed::kAlways, [](const Entry& e) { return e.recordedAt; },
      [](Entry& e, std::string_view t) { e.recordedAt = t; }},
-    {"program_version", "TEXT", 1, Hashed::kAlways,
-     [](const Entry& e) { return e.programVersion; },
+    {"program_version", "TEXT", 1, Hashed::kAlways, [](const Entry& e) { return e.programVersion; },
      [](Entry& e, std::string_view t) { e.programVersion = t; }},
     {"borrower", "TEXT", 1, Hashed::kAlways, [](const Entry& e) { return e.header.borrower; },
      [](Entry& e, std::string_view t) { e.header.borrower = t; }},
@@ -96,9 +110,19 @@ inline constexpr auto kEntryColumns = std::to_array<EntryColumn>({
      [](Entry&, std::string_view) {}},
     {"total", "TEXT", 1, Hashed::kAlways, [](const Entry& e) { return TotalOf(e).value; },
      [](Entry&, std::string_view) {}},
+    // Read after kind: a batch run keeps its fields here as rows.
     {"figures", "TEXT", 1, Hashed::kAlways,
-     [](const Entry& e) { return EncodeRows(e.statement.figures); },
-     [](Entry& e, std::string_view t) { e.statement.figures = DecodeRows(t); }},
+     [](const Entry& e) {
+       return EncodeRows(e.kind == EntryKind::kBatchRun ? BatchRunRows(e.batchRun)
+                                                        : e.statement.figures);
+     },
+     [](Entry& e, std::string_view t) {
+       if (e.kind == EntryKind::kBatchRun) {
+         e.batchRun = BatchRunFromRows(DecodeRows(t));
+       } else {
+         e.statement.figures = DecodeRows(t);
+       }
+     }},
     {"working", "TEXT", 1, Hashed::kAlways,
      [](const Entry& e) { return EncodeLines(e.statement.working); },
      [](Entry& e, std::string_view t) { e.statement.working = DecodeLines(t); }},
@@ -109,7 +133,8 @@ inline constexpr auto kEntryColumns = std::to_array<EntryColumn>({
        e.statement.madeAt = {"制表时间", std::string(t)};
        e.statement.signers = {"经办人", "复核"};
      }},
-    {"handed_on", "TEXT", 1, Hashed::kAlways, [](const Entry& e) { return HandOnWord(e.handOn.kind); },
+    {"handed_on", "TEXT", 1, Hashed::kAlways,
+     [](const Entry& e) { return HandOnWord(e.handOn.kind); },
      [](Entry& e, std::string_view t) { e.handOn.kind = HandOnFromColumn(t); }},
     {"pdf_path", "TEXT", 1, Hashed::kAlways, [](const Entry& e) { return e.handOn.pdfPath; },
      [](Entry& e, std::string_view t) { e.handOn.pdfPath = t; }},

@@ -45,7 +45,7 @@ constexpr const char* kSelectSummary =
 
 std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& filter, int limit,
                                                       std::optional<std::int64_t> beforeSeq) {
-  SqliteStatement query(db_,
+  SqliteStatement query(db_.get(),
                         std::string(kSelectSummary) +
                             "AND (?1 = '' OR instr(s.find_text, ?2) > 0) "
                             "AND (?3 = '' OR substr(s.recorded_at, 1, 10) >= ?3) "
@@ -73,7 +73,7 @@ std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& fil
 }
 
 void Journal::WarmHistoryIndex() {
-  SqliteStatement read(db_,
+  SqliteStatement read(db_.get(),
                        "SELECT max(length(find_text)) FROM entries INDEXED BY statements_to_find "
                        "WHERE kind = 'statement'",
                        path_);
@@ -81,14 +81,14 @@ void Journal::WarmHistoryIndex() {
 }
 
 std::optional<StatementSummary> Journal::Summary(const std::string& serial) {
-  SqliteStatement query(db_, std::string(kSelectSummary) + "AND s.serial = ?1", path_);
+  SqliteStatement query(db_.get(), std::string(kSelectSummary) + "AND s.serial = ?1", path_);
   query.Bind(1, serial);
   if (!query.Step()) return std::nullopt;
   return ReadSummary(query);
 }
 
 std::optional<Entry> Journal::FindStatement(const std::string& serial) {
-  SqliteStatement query(db_, std::string(kSelectEntry) + "WHERE kind = 'statement' AND serial = ?1",
+  SqliteStatement query(db_.get(), std::string(kSelectEntry) + "WHERE kind = 'statement' AND serial = ?1",
                         path_);
   query.Bind(1, serial);
   if (!query.Step()) return std::nullopt;

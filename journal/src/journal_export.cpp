@@ -34,7 +34,7 @@ std::vector<std::string> EntryRow(const Entry& e) {
   if (e.kind == EntryKind::kBatchRun) {
     // Its files, digests and counts, one "item：value" a line, where a
     // statement has its working; the sum of the totals is its total.
-    for (const StatementRow& row : e.statement.figures) {
+    for (const StatementRow& row : BatchRunRows(e.batchRun)) {
       if (row.item != kBatchTotalItem) addLine(row.item + "：" + row.value);
     }
   }

@@ -1,10 +1,8 @@
 // Opening a journal: a file is read first, proved to be a journal of a
 // version this program knows, and only then written to (WAL, migrations).
-#include "quillbary/journal.h"
-
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,8 +16,8 @@
 
 #include "entry_columns.h"
 #include "migrations.h"
+#include "quillbary/journal.h"
 #include "sqlite_statement.h"
-
 
 namespace quillbary::journal {
 namespace {
@@ -32,7 +30,6 @@ std::string LocalNow() {
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return text;
 }
-
 
 std::int64_t UserVersion(sqlite3* db, const std::filesystem::path& path) {
   SqliteStatement version(db, "PRAGMA user_version", path);
@@ -61,8 +58,7 @@ std::vector<std::string> EntriesColumns(std::int64_t version) {
   return ColumnsOfVersion(version);
 }
 
-const std::vector<std::string> kSerialCountersColumns = {"year TEXT 0 1 0",
-                                                         "last INTEGER 1 0 0"};
+const std::vector<std::string> kSerialCountersColumns = {"year TEXT 0 1 0", "last INTEGER 1 0 0"};
 
 // The schema version of a file that has shown itself to be a journal this
 // program can open (0: an empty file to make one in); throws for any other
@@ -97,10 +93,7 @@ std::int64_t ProvenVersion(sqlite3* db, const std::filesystem::path& path) {
   return version;
 }
 
-struct CloseConnection {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Connection = std::unique_ptr<sqlite3, CloseConnection>;
+using Connection = SqliteConnection;
 
 // Opens `name` (a path, or a URI with SQLITE_OPEN_URI in flags); errors are
 // reported against `path`.
@@ -211,7 +204,6 @@ Connection OpenProbe(const std::filesystem::path& path, int busyTimeoutMs) {
   return OpenReader(path, busyTimeoutMs);
 }
 
-
 // Makes the file (and its folders) for a new journal, readable by its owner
 // alone: the file 0600, and a folder made for it 0700 whatever the umask
 // (the -wal and -shm SQLite makes beside it take the umask). An existing
@@ -239,7 +231,6 @@ void MakeFileIfMissing(const std::filesystem::path& path) {
   }
 }
 
-
 }  // namespace
 
 const int kSchemaVersion = static_cast<int>(kMigrations.size());
@@ -249,7 +240,6 @@ JournalError::JournalError(Kind kind, std::filesystem::path path, std::string re
       kind(kind),
       path(std::move(path)),
       reason(std::move(reason)) {}
-
 
 std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, JournalOptions options) {
   if (!options.readOnly) MakeFileIfMissing(path);
@@ -285,13 +275,12 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
     if (ProvenVersion(db.get(), path) < kSchemaVersion) {
       throw JournalError(JournalError::Kind::kNotADatabase, path, "日志的结构已被改动");
     }
-    return std::unique_ptr<Journal>(new Journal(path, db.release(), std::move(options)));
+    return std::unique_ptr<Journal>(new Journal(path, std::move(db), std::move(options)));
   }
 
   Connection connection = Connect(path, path.string(), SQLITE_OPEN_READWRITE, busyTimeoutMs);
-  // The handle belongs to the journal from here, so any throw below closes it.
-  std::unique_ptr<Journal> opened(new Journal(path, connection.release(), std::move(options)));
-  sqlite3* db = opened->db_;
+  std::unique_ptr<Journal> opened(new Journal(path, std::move(connection), std::move(options)));
+  sqlite3* db = opened->db_.get();
   if (sqlite3_db_readonly(db, "main") == 1) {
     throw JournalError(JournalError::Kind::kReadOnly, path, "文件只读，无法写入");
   }
@@ -321,14 +310,16 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
   return opened;
 }
 
-Journal::Journal(std::filesystem::path path, sqlite3* db, JournalOptions options)
-    : path_(std::move(path)), db_(db), options_(std::move(options)) {
+void CloseSqliteConnection::operator()(sqlite3* db) const noexcept {
+  sqlite3_close(db);
+}
+
+Journal::Journal(std::filesystem::path path, SqliteConnection db, JournalOptions options)
+    : path_(std::move(path)), db_(std::move(db)), options_(std::move(options)) {
   if (!options_.clock) options_.clock = LocalNow;
 }
 
-Journal::~Journal() {
-  sqlite3_close(db_);
-}
+Journal::~Journal() = default;
 
 std::vector<std::filesystem::path> Journal::FilesInUse() const {
   const std::filesystem::path resolved = ResolvedPath(path_);
@@ -339,7 +330,6 @@ std::vector<std::filesystem::path> Journal::FilesInUse() const {
   if (!error && given.lexically_normal() != resolved) files.push_back(given);
   return files;
 }
-
 
 std::filesystem::path DefaultJournalPath() {
   const char* data = std::getenv("XDG_DATA_HOME");
@@ -352,6 +342,5 @@ std::filesystem::path DefaultJournalPath() {
   }
   return base / "quillbary" / "journal.sqlite3";
 }
-
 
 }  // namespace quillbary::journal

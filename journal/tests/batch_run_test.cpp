@@ -41,7 +41,7 @@ TEST(JournalBatchRun, IsKeptWholeUnnumberedAndChained) {
   const std::vector<Entry> entries = AllEntries(*journal);
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[1].kind, EntryKind::kBatchRun);
-  EXPECT_EQ(BatchRunFromRows(entries[1].statement.figures), SampleRun());
+  EXPECT_EQ(entries[1].batchRun, SampleRun());
   EXPECT_TRUE(journal->CheckChain().intact);
   // The history lists statements only; the next statement's 编号 follows on.
   EXPECT_EQ(journal->ListStatements({}, 10).size(), 1u);

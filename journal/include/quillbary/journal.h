@@ -117,9 +117,9 @@ struct Entry {
   std::string recordedAt;  // local time, "2026-12-09 14:05:31"
   std::string programVersion;
   StatementHeader header;  // a statement's; empty for the other kinds
-  // A statement's; for a batch run, its figures are BatchRunRows(); empty
-  // for the other kinds.
+  // A statement's; empty for the other kinds.
   Statement statement;
+  BatchRun batchRun;         // a batch run's; empty for the other kinds
   HandOn handOn;             // statement, hand-on and reprint entries
   std::string reason;        // a void's
   std::string previousHash;  // 64 hex digits; zeros for the first entry
@@ -173,6 +173,12 @@ struct JournalOptions {
   // not set. Its year numbers the serials.
   std::function<std::string()> clock;
 };
+
+// A SQLite connection, closed with its owner.
+struct CloseSqliteConnection {
+  void operator()(sqlite3* db) const noexcept;
+};
+using SqliteConnection = std::unique_ptr<sqlite3, CloseSqliteConnection>;
 
 class Journal {
  public:
@@ -250,7 +256,7 @@ class Journal {
   ChainCheck CheckChain();
 
  private:
-  Journal(std::filesystem::path path, sqlite3* db, JournalOptions options);
+  Journal(std::filesystem::path path, SqliteConnection db, JournalOptions options);
   // Whether an entry takes the next 编号, is about a statement already
   // numbered (which must exist and be in force), or has none.
   enum class SerialUse { kNew, kExisting, kNone };
@@ -260,7 +266,7 @@ class Journal {
   std::pair<std::int64_t, std::string> CheckedTail();
 
   std::filesystem::path path_;
-  sqlite3* db_;
+  SqliteConnection db_;
   JournalOptions options_;
 };
 
@@ -268,19 +274,6 @@ class Journal {
 std::string HandOnWord(HandOnKind kind);
 // "出具", "再次交付", "作废", "补打", "批量计算".
 std::string EntryKindWord(EntryKind kind);
-// A batch run as the rows its entry keeps, in this order:
-//   输入文件 /home/clerk/月末.csv
-//   输入文件 SHA-256 9f86d08…
-//   输出文件 /home/clerk/月末-结果.xlsx
-//   输出文件 SHA-256 60303ae…
-//   读取行数 5
-//   有合计行数 2
-//   有提示行数 1
-//   有错误行数 2
-//   合计之和 11123.96
-std::vector<StatementRow> BatchRunRows(const BatchRun& run);
-// The batch run an entry's rows hold; fields of rows that are missing stay empty.
-BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows);
 
 // The SHA-256 of a file's bytes in lower-case hex, read in blocks. Throws
 // JournalError (kIo) naming the file when it cannot be read or is not a
