@@ -57,7 +57,7 @@ class CalculatingPipeline {
  public:
   CalculatingPipeline(RowReader& reader, const Layout& layout, const RowWriter& encoder,
               std::size_t inFlight)
-      : reader_(reader), layout_(layout), encoder_(encoder), limit_(inFlight) {
+      : reader_(&reader), layout_(layout), encoder_(&encoder), limit_(inFlight) {
     thread_ = std::thread(&CalculatingPipeline::Run, this);
   }
 
@@ -123,7 +123,7 @@ class CalculatingPipeline {
         while (chunk->count < kChunkRows && cells < kChunkCells) {
           std::vector<std::string>& row = chunk->rows[chunk->count];
           LetGoOfWhatGrew(row);
-          if (!reader_.Next(row)) break;
+          if (!reader_->Next(row)) break;
           if (IsBlank(row)) continue;
           cells += std::max(row.size(), layout_.width);
           ++chunk->count;
@@ -131,10 +131,10 @@ class CalculatingPipeline {
         if (chunk->count == 0) break;
         rowsRead += static_cast<std::int64_t>(chunk->count);
         chunk->rowsRead = rowsRead;
-        chunk->fraction = reader_.Fraction();
+        chunk->fraction = reader_->Fraction();
         Chunk* work = chunk.get();
         auto calculated =
-            std::async(std::launch::async, [this, work] { Compute(*work, layout_, encoder_); });
+            std::async(std::launch::async, [this, work] { Compute(*work, layout_, *encoder_); });
         {
           std::lock_guard lock(mutex_);
           ready_.emplace_back(std::move(chunk), std::move(calculated));
@@ -162,9 +162,11 @@ class CalculatingPipeline {
     }
   }
 
-  RowReader& reader_;
-  const Layout& layout_;
-  const RowWriter& encoder_;
+  // The reader and the writer outlive the pipeline, which joins its threads
+  // when it is destroyed.
+  RowReader* reader_;
+  const Layout layout_;
+  const RowWriter* encoder_;
   const std::size_t limit_;
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -37,6 +37,15 @@ std::string InsertSql() {
 }
 
 
+// A statement handed on again or reprinted: its 编号 and how.
+Entry HandedOnAgain(EntryKind kind, const std::string& serial, const HandOn& handOn) {
+  Entry entry;
+  entry.kind = kind;
+  entry.serial = serial;
+  entry.handOn = handOn;
+  return entry;
+}
+
 }  // namespace
 
 std::pair<std::int64_t, std::string> Journal::CheckedTail() {
@@ -137,11 +146,8 @@ Entry Journal::RecordStatement(const StatementHeader& header, const Statement& s
 
 Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
                                  const BeforeCommit& beforeCommit) {
-  Entry entry;
-  entry.kind = EntryKind::kHandOnAgain;
-  entry.serial = serial;
-  entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
+  return Append(HandedOnAgain(EntryKind::kHandOnAgain, serial, handOn), SerialUse::kExisting,
+                beforeCommit);
 }
 
 Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
@@ -154,14 +160,11 @@ Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) 
 
 Entry Journal::RecordReprint(const std::string& serial, const HandOn& handOn,
                              const BeforeCommit& beforeCommit) {
-  Entry entry;
-  entry.kind = EntryKind::kReprint;
-  entry.serial = serial;
-  entry.handOn = handOn;
-  return Append(std::move(entry), SerialUse::kExisting, beforeCommit);
+  return Append(HandedOnAgain(EntryKind::kReprint, serial, handOn), SerialUse::kExisting,
+                beforeCommit);
 }
 
-Entry Journal::RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCommit) {
+Entry Journal::RecordBatchRun(const BatchRunRecord& run, const BeforeCommit& beforeCommit) {
   Entry entry;
   entry.kind = EntryKind::kBatchRun;
   entry.batchRun = run;

@@ -69,9 +69,9 @@ std::vector<std::string> DecodeLines(std::string_view text);
 //   有提示行数 1
 //   有错误行数 2
 //   合计之和 11123.96
-std::vector<StatementRow> BatchRunRows(const BatchRun& run);
+std::vector<StatementRow> BatchRunRows(const BatchRunRecord& run);
 // The batch run an entry's rows hold; fields of rows that are missing stay empty.
-BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows);
+BatchRunRecord BatchRunFromRows(const std::vector<StatementRow>& rows);
 
 std::string_view KindColumn(EntryKind kind);
 EntryKind KindFromColumn(std::string_view word);

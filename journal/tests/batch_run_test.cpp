@@ -12,7 +12,7 @@
 namespace quillbary::journal {
 namespace {
 
-BatchRun SampleRun() {
+BatchRunRecord SampleRun() {
   return {"/home/clerk/月末.csv",
           std::string(64, 'a'),
           "/home/clerk/月末-结果.xlsx",

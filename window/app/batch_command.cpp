@@ -105,7 +105,7 @@ std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
   return journal::Journal::Open(choice.path, options);
 }
 
-journal::BatchRun RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
+journal::BatchRunRecord RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
                             const BatchSummary& summary, const std::filesystem::path& whole) {
   return {TextOf(std::filesystem::absolute(input)),
           summary.inputSha256,

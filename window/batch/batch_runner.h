@@ -30,7 +30,7 @@ class BatchRunner : public QObject {
   // calling putInPlace() inside the record's transaction; false (having told
   // the clerk why) refuses, and nothing is saved.
   using Recorder =
-      std::function<bool(const journal::BatchRun& run, const std::function<void()>& putInPlace)>;
+      std::function<bool(const journal::BatchRunRecord& run, const std::function<void()>& putInPlace)>;
   // The files the results must never replace: the journal, its -wal and -shm.
   using KeptFiles = std::function<files::WriteOptions()>;
   // Whether a run could be recorded, asked before it starts so that a

@@ -102,7 +102,7 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
              const StatementMenu::Deliver& deliver) { return record(s, way, pdf, deliver); });
   menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
   menu_->batchRunner()->setRecorder(
-      [this](const journal::BatchRun& run, const std::function<void()>& putInPlace) {
+      [this](const journal::BatchRunRecord& run, const std::function<void()>& putInPlace) {
         return recordBatchRun(run, putInPlace);
       },
       [this] { return choice_.disabled || openJournal(kBatchNotStarted) != nullptr; },
@@ -236,7 +236,7 @@ void JournalDesk::showRecorded(const std::string& serial) {
   box->open();
 }
 
-bool JournalDesk::recordBatchRun(const journal::BatchRun& run,
+bool JournalDesk::recordBatchRun(const journal::BatchRunRecord& run,
                                  const std::function<void()>& putInPlace) {
   if (choice_.disabled) return true;
   journal::Journal* open = openJournal(kBatchNotRecorded);

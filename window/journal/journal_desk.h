@@ -68,7 +68,7 @@ class JournalDesk : public QObject {
   // putInPlace() inside the entry's transaction; false (having told why)
   // when the journal cannot take it. With --no-journal, true and unrecorded
   // (the caller then puts the results in place itself).
-  bool recordBatchRun(const journal::BatchRun& run, const std::function<void()>& putInPlace);
+  bool recordBatchRun(const journal::BatchRunRecord& run, const std::function<void()>& putInPlace);
 
   void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
   void setTeller(Teller teller) { tell_ = std::move(teller); }

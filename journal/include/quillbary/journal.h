@@ -96,7 +96,7 @@ enum class EntryKind { kStatement, kHandOnAgain, kVoid, kReprint, kBatchRun };
 
 // One batch run, as it is recorded. The paths are as the program was given
 // them, made absolute; the digests are SHA-256 in lower-case hex.
-struct BatchRun {
+struct BatchRunRecord {
   std::string inputPath;
   std::string inputSha256;
   std::string outputPath;
@@ -107,7 +107,7 @@ struct BatchRun {
   std::int64_t rowsWithErrors = 0;
   std::string totalSum;  // the totals added up, to the fen: "11123.96"
 
-  bool operator==(const BatchRun&) const = default;
+  bool operator==(const BatchRunRecord&) const = default;
 };
 
 struct Entry {
@@ -119,7 +119,7 @@ struct Entry {
   StatementHeader header;  // a statement's; empty for the other kinds
   // A statement's; empty for the other kinds.
   Statement statement;
-  BatchRun batchRun;         // a batch run's; empty for the other kinds
+  BatchRunRecord batchRun;         // a batch run's; empty for the other kinds
   HandOn handOn;             // statement, hand-on and reprint entries
   std::string reason;        // a void's
   std::string previousHash;  // 64 hex digits; zeros for the first entry
@@ -234,7 +234,7 @@ class Journal {
   Entry RecordVoid(const std::string& serial, const std::string& reason);
   Entry RecordReprint(const std::string& serial, const HandOn& handOn,
                       const BeforeCommit& beforeCommit = {});
-  Entry RecordBatchRun(const BatchRun& run, const BeforeCommit& beforeCommit = {});
+  Entry RecordBatchRun(const BatchRunRecord& run, const BeforeCommit& beforeCommit = {});
 
   // Newest first; at most `limit` rows, all of them older than beforeSeq when
   // given (the next page after a row's seq).

@@ -349,7 +349,7 @@ void JournalWindowTest::batchRunIsRecordedBeforeItsResultsAreSaved() {
   });
   QCOMPARE(entries.size(), std::size_t{1});
   QCOMPARE(entries[0].kind, journal::EntryKind::kBatchRun);
-  const journal::BatchRun& run = entries[0].batchRun;
+  const journal::BatchRunRecord& run = entries[0].batchRun;
   QCOMPARE(QString::fromStdString(run.inputPath), in);
   QCOMPARE(QString::fromStdString(run.outputPath), out);
   QCOMPARE(QByteArray::fromStdString(run.inputSha256), sha256(in));

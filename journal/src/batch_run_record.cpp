@@ -18,23 +18,23 @@ namespace {
 // Each field of a batch run with the item it is kept under.
 struct TextField {
   std::string_view item;
-  std::string BatchRun::*field;
+  std::string BatchRunRecord::*field;
 };
 struct CountField {
   std::string_view item;
-  std::int64_t BatchRun::*field;
+  std::int64_t BatchRunRecord::*field;
 };
 constexpr std::array<TextField, 4> kFiles = {{
-    {"输入文件", &BatchRun::inputPath},
-    {"输入文件 SHA-256", &BatchRun::inputSha256},
-    {"输出文件", &BatchRun::outputPath},
-    {"输出文件 SHA-256", &BatchRun::outputSha256},
+    {"输入文件", &BatchRunRecord::inputPath},
+    {"输入文件 SHA-256", &BatchRunRecord::inputSha256},
+    {"输出文件", &BatchRunRecord::outputPath},
+    {"输出文件 SHA-256", &BatchRunRecord::outputSha256},
 }};
 constexpr std::array<CountField, 4> kCounts = {{
-    {"读取行数", &BatchRun::rowsRead},
-    {"有合计行数", &BatchRun::rowsWithTotal},
-    {"有提示行数", &BatchRun::rowsWithWarnings},
-    {"有错误行数", &BatchRun::rowsWithErrors},
+    {"读取行数", &BatchRunRecord::rowsRead},
+    {"有合计行数", &BatchRunRecord::rowsWithTotal},
+    {"有提示行数", &BatchRunRecord::rowsWithWarnings},
+    {"有错误行数", &BatchRunRecord::rowsWithErrors},
 }};
 
 // A file descriptor, closed with the object.
@@ -47,7 +47,7 @@ struct OpenFile {
 
 }  // namespace
 
-std::vector<StatementRow> BatchRunRows(const BatchRun& run) {
+std::vector<StatementRow> BatchRunRows(const BatchRunRecord& run) {
   std::vector<StatementRow> rows;
   for (const TextField& file : kFiles) rows.push_back({std::string(file.item), run.*file.field});
   for (const CountField& count : kCounts) {
@@ -57,8 +57,8 @@ std::vector<StatementRow> BatchRunRows(const BatchRun& run) {
   return rows;
 }
 
-BatchRun BatchRunFromRows(const std::vector<StatementRow>& rows) {
-  BatchRun run;
+BatchRunRecord BatchRunFromRows(const std::vector<StatementRow>& rows) {
+  BatchRunRecord run;
   for (const StatementRow& row : rows) {
     for (const TextField& file : kFiles) {
       if (row.item == file.item) run.*file.field = row.value;
