@@ -71,7 +71,9 @@ std::string Times(const std::string& digits, int factor) {
     product[i] = static_cast<char>('0' + value % 10);
     carry = value / 10;
   }
-  for (; carry > 0; carry /= 10) product.insert(product.begin(), static_cast<char>('0' + carry % 10));
+  for (; carry > 0; carry /= 10) {
+    product.insert(product.begin(), static_cast<char>('0' + carry % 10));
+  }
   return product;
 }
 
@@ -111,8 +113,7 @@ std::optional<std::string> AnnualPercent(std::string_view typedRate) {
 std::string RateTip(std::string_view typedRate) {
   const std::optional<std::string> annual = AnnualPercent(typedRate);
   if (!annual) return "月利率(‰)：填月利率的千分数，如 4.35，即年利率 5.22%";
-  return "月利率 " + *PlainNumberText(typedRate, TypedField::kRate) + "‰ = 年利率 " + *annual +
-         "%";
+  return "月利率 " + *PlainNumberText(typedRate, TypedField::kRate) + "‰ = 年利率 " + *annual + "%";
 }
 
 std::string WithAnnualRate(std::string_view permilleValue) {

@@ -61,9 +61,8 @@ void CheckJournal(QWidget* parent, JournalDesk* desk) {
 }
 
 QString ChooseTemplatePath(QWidget* parent, const QString& suggested) {
-  return QFileDialog::getSaveFileName(
-      parent, QStringLiteral("写出批量计算模板"), suggested,
-      QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+  return QFileDialog::getSaveFileName(parent, QStringLiteral("写出批量计算模板"), suggested,
+                                      QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
 }
 
 QString WriteTemplate(QWidget* parent, const TemplateChooser& choose) {

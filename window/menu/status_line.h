@@ -18,7 +18,7 @@ class StatusLine : public QStatusBar {
 
   explicit StatusLine(QWidget* parent = nullptr);
 
-  void showCopied();                     // 已复制
+  void showCopied();                    // 已复制
   void showSaved(const QString& path);  // 已保存到 PATH
 };
 

@@ -15,8 +15,7 @@ int ValueOf(const QString& digits) {
 
 }  // namespace
 
-TypedDate::TypedDate(QDate before, Section from)
-    : before_(before), from_(from), section_(from) {}
+TypedDate::TypedDate(QDate before, Section from) : before_(before), from_(from), section_(from) {}
 
 bool TypedDate::IsSeparator(QChar c) {
   return QStringView(u"-/. 年月日－／．　").contains(c);
