@@ -120,7 +120,7 @@ std::optional<Statement> MakeStatement(const FieldValues& f, std::string madeAt)
       {"还款日期", IsoDateText(f.hkrq)},
       {"起息日期", IsoDateText(f.qxrq)},
       {"还款金额", Money(ValueText(normal.amount))},
-      {"月利率", Rate(ValueText(normal.rate))},
+      {std::string(kMonthlyRateItem), Rate(ValueText(normal.rate))},
       {"还款方式", f.zjlx ? "只结利息" : "还本结息"},
       {"正常天数", Days(f.zcts)},
       {"正常利息", Money(f.zclx)},

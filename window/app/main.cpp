@@ -10,6 +10,7 @@
 #include "app/local_clock.h"
 #include "form/form1.h"
 #include "journal/journal_desk.h"
+#include "menu/main_window.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,
@@ -30,11 +31,12 @@ int main(int argc, char* argv[]) {
   QApplication::setDesktopFileName(QStringLiteral("org.quillbary.quillbary"));
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
 
-  quillbary::Form1 form1(quillbary::LocalClock{});
+  auto* form1 = new quillbary::Form1(quillbary::LocalClock{});
   // Numbers and records every statement handed on; opens its file on first use.
-  new quillbary::JournalDesk(&form1, form1.statementMenu(), {journal.journal, journal.noJournal},
-                             QUILLBARY_VERSION);
-  form1.show();
-  quillbary::SetWindowIconAfterFirstPaint(&form1, QStringLiteral(":/icon.png"));
+  auto* desk = new quillbary::JournalDesk(form1, form1->statementMenu(),
+                                          {journal.journal, journal.noJournal}, QUILLBARY_VERSION);
+  quillbary::MainWindow window(form1, desk);  // takes the form as its client area
+  window.show();
+  quillbary::SetWindowIconAfterFirstPaint(&window, QStringLiteral(":/icon.png"));
   return QApplication::exec();
 }

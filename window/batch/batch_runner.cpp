@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QThread>
@@ -56,6 +57,7 @@ void DefaultSummaryShower(QWidget* parent, const QString& summary) {
   QString lines = summary;
   lines.replace(QStringLiteral("；"), QStringLiteral("\n"));
   QMessageBox box(QMessageBox::Information, kTitle, lines, QMessageBox::Ok, parent);
+  box.setAccessibleName(QStringLiteral("批量计算结果摘要"));
   box.exec();
 }
 
@@ -96,6 +98,9 @@ Outcome RunWithProgress(QWidget* parent, const std::filesystem::path& input,
 
   QProgressDialog progress(QStringLiteral("正在读取……"), QStringLiteral("取消"), 0, 1000, parent);
   progress.setWindowTitle(kTitle);
+  progress.setAccessibleName(kTitle);
+  // The bar named for a screen reader; the label and 取消 read themselves.
+  progress.findChild<QProgressBar*>()->setAccessibleName(QStringLiteral("批量计算进度"));
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(400);  // a short run ends before it shows
   progress.setAutoClose(false);
@@ -184,19 +189,23 @@ void BatchRunner::run() {
     ShowFailure(window_, kTitle, QStringLiteral("结果不能保存到输入文件本身：\n%1").arg(target));
     return;
   }
+  bool refused = false;  // the recorder refused the run, and told why
   const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
-    return record_({TextOf(std::filesystem::absolute(input)).toStdString(), summary.inputSha256,
+    refused = !record_({TextOf(std::filesystem::absolute(input)).toStdString(), summary.inputSha256,
                     TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
                     finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
                     summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum},
                    putInPlace);
+    return !refused;
   };
   files::WriteOptions kept = kept_ ? kept_() : files::WriteOptions{};
   kept.kept.push_back({"输入文件", input});
   if (const QString error = SaveCopy(result, target, kept, recorded); !error.isEmpty()) {
     ShowFailure(window_, kTitle, QStringLiteral("结果未能保存到：\n%1\n\n%2").arg(target, error));
+    return;
   }
+  if (!refused) emit saved(target);
 }
 
 BatchRunner* AddBatchItem(QMenu* menu, QWidget* window) {

@@ -51,6 +51,10 @@ class BatchRunner : public QObject {
   // The whole errand: choose, calculate, summary, save.
   void run();
 
+ signals:
+  // The results were saved at `path`.
+  void saved(const QString& path);
+
  private:
   QWidget* window_;
   OpenChooser chooseInput_;

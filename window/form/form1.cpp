@@ -15,6 +15,8 @@
 #include "form/control_table.h"
 #include "form/field_binding.h"
 #include "form/light_palette.h"
+#include "form/rate_tip.h"
+#include "form/stale_look.h"
 #include "guidance/enter_calculates.h"
 #include "guidance/field_focus.h"
 #include "guidance/field_menus.h"
@@ -28,6 +30,11 @@
 
 namespace quillbary {
 namespace {
+
+// The figures a run writes, drawn grey while they do not answer the inputs:
+// the results, the total and its caption.
+constexpr std::array<std::string_view, 7> kFigures = {"zcts", "zclx", "yqts", "yqll",
+                                                      "yqlx", "hj",   "l1"};
 
 bool TakesFocus(const ControlRow& row) {
   return row.kind != Kind::kLabel && row.kind != Kind::kFrame && row.look.takesFocus;
@@ -68,11 +75,15 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   text1_ = qobject_cast<QLineEdit*>(control("Text1"));
   text2_ = qobject_cast<QLineEdit*>(control("Text2"));
   connectCommands();
+  std::vector<QWidget*> figures;
+  for (std::string_view name : kFigures) figures.push_back(control(name));
+  staleLook_ = std::make_unique<StaleLook>(std::move(figures));
   statementMenu_ = new StatementMenu(
       this, [this](std::string_view name) { return control(name); }, clock_);
   statementMenu_->setHelp([this] { ShowHelp(this); });
   connectInputs();
   connectGuidance();
+  ShowAnnualRate(qobject_cast<QLineEdit*>(control("ll")));
   control("jkrq")->setFocus();
 
   timer1_.setObjectName(QStringLiteral("Timer1"));
@@ -80,6 +91,8 @@ Form1::Form1(ClockSource clock, QWidget* parent)
   connect(&timer1_, &QTimer::timeout, this, &Form1::timer1Timer);
   timer1_.start();
 }
+
+Form1::~Form1() = default;
 
 void Form1::connectCommands() {
   const std::array commands{
@@ -95,9 +108,13 @@ void Form1::connectCommands() {
           &Form1::command3Click);
 }
 
-// Figures on screen stop being a statement's as soon as an input changes.
+// Figures on screen stop being a statement's as soon as an input changes,
+// and are drawn as no longer current.
 void Form1::connectInputs() {
-  const auto forget = [this] { statementMenu_->setFigures(std::nullopt); };
+  const auto forget = [this] {
+    statementMenu_->setFigures(std::nullopt);
+    staleLook_->inputChanged();
+  };
   for (const ControlRow& row : Controls()) {
     QWidget* widget = control(row.name);
     if (row.kind == Kind::kDatePicker) {
@@ -148,12 +165,14 @@ void Form1::command1Click() {
     const std::string_view field = inField != nullptr ? inField->field() : std::string_view();
     WriteFields(fields, controls_);
     statementMenu_->setFigures(std::nullopt);
+    staleLook_->setStale(Staleness::kRefused);
     ShowError(this, error, FieldCaption(field));
     FocusField(control(field));
     return;
   }
   WriteFields(fields, controls_);
   statementMenu_->setRun(fields, outcome);
+  staleLook_->afterRun(outcome, fields);
   FocusField(control(outcome.warnedField));
 }
 
@@ -162,6 +181,7 @@ void Form1::command2Click() {
   Clear(fields);
   WriteFields(fields, controls_);
   statementMenu_->setFigures(std::nullopt);
+  staleLook_->clear();
   FocusField(control("jkrq"));
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -26,11 +27,14 @@ class Form1 : public QWidget {
 
  public:
   explicit Form1(ClockSource clock, QWidget* parent = nullptr);
+  ~Form1() override;
 
   // The control named `name` in the control table, or nullptr.
   QWidget* control(std::string_view name) const;
 
   QTimer* timer1() { return &timer1_; }
+  // The grey look of figures that no longer answer the inputs.
+  const class StaleLook& staleLook() const { return *staleLook_; }
   // The menu of the working, the copy, the print and the PDF.
   class StatementMenu* statementMenu() {
     return statementMenu_;
@@ -62,6 +66,7 @@ class Form1 : public QWidget {
   QLineEdit* text1_ = nullptr;
   QLineEdit* text2_ = nullptr;
   class StatementMenu* statementMenu_ = nullptr;
+  std::unique_ptr<class StaleLook> staleLook_;
 };
 
 }  // namespace quillbary

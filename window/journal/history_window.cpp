@@ -85,6 +85,14 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   connect(buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),
           &QPushButton::clicked, this, &QDialog::reject);
 
+  // Named for a screen reader, as the main window's fields are.
+  text_->setAccessibleName(QStringLiteral("查找"));
+  useDates_->setAccessibleName(QStringLiteral("按日期范围查找"));
+  from_->setAccessibleName(QStringLiteral("起始日期"));
+  to_->setAccessibleName(QStringLiteral("截止日期"));
+  status_->setAccessibleName(QStringLiteral("状态"));
+  table_->setAccessibleName(QStringLiteral("计息单列表"));
+
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(filters);
   layout->addWidget(table_, 1);
@@ -162,7 +170,9 @@ void HistoryWindow::exportRows(bool xlsx) {
     desk_->tell(QStringLiteral("导出失败"),
                 QStringLiteral("未能导出到：\n%1\n\n%2")
                     .arg(QDir::toNativeSeparators(path), ToQString(error.reason)));
+    return;
   }
+  emit exported(path);
 }
 
 }  // namespace quillbary

@@ -35,6 +35,9 @@ class HistoryWindow : public QDialog {
   void openCurrent();          // the selected statement in the statement box
   void exportRows(bool xlsx);  // every row matching the filter
 
+ signals:
+  void exported(const QString& path);
+
  private:
   journal::StatementFilter currentFilter() const;
 

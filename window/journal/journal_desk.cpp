@@ -333,6 +333,7 @@ void JournalDesk::showHistory() {
   if (!history_) {
     history_ = new HistoryWindow(this, window_);
     connect(this, &JournalDesk::journalChanged, history_, &HistoryWindow::reload);
+    connect(history_, &HistoryWindow::exported, this, &JournalDesk::saved);
   }
   history_->show();
   history_->raise();

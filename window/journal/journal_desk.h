@@ -78,6 +78,7 @@ class JournalDesk : public QObject {
 
  signals:
   void journalChanged();  // an entry was added
+  void saved(const QString& path);  // the history's rows were exported to `path`
 
  private:
   // journal(), telling `whatFails` with the reason when it cannot be opened.

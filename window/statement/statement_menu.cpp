@@ -235,7 +235,9 @@ void StatementMenu::showWorking() {
 void StatementMenu::copy() {
   std::optional<Statement> s = statement();
   if (s) s = handOn(*s, HandOnWay::kCopy);
-  if (s) PutOnClipboard(*s);
+  if (!s) return;
+  PutOnClipboard(*s);
+  emit copied();
 }
 
 void StatementMenu::print() {
@@ -266,7 +268,9 @@ void StatementMenu::exportPdf() {
                     .arg(QDir::toNativeSeparators(path), failure));
     return;
   }
-  if (s) RememberPdfFolder(path);
+  if (!s) return;
+  RememberPdfFolder(path);
+  emit saved(path);
 }
 
 }  // namespace quillbary

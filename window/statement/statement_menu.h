@@ -50,6 +50,8 @@ class StatementMenu : public QObject {
 
   void popup(const QPoint& globalPos);
   QMenu* menu() { return &menu_; }
+  // 计算过程…, 复制计算结果, 打印计息单… and 导出 PDF…, for the menu bar.
+  const std::array<QAction*, 4>& actions() const { return actions_; }
   // What 批量计算… starts, for a journal to record its runs.
   BatchRunner* batchRunner() const { return batchRunner_; }
   void setPathChooser(PathChooser chooser) { choosePath_ = std::move(chooser); }
@@ -77,6 +79,9 @@ class StatementMenu : public QObject {
  signals:
   // A run's figures came or went (开始计算, 清空, an input changed).
   void figuresChanged();
+  // The statement went on the clipboard, or its PDF was saved at `path`.
+  void copied();
+  void saved(const QString& path);
 
  private:
   std::optional<Statement> handOn(const Statement& s, HandOnWay way, const QString& pdfPath = {},

@@ -15,6 +15,7 @@
 
 #include "message_boxes.h"
 #include "qt_text.h"
+#include "quillbary/annual_rate.h"
 #include "quillbary/safe_file.h"
 #include "sans_font.h"
 
@@ -106,7 +107,11 @@ QString StatementHtml(const Statement& statement) {
                      "<h2 align=\"center\">%1</h2>"
                      "<table border=\"1\" cellspacing=\"0\" width=\"100%\">")
                      .arg(Escaped(kStatementTitle));
-  for (const StatementRow& row : statement.figures) html += Row(row.item, row.value);
+  for (const StatementRow& row : statement.figures) {
+    // The monthly rate with its annual equivalent beside it, as loan
+    // documents print it.
+    html += Row(row.item, row.item == kMonthlyRateItem ? WithAnnualRate(row.value) : row.value);
+  }
   html += WorkingRows(statement.working);
   html += Row(statement.madeAt.item, statement.madeAt.value);
   for (const std::string& signer : statement.signers) html += SignatureRow(signer);

@@ -16,6 +16,7 @@ namespace quillbary {
 inline constexpr std::string_view kStatementTitle = "还款利息计算单";
 inline constexpr std::string_view kWorkingItem = "计算过程";
 inline constexpr std::string_view kCapitalsItem = "合计大写";
+inline constexpr std::string_view kMonthlyRateItem = "月利率";
 
 struct StatementRow {
   std::string item;   // "正常利息"

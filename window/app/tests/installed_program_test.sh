@@ -25,8 +25,10 @@ exec xvfb-run --auto-servernum --server-args="-screen 0 800x600x24 -noreset" bas
     kill "$program"; exit 1
   fi
   echo "WM_CLASS class $class, as the launcher says"
-  # 退出 stands at (376, 176), 65 x 33 pixels, in the window.
-  xdotool mousemove --window "$window" 408 192 click 1
+  # 退出 stands at (376, 176), 65 x 33 pixels, in the client area, which
+  # ends 22 pixels (the status line) above the foot of the window.
+  height=$(xdotool getwindowgeometry "$window" | sed -n "s/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p")
+  xdotool mousemove --window "$window" 408 $((height - 22 - 220 + 192)) click 1
   if ! timeout 10 tail --pid="$program" -f /dev/null; then
     echo "still running 10 s after 退出" >&2; kill "$program"; exit 1
   fi

@@ -10,6 +10,7 @@
 #include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
+#include <QToolTip>
 
 namespace quillbary {
 namespace {
@@ -147,7 +148,11 @@ bool DatePicker::typeCharacter(QChar c) {
                                                                      : TypedDate::kYear;
     typing_ = std::make_unique<TypedDate>(date(), from);
   }
-  if (!typing_->type(c)) return false;
+  if (!typing_->type(c)) {
+    sayNotADate(QStringLiteral("日期只能输入数字和 - / . 年 月 日"));
+    return false;
+  }
+  setToolTip({});  // what was told is no longer what is typed
   showTyping();
   return true;
 }
@@ -168,9 +173,20 @@ void DatePicker::finishTyping() {
   const QDate typed = typing_->date();
   const bool exists = typed.isValid() && typed >= minimumDate() && typed <= maximumDate();
   const QDate before = typing_->before();
+  const QString text = typing_->text();
   typing_.reset();
   setDate(exists ? typed : before);
   lineEdit()->setText(textFromDateTime(dateTime()));
+  if (!exists) {
+    sayNotADate(QStringLiteral("“%1”不是日期，仍为 %2")
+                    .arg(text, before.toString(QStringLiteral("yyyy-MM-dd"))));
+  }
+}
+
+void DatePicker::sayNotADate(const QString& tip) {
+  QApplication::beep();
+  setToolTip(tip);
+  QToolTip::showText(mapToGlobal(QPoint(0, height())), tip, this);
 }
 
 void DatePicker::openCalendar() {

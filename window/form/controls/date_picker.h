@@ -19,7 +19,9 @@ namespace quillbary {
 // date the typing gives as it comes; when the typing ends (the focus leaves,
 // another key, a click, the calendar) on a date that does not exist
 // ("2009-02-30"), it goes back to the date it had before the typing, never to
-// a neighbouring one. Tab or Shift+Tab into the picker selects the year, so
+// a neighbouring one, and says so: a beep, and a tip naming what was typed
+// and the date kept. A character that no date holds (a letter) is refused
+// with a beep and a tip too. Tab or Shift+Tab into the picker selects the year, so
 // that what is typed replaces the whole date.
 class DatePicker : public QDateEdit {
   Q_OBJECT
@@ -42,6 +44,8 @@ class DatePicker : public QDateEdit {
   bool typeCharacter(QChar c);
   void showTyping();
   void finishTyping();
+  // A beep, and `tip` on the field until a date is next typed.
+  void sayNotADate(const QString& tip);
 
   std::unique_ptr<TypedDate> typing_;
 };

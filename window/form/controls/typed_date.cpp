@@ -15,7 +15,7 @@ int ValueOf(const QString& digits) {
 
 }  // namespace
 
-TypedDate::TypedDate(QDate before, Section from) : before_(before), section_(from) {}
+TypedDate::TypedDate(QDate before, Section from) : before_(before), from_(from), section_(from) {}
 
 bool TypedDate::IsSeparator(QChar c) {
   return QStringView(u"-/. 年月日－／．　").contains(c);
@@ -32,6 +32,24 @@ bool TypedDate::full(Section section) const {
 }
 
 bool TypedDate::type(QChar c) {
+  if (!typeIntoSection(c)) return false;
+  typed_ += c;
+  if (from_ != kYear && startsAWholeDate()) {
+    // Typed again from the year, as if the typing had begun there.
+    const QString typed = typed_;
+    *this = TypedDate(before_, kYear);
+    for (const QChar t : typed) type(t);
+  }
+  return true;
+}
+
+bool TypedDate::startsAWholeDate() const {
+  int digits = 0;
+  while (digits < typed_.size() && typed_[digits].isDigit()) ++digits;
+  return digits >= 5 || (digits == 4 && typed_.size() > 4 && IsSeparator(typed_[4]));
+}
+
+bool TypedDate::typeIntoSection(QChar c) {
   if (IsSeparator(c)) {
     if (!digits_[section_].isEmpty() && section_ != kDay) section_ = Section(section_ + 1);
     return true;
@@ -50,6 +68,9 @@ bool TypedDate::backspace() {
   }
   if (digits_[section_].isEmpty()) return false;
   digits_[section_].chop(1);
+  // The last digit taken goes, with the separators after it.
+  while (!typed_.isEmpty() && !typed_.back().isDigit()) typed_.chop(1);
+  typed_.chop(1);
   return true;
 }
 

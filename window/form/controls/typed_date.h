@@ -18,6 +18,11 @@ namespace quillbary {
 // blank, half- or full-width) ends a section that has digits and is otherwise
 // passed over, so that "2011-02-04", "2011-2-4", "2011/2/4", "20110204" and
 // "2011年2月4日" typed from the year all give 2011-02-04.
+//
+// Typing that began in the month or the day is read again from the year as
+// soon as it shows itself a whole date: five digits in a row, or four and
+// then a separator (a month and a day have four digits at most). So
+// "2024-05-20" gives 2024-05-20 from whichever section it is typed into.
 class TypedDate {
  public:
   enum Section { kYear, kMonth, kDay };
@@ -45,11 +50,16 @@ class TypedDate {
 
  private:
   bool full(Section section) const;
+  bool typeIntoSection(QChar c);
+  // Whether `typed_` starts as a whole date does from its year.
+  bool startsAWholeDate() const;
   QString shown(Section section) const;
 
   QDate before_;
+  Section from_;
   Section section_;
   std::array<QString, 3> digits_;
+  QString typed_;  // every digit and separator taken, in order
 };
 
 }  // namespace quillbary

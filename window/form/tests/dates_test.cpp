@@ -48,6 +48,8 @@ class DatesTest : public FormFixture {
   void aStepAfterTypingHolds();
   void focusByTabSelectsTheYear_data();
   void focusByTabSelectsTheYear();
+  void typedFromAnySection_data();
+  void typedFromAnySection();
 };
 
 void DatesTest::initTestCase() {
@@ -151,6 +153,49 @@ void DatesTest::focusByTabSelectsTheYear() {
 
   TypeKeys(picker, QStringLiteral("20110204"));
   QCOMPARE(picker->date(), QDate(2011, 2, 4));
+}
+
+void DatesTest::typedFromAnySection_data() {
+  QTest::addColumn<int>("section");  // where the cursor stands: a QDateTimeEdit::Section
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QDate>("date");
+  QTest::addColumn<bool>("toldNotADate");
+  const QDate start(2005, 1, 1);
+  const QDate today(2024, 5, 20);
+  const int month = QDateTimeEdit::MonthSection;
+  const int day = QDateTimeEdit::DaySection;
+  const int year = QDateTimeEdit::YearSection;
+  QTest::newRow("whole date from the month") << month << "2024-05-20" << today << false;
+  QTest::newRow("whole date from the day") << day << "2024-05-20" << today << false;
+  QTest::newRow("digits only from the month") << month << "20240520" << today << false;
+  QTest::newRow("in Chinese from the day") << day << "2024年5月20日" << today << false;
+  QTest::newRow("month and day from the month") << month << "0520" << QDate(2005, 5, 20) << false;
+  QTest::newRow("a day alone from the day") << day << "20" << QDate(2005, 1, 20) << false;
+  QTest::newRow("month digit 3 moves on to the day") << year << "201134" << QDate(2011, 3, 4)
+                                                     << false;
+  QTest::newRow("a digit into a full day starts it again")
+      << year << "2011-02-045" << QDate(2011, 2, 5) << false;
+  QTest::newRow("no such date is told and keeps the date") << month << "2009-02-30" << start
+                                                           << true;
+  QTest::newRow("a letter is told") << day << "x" << start << true;
+}
+
+void DatesTest::typedFromAnySection() {
+  QFETCH(int, section);
+  QFETCH(QString, typed);
+  QFETCH(QDate, date);
+  QFETCH(bool, toldNotADate);
+
+  Form1& form = shown();
+  QDateEdit* picker = Picker(form, "dqrq");
+  picker->setFocus();
+  picker->setSelectedSection(QDateTimeEdit::Section(section));
+  TypeKeys(picker, typed);
+  QTest::keyClick(picker, Qt::Key_Tab);
+
+  QCOMPARE(picker->date(), date);
+  QCOMPARE(picker->text(), date.toString(QStringLiteral("yyyy-MM-dd")));
+  QCOMPARE(!picker->toolTip().isEmpty(), toldNotADate);
 }
 
 }  // namespace quillbary::testing
