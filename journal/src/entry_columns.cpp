@@ -221,6 +221,20 @@ std::string HandOnWord(HandOnKind kind) {
   return "";
 }
 
+std::string HandOnName(HandOnKind kind) {
+  switch (kind) {
+    case HandOnKind::kCopy:
+      return "复制";
+    case HandOnKind::kPrint:
+      return "打印";
+    case HandOnKind::kPdf:
+      return "PDF";
+    case HandOnKind::kNone:
+      return "";
+  }
+  return "";
+}
+
 std::string EntryKindWord(EntryKind kind) {
   switch (kind) {
     case EntryKind::kStatement:

@@ -87,6 +87,15 @@ std::optional<StatementSummary> Journal::Summary(const std::string& serial) {
   return ReadSummary(query);
 }
 
+std::vector<Entry> Journal::EntriesOf(const std::string& serial) {
+  SqliteStatement query(db_.get(), std::string(kSelectEntry) + "WHERE serial = ?1 ORDER BY seq",
+                        path_);
+  query.Bind(1, serial);
+  std::vector<Entry> entries;
+  while (query.Step()) entries.push_back(FromColumns(ReadColumns(query)));
+  return entries;
+}
+
 std::optional<Entry> Journal::FindStatement(const std::string& serial) {
   SqliteStatement query(db_.get(), std::string(kSelectEntry) + "WHERE kind = 'statement' AND serial = ?1",
                         path_);

@@ -202,7 +202,8 @@ TEST(JournalExport, CsvHasABomAHeaderAndALinePerEntry) {
 
 TEST(JournalExport, AFileThatCannotBeWrittenIsAnErrorAndLeavesNothing) {
   TempFolder folder;
-  const Table table = StatementsTable({});
+  auto journal = OpenAt(folder / "journal.sqlite3");
+  const Table table = StatementsTable(*journal, {});
   EXPECT_THROW(WriteCsv(folder / "no" / "such" / "out.csv", table), JournalError);
   EXPECT_THROW(WriteXlsx(folder / "no" / "such" / "out.xlsx", table), JournalError);
   WriteXlsx(folder / "out.xlsx", table);

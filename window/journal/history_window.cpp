@@ -160,7 +160,7 @@ void HistoryWindow::exportRows(bool xlsx) {
   if (!journal) return;
   try {
     const journal::Table table = journal::StatementsTable(
-        journal->ListStatements(currentFilter(), std::numeric_limits<int>::max()));
+        *journal, journal->ListStatements(currentFilter(), std::numeric_limits<int>::max()));
     if (xlsx) {
       journal::WriteXlsx(path.toStdString(), table, journal::KeptBy(*journal));
     } else {

@@ -251,6 +251,9 @@ class Journal {
   // Every entry in chain order, one at a time.
   void ForEachEntry(const std::function<void(const Entry&)>& visit);
   std::int64_t EntryCount();
+  // Every entry about one 编号 (the statement, its hand-ons, reprints and
+  // void) in chain order; none for an unknown 编号.
+  std::vector<Entry> EntriesOf(const std::string& serial);
 
   // PRAGMA integrity_check, then the hash chain from the first entry.
   ChainCheck CheckChain();
@@ -272,6 +275,8 @@ class Journal {
 
 // "copy", "print", "pdf" or "" — the words stored and exported.
 std::string HandOnWord(HandOnKind kind);
+// "复制", "打印", "PDF" or "" — the words the exports show.
+std::string HandOnName(HandOnKind kind);
 // "出具", "再次交付", "作废", "补打", "批量计算".
 std::string EntryKindWord(EntryKind kind);
 
