@@ -186,10 +186,16 @@ void BatchRunner::run() {
   }
   const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
-    return record_({TextOf(std::filesystem::absolute(input)).toStdString(), summary.inputSha256,
-                    TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
-                    finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
-                    summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum},
+    // Each count by its name, the very figures of the summary shown.
+    return record_({.inputPath = TextOf(std::filesystem::absolute(input)).toStdString(),
+                    .inputSha256 = summary.inputSha256,
+                    .outputPath = TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
+                    .outputSha256 = finished.resultSha256,
+                    .rowsRead = summary.rowsRead,
+                    .rowsWithTotal = summary.rowsWithTotal,
+                    .rowsWithWarnings = summary.rowsWithWarnings,
+                    .rowsWithErrors = summary.rowsWithErrors,
+                    .totalSum = summary.totalSum},
                    putInPlace);
   };
   files::WriteOptions kept = kept_ ? kept_() : files::WriteOptions{};

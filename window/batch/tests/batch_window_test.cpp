@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "batch/batch_runner.h"
 #include "form/form1.h"
@@ -79,6 +80,8 @@ class BatchWindowTest : public FormFixture {
   void runEndsInSummaryAndSave_data();
   void runEndsInSummaryAndSave();
   void cancelWritesNothing();
+  void recordCarriesTheSummarysCounts_data();
+  void recordCarriesTheSummarysCounts();
 };
 
 void BatchWindowTest::itemIsAlwaysThereWithItsShortcut() {
@@ -183,6 +186,53 @@ void BatchWindowTest::cancelWritesNothing() {
   QCOMPARE(seen->summaries, QStringList());
   QCOMPARE(seen->saveDialogs, 0);
   QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("in.csv")});
+}
+
+void BatchWindowTest::recordCarriesTheSummarysCounts_data() {
+  const QByteArray warned = "2009-08-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息\n";
+  const QByteArray failed = "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n";
+  QTest::addColumn<QByteArray>("input");
+  QTest::addColumn<int>("warnings");
+  QTest::addColumn<int>("errors");
+  QTest::newRow("one warning, two errors")
+      << kHeader + kExampleRow + warned + failed + failed << 1 << 2;
+  QTest::newRow("two warnings, one error") << kHeader + warned + failed + warned << 2 << 1;
+}
+
+// The journal's entry of a run holds the very counts of the summary the
+// clerk was shown, each in its place.
+void BatchWindowTest::recordCarriesTheSummarysCounts() {
+  QFETCH(QByteArray, input);
+  QFETCH(int, warnings);
+  QFETCH(int, errors);
+  Form1& form = shown();
+  QTemporaryDir folder;
+  const QString in = folder.filePath(QStringLiteral("in.csv"));
+  WriteFile(in, input);
+  const std::shared_ptr<Seen> seen = Wire(form, in, folder.filePath(QStringLiteral("out.csv")));
+  std::optional<journal::BatchRun> recorded;
+  form.findChild<BatchRunner*>(QStringLiteral("batchRunner"))
+      ->setRecorder(
+          [&](const journal::BatchRun& run, const std::function<void()>& putInPlace) {
+            recorded = run;
+            putInPlace();
+            return true;
+          },
+          [] { return true; }, [] { return files::WriteOptions{}; });
+
+  BatchAction(form)->trigger();
+
+  QVERIFY(recorded);
+  QCOMPARE(recorded->rowsWithWarnings, warnings);
+  QCOMPARE(recorded->rowsWithErrors, errors);
+  QCOMPARE(seen->summaries,
+           QStringList{
+               QStringLiteral("读取 %1 行；有合计 %2 行；有提示 %3 行；有错误 %4 行；合计之和 %5")
+                   .arg(recorded->rowsRead)
+                   .arg(recorded->rowsWithTotal)
+                   .arg(recorded->rowsWithWarnings)
+                   .arg(recorded->rowsWithErrors)
+                   .arg(QString::fromStdString(recorded->totalSum))});
 }
 
 }  // namespace quillbary::testing
