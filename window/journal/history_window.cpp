@@ -20,8 +20,8 @@ namespace quillbary {
 namespace {
 
 // 编号, 时间, 借款人, 借据号 and 还款金额 as they commonly are.
-constexpr std::array<const char*, 5> kColumnSamples = {"2026-000000", "0000-00-00 00:00:00",
-                                                       "欧阳某某", "JD-0000-000", "1,000,000.00"};
+constexpr std::array<const char*, 5> kColumnSamples = {
+    "2026-000000", "0000-00-00 00:00:00", "欧阳某某", "JD-0000-000", "1,000,000.00 元"};
 constexpr int kCellPadding = 12;
 
 constexpr std::array<const char*, 4> kStatuses = {"全部", "有效", "作废", "补打过"};
@@ -42,7 +42,7 @@ QSize FittingSize(const QWidget& window) {
   constexpr QSize kPreferred{800, 560};
   QSize size = kPreferred.expandedTo(window.minimumSizeHint());
   if (const QScreen* screen = window.screen()) {
-    constexpr QSize kFrame{16, 40};  // the title bar and borders around the window
+    constexpr QSize kFrame{8, 40};  // the title bar and borders around the window
     size = size.boundedTo(screen->availableSize() - kFrame);
   }
   return size;

@@ -62,9 +62,10 @@ StatementBox::StatementBox(QWidget* parent, Mode mode) : QDialog(parent) {
   // a low screen the view scrolls, so that the box's buttons stay on it.
   constexpr int kWholeStatement = 500;
   constexpr int kHeaderAndButtons = 220;
+  constexpr int kVoidLines = 80;  // a recorded one's status: 已作废, reason, time, 经办人
+  const int around = kHeaderAndButtons + (mode == Mode::kRecorded ? kVoidLines : 0);
   const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-  const int room =
-      screen ? screen->availableGeometry().height() - kHeaderAndButtons : kWholeStatement;
+  const int room = screen ? screen->availableGeometry().height() - around : kWholeStatement;
   view_->setMinimumSize(540, std::clamp(room, 200, kWholeStatement));
 
   auto* buttons = new QDialogButtonBox(this);

@@ -27,6 +27,7 @@ VoidReasonBox::VoidReasonBox(QWidget* parent, const QString& serial) : QDialog(p
   reason_ = new QLineEdit(this);
   reason_->setObjectName(QStringLiteral("reason"));
   reason_->setMaxLength(kReasonLength);
+  reason_->setMinimumWidth(reason_->fontMetrics().horizontalAdvance(QString(24, QChar(0x4E00))));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   ok_ = buttons->button(QDialogButtonBox::Ok);
   ok_->setText(QStringLiteral("确定"));
