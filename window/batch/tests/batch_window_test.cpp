@@ -80,7 +80,6 @@ class BatchWindowTest : public FormFixture {
   void runEndsInSummaryAndSave_data();
   void runEndsInSummaryAndSave();
   void cancelWritesNothing();
-  void recordCarriesTheSummarysCounts_data();
   void recordCarriesTheSummarysCounts();
 };
 
@@ -188,27 +187,16 @@ void BatchWindowTest::cancelWritesNothing() {
   QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("in.csv")});
 }
 
-void BatchWindowTest::recordCarriesTheSummarysCounts_data() {
-  const QByteArray warned = "2009-08-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息\n";
-  const QByteArray failed = "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n";
-  QTest::addColumn<QByteArray>("input");
-  QTest::addColumn<int>("warnings");
-  QTest::addColumn<int>("errors");
-  QTest::newRow("one warning, two errors")
-      << kHeader + kExampleRow + warned + failed + failed << 1 << 2;
-  QTest::newRow("two warnings, one error") << kHeader + warned + failed + warned << 2 << 1;
-}
-
 // The journal's entry of a run holds the very counts of the summary the
 // clerk was shown, each in its place.
 void BatchWindowTest::recordCarriesTheSummarysCounts() {
-  QFETCH(QByteArray, input);
-  QFETCH(int, warnings);
-  QFETCH(int, errors);
+  // One row with a total, one with a warning (the dates out of order), two with errors.
+  const QByteArray warned = "2009-08-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息\n";
+  const QByteArray failed = "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n";
   Form1& form = shown();
   QTemporaryDir folder;
   const QString in = folder.filePath(QStringLiteral("in.csv"));
-  WriteFile(in, input);
+  WriteFile(in, kHeader + kExampleRow + warned + failed + failed);
   const std::shared_ptr<Seen> seen = Wire(form, in, folder.filePath(QStringLiteral("out.csv")));
   std::optional<journal::BatchRun> recorded;
   form.findChild<BatchRunner*>(QStringLiteral("batchRunner"))
@@ -223,8 +211,8 @@ void BatchWindowTest::recordCarriesTheSummarysCounts() {
   BatchAction(form)->trigger();
 
   QVERIFY(recorded);
-  QCOMPARE(recorded->rowsWithWarnings, warnings);
-  QCOMPARE(recorded->rowsWithErrors, errors);
+  QCOMPARE(recorded->rowsWithWarnings, 1);
+  QCOMPARE(recorded->rowsWithErrors, 2);
   QCOMPARE(seen->summaries,
            QStringList{
                QStringLiteral("读取 %1 行；有合计 %2 行；有提示 %3 行；有错误 %4 行；合计之和 %5")
