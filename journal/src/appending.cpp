@@ -150,11 +150,16 @@ Entry Journal::RecordHandOnAgain(const std::string& serial, const HandOn& handOn
                 beforeCommit);
 }
 
-Entry Journal::RecordVoid(const std::string& serial, const std::string& reason) {
+Entry Journal::RecordVoid(const std::string& serial, const std::string& reason,
+                          const std::string& clerk) {
+  if (!HasNonBlank(reason)) {
+    throw JournalError(JournalError::Kind::kNoReason, path_, "作废须写明原因");
+  }
   Entry entry;
   entry.kind = EntryKind::kVoid;
   entry.serial = serial;
   entry.reason = reason;
+  entry.header.clerk = clerk;
   return Append(std::move(entry), SerialUse::kExisting);
 }
 

@@ -104,6 +104,13 @@ std::optional<Entry> Journal::FindStatement(const std::string& serial) {
   return FromColumns(ReadColumns(query));
 }
 
+std::optional<Entry> Journal::FindVoid(const std::string& serial) {
+  SqliteStatement query(db_, std::string(kSelectEntry) + "WHERE kind = 'void' AND serial = ?1",
+                        path_);
+  query.Bind(1, serial);
+  if (!query.Step()) return std::nullopt;
+  return FromColumns(ReadColumns(query));
+}
 
 std::string StatusText(const StatementSummary& s) {
   std::string text = s.voided ? "作废" : "";

@@ -157,6 +157,12 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{
             "from_a_day_on", {"", "2026-03-02", ""}, {"2026-000004", "2026-000003", "2026-000002"}},
         FilterCase{"up_to_a_day", {"", "", "2026-03-01"}, {"2026-000001"}},
+        FilterCase{"a_range_holds_its_first_and_last_day",
+                   {"", "2026-03-01", "2026-03-02"},
+                   {"2026-000003", "2026-000002", "2026-000001"}},
+        FilterCase{"a_range_ending_on_the_newest_day",
+                   {"", "2026-03-02", "2026-03-03"},
+                   {"2026-000004", "2026-000003", "2026-000002"}},
         FilterCase{"in_force",
                    {"", "", "", StatusFilter::kInForce},
                    {"2026-000004", "2026-000003", "2026-000001"}},

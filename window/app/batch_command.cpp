@@ -107,15 +107,16 @@ std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
 
 journal::BatchRunRecord RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
                             const BatchSummary& summary, const std::filesystem::path& whole) {
-  return {TextOf(std::filesystem::absolute(input)),
-          summary.inputSha256,
-          TextOf(std::filesystem::absolute(output)),
-          journal::FileSha256(whole),
-          summary.rowsRead,
-          summary.rowsWithTotal,
-          summary.rowsWithWarnings,
-          summary.rowsWithErrors,
-          summary.totalSum};
+  // Each count by its name, the very figures of the summary printed.
+  return {.inputPath = TextOf(std::filesystem::absolute(input)),
+          .inputSha256 = summary.inputSha256,
+          .outputPath = TextOf(std::filesystem::absolute(output)),
+          .outputSha256 = journal::FileSha256(whole),
+          .rowsRead = summary.rowsRead,
+          .rowsWithTotal = summary.rowsWithTotal,
+          .rowsWithWarnings = summary.rowsWithWarnings,
+          .rowsWithErrors = summary.rowsWithErrors,
+          .totalSum = summary.totalSum};
 }
 
 int Run(const std::filesystem::path& input, const std::filesystem::path& output,

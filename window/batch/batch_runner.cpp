@@ -192,10 +192,16 @@ void BatchRunner::run() {
   bool refused = false;  // the recorder refused the run, and told why
   const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
-    refused = !record_({TextOf(std::filesystem::absolute(input)).toStdString(), summary.inputSha256,
-                    TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
-                    finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
-                    summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum},
+    // Each count by its name, the very figures of the summary shown.
+    refused = !record_({.inputPath = TextOf(std::filesystem::absolute(input)).toStdString(),
+                        .inputSha256 = summary.inputSha256,
+                        .outputPath = TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
+                        .outputSha256 = finished.resultSha256,
+                        .rowsRead = summary.rowsRead,
+                        .rowsWithTotal = summary.rowsWithTotal,
+                        .rowsWithWarnings = summary.rowsWithWarnings,
+                        .rowsWithErrors = summary.rowsWithErrors,
+                        .totalSum = summary.totalSum},
                    putInPlace);
     return !refused;
   };

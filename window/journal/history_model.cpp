@@ -1,5 +1,8 @@
 #include "journal/history_model.h"
 
+#include <QBrush>
+#include <QFont>
+
 #include "qt_text.h"
 
 namespace quillbary {
@@ -23,6 +26,12 @@ const std::array<Column, 7> kColumns = {{
        return status.empty() ? std::string("有效") : status;
      }},
 }};
+
+QFont StruckThrough() {
+  QFont font;
+  font.setStrikeOut(true);
+  return font;
+}
 
 }  // namespace
 
@@ -55,8 +64,18 @@ int HistoryModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || role != Qt::DisplayRole) return {};
-  return ToQString(kColumns.at(index.column()).text(rows_.at(index.row())));
+  if (!index.isValid()) return {};
+  const journal::StatementSummary& row = rows_.at(index.row());
+  switch (role) {
+    case Qt::DisplayRole:
+      return ToQString(kColumns.at(index.column()).text(row));
+    case Qt::ForegroundRole:  // a voided statement's row is greyed and struck through
+      return row.voided ? QVariant(QBrush(QColor(Qt::gray))) : QVariant();
+    case Qt::FontRole:
+      return row.voided ? QVariant(StruckThrough()) : QVariant();
+    default:
+      return {};
+  }
 }
 
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -14,6 +14,7 @@ class HistoryModel : public QAbstractTableModel {
 
  public:
   static constexpr int kPageRows = 100;
+  static constexpr int kTotalColumn = 5;  // 合计: "本息合计：10561.98"
 
   explicit HistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 

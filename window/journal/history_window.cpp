@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -17,6 +18,11 @@
 
 namespace quillbary {
 namespace {
+
+// 编号, 时间, 借款人, 借据号 and 还款金额 as they commonly are.
+constexpr std::array<const char*, 5> kColumnSamples = {
+    "2026-000000", "0000-00-00 00:00:00", "欧阳某某", "JD-0000-000", "1,000,000.00 元"};
+constexpr int kCellPadding = 12;
 
 constexpr std::array<const char*, 4> kStatuses = {"全部", "有效", "作废", "补打过"};
 
@@ -30,12 +36,23 @@ QDateEdit* DatePicker(QWidget* parent, const QDate& date) {
   return picker;
 }
 
+// Room for the filter and the columns, within the screen: a window of 800
+// by 600 pixels, its frame included, has it all.
+QSize FittingSize(const QWidget& window) {
+  constexpr QSize kPreferred{800, 560};
+  QSize size = kPreferred.expandedTo(window.minimumSizeHint());
+  if (const QScreen* screen = window.screen()) {
+    constexpr QSize kFrame{8, 40};  // the title bar and borders around the window
+    size = size.boundedTo(screen->availableSize() - kFrame);
+  }
+  return size;
+}
+
 }  // namespace
 
 HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
     : QDialog(parent), desk_(desk), model_(this) {
   setWindowTitle(QStringLiteral("历史记录"));
-  resize(820, 520);
 
   text_ = new QLineEdit(this);
   text_->setPlaceholderText(QStringLiteral("借款人、借据号或编号的一部分"));
@@ -65,8 +82,17 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
   table_->setWordWrap(false);
-  table_->setColumnWidth(
-      1, table_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16);
+  // Each column as wide as a value of its kind, so that every one shows in a
+  // window that fits an 800 by 600 screen.
+  for (std::size_t column = 0; column < kColumnSamples.size(); ++column) {
+    table_->setColumnWidth(
+        static_cast<int>(column),
+        table_->fontMetrics().horizontalAdvance(QString::fromUtf8(kColumnSamples[column])) +
+            kCellPadding);
+  }
+  // The total with its caption, whole, however many digits it has.
+  table_->horizontalHeader()->setSectionResizeMode(HistoryModel::kTotalColumn,
+                                                   QHeaderView::ResizeToContents);
 
   auto* buttons = new QDialogButtonBox(this);
   const struct {
@@ -97,6 +123,7 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   layout->addLayout(filters);
   layout->addWidget(table_, 1);
   layout->addWidget(buttons);
+  resize(FittingSize(*this));
 
   // Every change of the filter reads the table again, as it is typed.
   connect(text_, &QLineEdit::textChanged, this, &HistoryWindow::reload);

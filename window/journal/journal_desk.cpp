@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -14,6 +13,7 @@
 #include "batch/batch_runner.h"
 #include "journal/history_window.h"
 #include "journal/statement_box.h"
+#include "journal/void_reason_box.h"
 #include "message_boxes.h"
 #include "qt_text.h"
 #include "quillbary/handed_statement.h"
@@ -48,11 +48,6 @@ journal::HandOnKind KindOf(StatementMenu::HandOnWay way) {
 QString DefaultFileChooser(QWidget* parent, const QString& title, const QString& suggested,
                            const QString& filter) {
   return QFileDialog::getSaveFileName(parent, title, suggested, filter);
-}
-
-QString DefaultReasonAsker(QWidget* parent, const QString& serial) {
-  return QInputDialog::getText(parent, QStringLiteral("作废"),
-                               QStringLiteral("作废编号为 %1 的计息单，原因：").arg(serial));
 }
 
 // A hand-on whose file could not be made; the failure is already told.
@@ -95,12 +90,14 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
       tell_([window](const QString& title, const QString& text) {
         ShowFailure(window, title, text);
       }),
-      askReason_(DefaultReasonAsker) {
+      askReason_(AskVoidReason) {
   header_.clerk = Settings().value(kClerkKey).toString().toStdString();
   menu_->setRecorder(
       [this](const Statement& s, StatementMenu::HandOnWay way, const QString& pdf,
              const StatementMenu::Deliver& deliver) { return record(s, way, pdf, deliver); });
   menu_->setBoxShower([this](const Statement& s) { showCurrent(s); });
+  menu_->setPreviewer(
+      [this](const Statement& s) { return journal::HandedStatement(s, header_, currentSerial()); });
   menu_->batchRunner()->setRecorder(
       [this](const journal::BatchRunRecord& run, const std::function<void()>& putInPlace) {
         return recordBatchRun(run, putInPlace);
@@ -192,12 +189,16 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
   return journal::HandedStatement(statement, header_, *serial_);
 }
 
+std::string JournalDesk::currentSerial() const {
+  return serial_ && serialHeader_ == header_ ? *serial_ : std::string();
+}
+
 void JournalDesk::showCurrent(const Statement& statement) {
   auto* box = new StatementBox(window_, StatementBox::Mode::kCurrent);
   box->setStatement(statement, header_, serial_ ? *serial_ : "");
   connect(box, &StatementBox::headerEdited, this, [this, box, statement] {
     setHeader(box->header());
-    box->setStatement(statement, header_, serial_ && serialHeader_ == header_ ? *serial_ : "");
+    box->setStatement(statement, header_, currentSerial());
   });
   connect(box, &StatementBox::copyClicked, menu_, &StatementMenu::copy);
   connect(box, &StatementBox::printClicked, menu_, &StatementMenu::print);
@@ -213,27 +214,50 @@ void JournalDesk::showRecorded(const std::string& serial) {
   journal::Journal* open = journal();
   if (!open) return;
   std::optional<journal::Entry> entry;
-  std::optional<journal::StatementSummary> summary;
   try {
     entry = open->FindStatement(serial);
-    summary = open->Summary(serial);
   } catch (const journal::JournalError& error) {
     tellJournalError(error, kStatementNotRecorded);
     return;
   }
-  if (!entry || !summary) return;
+  if (!entry) return;
   auto* box = new StatementBox(history_ ? static_cast<QWidget*>(history_) : window_,
                                StatementBox::Mode::kRecorded);
   box->setStatement(entry->statement, entry->header, serial);
-  box->setStatus(ToQString(journal::StatusText(*summary)));
+  showRecord(box, serial);
   connect(box, &StatementBox::reprintChosen, this,
           [this, serial](StatementMenu::HandOnWay way) { reprint(serial, way); });
   connect(box, &StatementBox::copyClicked, this,
           [this, serial] { reprint(serial, StatementMenu::HandOnWay::kCopy); });
-  connect(box, &StatementBox::voidClicked, this, [this, box, serial] {
-    if (voidStatement(serial)) box->setStatus(QStringLiteral("作废"));
-  });
+  connect(box, &StatementBox::voidClicked, this, [this, serial] { voidStatement(serial); });
+  // A void or reprint, from this box or any other, shows at once.
+  connect(this, &JournalDesk::journalChanged, box,
+          [this, box, serial] { showRecord(box, serial); });
   box->open();
+}
+
+void JournalDesk::showRecord(StatementBox* box, const std::string& serial) {
+  if (!journal_) return;
+  try {
+    if (const std::optional<journal::StatementSummary> summary = journal_->Summary(serial)) {
+      box->setRecord(*summary, journal_->FindVoid(serial));
+    }
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error, kStatementNotRecorded);
+  }
+}
+
+bool JournalDesk::refusedAsVoided(journal::Journal& journal, const std::string& serial,
+                                  const QString& title) const {
+  try {
+    const std::optional<journal::StatementSummary> summary = journal.Summary(serial);
+    if (!summary || !summary->voided) return false;
+  } catch (const journal::JournalError& error) {
+    tell(title, ToQString(error.reason));
+    return true;
+  }
+  tell(title, QStringLiteral("编号为 %1 的计息单已作废。").arg(ToQString(serial)));
+  return true;
 }
 
 bool JournalDesk::recordBatchRun(const journal::BatchRunRecord& run,
@@ -253,53 +277,71 @@ bool JournalDesk::recordBatchRun(const journal::BatchRunRecord& run,
 
 bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay way) {
   journal::Journal* open = journal();
-  if (!open) return false;
-  QString pdfPath;
-  if (way == StatementMenu::HandOnWay::kPdf) {
-    pdfPath =
-        chooseFile_(window_, QStringLiteral("补打 PDF"),
-                    DocumentsPath(QStringLiteral("计息单-%1-补打.pdf").arg(ToQString(serial))),
-                    QStringLiteral("PDF 文件 (*.pdf)"));
-    if (pdfPath.isEmpty()) return false;
-    pdfPath = WithPdfSuffix(pdfPath);
-  }
-  // A PDF is written before the reprint is kept, and kept with it; the
-  // others go after.
-  StatementPdf pdf;
-  Delivery delivery(way == StatementMenu::HandOnWay::kPdf
-                        ? StatementMenu::Deliver(
-                              [&](const Statement& s) { return writePdf(pdf, s, pdfPath); })
-                        : StatementMenu::Deliver());
+  if (!open || refusedAsVoided(*open, serial, QStringLiteral("不能补打"))) return false;
   Statement handed;
   try {
     const std::optional<journal::Entry> original = open->FindStatement(serial);
     if (!original) return false;
     handed = journal::HandedStatement(original->statement, original->header, serial,
                                       original->recordedAt);
-    open->RecordReprint(serial, {KindOf(way), pdfPath.toStdString()},
-                        delivery.makeFileFirst([&](const std::string&) { return handed; }));
+  } catch (const journal::JournalError& error) {
+    tellJournalError(error, kStatementNotRecorded);
+    return false;
+  }
+  const QString name = QStringLiteral("计息单-%1-补打").arg(ToQString(serial));
+  switch (way) {
+    case StatementMenu::HandOnWay::kCopy: {
+      if (!recordReprint(serial, handed, {journal::HandOnKind::kCopy, ""}, {})) return false;
+      auto* data = new QMimeData;
+      data->setText(ToQString(StatementText(handed)));
+      data->setHtml(StatementHtml(handed));
+      QApplication::clipboard()->setMimeData(data);
+      return true;
+    }
+    case StatementMenu::HandOnWay::kPrint: {
+      bool sent = false;
+      const PrintJob job{handed, [&](const QString& file, const PrintJob::PageWriter& write) {
+                           sent = recordReprint(serial, handed,
+                                                {journal::HandOnKind::kPrint, file.toStdString()},
+                                                write);
+                           return sent ? std::optional(handed) : std::nullopt;
+                         }};
+      PrintStatement(job, name, window_);
+      return sent;
+    }
+    case StatementMenu::HandOnWay::kPdf: {
+      QString path = chooseFile_(window_, QStringLiteral("补打 PDF"),
+                                 DocumentsPath(name + QStringLiteral(".pdf")),
+                                 QStringLiteral("PDF 文件 (*.pdf)"));
+      if (path.isEmpty()) return false;
+      path = WithPdfSuffix(path);
+      // Written before the reprint is kept, and kept with it.
+      StatementPdf pdf;
+      if (!recordReprint(serial, handed, {journal::HandOnKind::kPdf, path.toStdString()},
+                         [&](const Statement& s) { return writePdf(pdf, s, path); })) {
+        return false;
+      }
+      pdf.keep();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool JournalDesk::recordReprint(const std::string& serial, const Statement& handed,
+                                const journal::HandOn& handOn,
+                                const StatementMenu::Deliver& deliver) {
+  Delivery delivery(deliver);
+  try {
+    journal_->RecordReprint(serial, handOn,
+                            delivery.makeFileFirst([&](const std::string&) { return handed; }));
   } catch (const NotDelivered&) {
     return false;
   } catch (const journal::JournalError& error) {
     tellJournalError(error, kStatementNotRecorded);
     return false;
   }
-  pdf.keep();
   emit journalChanged();
-  switch (way) {
-    case StatementMenu::HandOnWay::kCopy: {
-      auto* data = new QMimeData;
-      data->setText(ToQString(StatementText(handed)));
-      data->setHtml(StatementHtml(handed));
-      QApplication::clipboard()->setMimeData(data);
-      break;
-    }
-    case StatementMenu::HandOnWay::kPrint:
-      PrintStatement(handed, QStringLiteral("计息单-%1-补打").arg(ToQString(serial)), window_);
-      break;
-    case StatementMenu::HandOnWay::kPdf:
-      break;  // written already
-  }
   return true;
 }
 
@@ -315,11 +357,11 @@ QString JournalDesk::writePdf(StatementPdf& pdf, const Statement& statement,
 
 bool JournalDesk::voidStatement(const std::string& serial) {
   journal::Journal* open = journal();
-  if (!open) return false;
+  if (!open || refusedAsVoided(*open, serial, QStringLiteral("不能作废"))) return false;
   const QString reason = askReason_(window_, ToQString(serial)).trimmed();
   if (reason.isEmpty()) return false;
   try {
-    open->RecordVoid(serial, reason.toStdString());
+    open->RecordVoid(serial, reason.toStdString(), header_.clerk);
   } catch (const journal::JournalError& error) {
     tell(QStringLiteral("不能作废"), ToQString(error.reason));
     return false;

@@ -21,6 +21,7 @@ class QWidget;
 namespace quillbary {
 
 class HistoryWindow;
+class StatementBox;
 class StatementPdf;
 
 struct JournalChoice {
@@ -61,7 +62,10 @@ class JournalDesk : public QObject {
 
   // A recorded statement, from the history: the statement box, read-only.
   void showRecorded(const std::string& serial);
-  // 补打 by print, PDF or copy; 作废 with a reason asked. False when refused.
+  // 补打 by print, PDF or copy; 作废 with a reason asked. False when refused
+  // or cancelled; a voided statement is refused before anything is asked.
+  // A reprint by print is recorded when the page is sent, not when the
+  // preview opens.
   bool reprint(const std::string& serial, StatementMenu::HandOnWay way);
   bool voidStatement(const std::string& serial);
   // A batch run whose results are about to be saved, put in place by
@@ -86,6 +90,17 @@ class JournalDesk : public QObject {
   std::optional<Statement> record(const Statement& statement, StatementMenu::HandOnWay way,
                                   const QString& pdfPath, const StatementMenu::Deliver& deliver);
   void showCurrent(const Statement& statement);
+  // The 编号 the figures on screen carry when handed on again with the
+  // header as it stands, or empty.
+  std::string currentSerial() const;
+  // Shows a recorded statement's state in its box, as the journal has it now.
+  void showRecord(StatementBox* box, const std::string& serial);
+  // Tells `title` and true when the statement is voided (or cannot be read).
+  bool refusedAsVoided(journal::Journal& journal, const std::string& serial,
+                       const QString& title) const;
+  // Records a reprint of `handed`, made by `deliver` first when given.
+  bool recordReprint(const std::string& serial, const Statement& handed,
+                     const journal::HandOn& handOn, const StatementMenu::Deliver& deliver);
   // Puts a reprint's PDF in place, not yet kept; the failure's text, told to
   // the clerk, or empty.
   QString writePdf(StatementPdf& pdf, const Statement& statement, const QString& path) const;

@@ -50,6 +50,8 @@ StatementBox::StatementBox(QWidget* parent, Mode mode) : QDialog(parent) {
   }
   if (mode == Mode::kRecorded) {
     status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(QStringLiteral("状态："), status_);
   }
   view_ = new QPlainTextEdit(this);
@@ -60,9 +62,10 @@ StatementBox::StatementBox(QWidget* parent, Mode mode) : QDialog(parent) {
   // a low screen the view scrolls, so that the box's buttons stay on it.
   constexpr int kWholeStatement = 500;
   constexpr int kHeaderAndButtons = 220;
+  constexpr int kVoidLines = 80;  // a recorded one's status: 已作废, reason, time, 经办人
+  const int around = kHeaderAndButtons + (mode == Mode::kRecorded ? kVoidLines : 0);
   const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-  const int room =
-      screen ? screen->availableGeometry().height() - kHeaderAndButtons : kWholeStatement;
+  const int room = screen ? screen->availableGeometry().height() - around : kWholeStatement;
   view_->setMinimumSize(540, std::clamp(room, 200, kWholeStatement));
 
   auto* buttons = new QDialogButtonBox(this);
@@ -79,14 +82,14 @@ StatementBox::StatementBox(QWidget* parent, Mode mode) : QDialog(parent) {
       add(button);
     }
   } else {
-    QPushButton* reprint = buttons->addButton(QStringLiteral("补打"), QDialogButtonBox::ActionRole);
-    auto* ways = new QMenu(reprint);
+    reprint_ = buttons->addButton(QStringLiteral("补打"), QDialogButtonBox::ActionRole);
+    auto* ways = new QMenu(reprint_);
     connect(ways->addAction(QStringLiteral("打印…")), &QAction::triggered, this,
             [this] { emit reprintChosen(StatementMenu::HandOnWay::kPrint); });
     connect(ways->addAction(QStringLiteral("导出 PDF…")), &QAction::triggered, this,
             [this] { emit reprintChosen(StatementMenu::HandOnWay::kPdf); });
-    reprint->setMenu(ways);
-    add({"作废…", &StatementBox::voidClicked});
+    reprint_->setMenu(ways);
+    void_ = add({"作废…", &StatementBox::voidClicked});
     add({"复制", &StatementBox::copyClicked});
   }
   QPushButton* close = buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
@@ -118,8 +121,27 @@ journal::StatementHeader StatementBox::header() const {
   return header;
 }
 
-void StatementBox::setStatus(const QString& status) {
-  if (status_) status_->setText(status.isEmpty() ? QStringLiteral("有效") : status);
+void StatementBox::setRecord(const journal::StatementSummary& summary,
+                             const std::optional<journal::Entry>& voidEntry) {
+  if (!status_) return;
+  const QString reprints =
+      summary.reprints > 0 ? QStringLiteral("补打 %1 次").arg(summary.reprints) : QString();
+  if (!voidEntry) {
+    status_->setText(reprints.isEmpty() ? QStringLiteral("有效") : reprints);
+  } else {
+    const QString clerk = ToQString(voidEntry->header.clerk);
+    status_->setText(
+        QStringLiteral("已作废%1\n原因：%2\n作废时间：%3\n经办人：%4")
+            .arg(reprints.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reprints),
+                 ToQString(voidEntry->reason), ToQString(voidEntry->recordedAt),
+                 clerk.isEmpty() ? QStringLiteral("（未填）") : clerk));
+  }
+  reprint_->setEnabled(!voidEntry);
+  void_->setEnabled(!voidEntry);
+}
+
+QString StatementBox::status() const {
+  return status_ ? status_->text() : QString();
 }
 
 }  // namespace quillbary

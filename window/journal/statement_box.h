@@ -8,11 +8,13 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <array>
+#include <optional>
 
 #include "quillbary/journal.h"
 #include "statement/statement_menu.h"
 
 class QLabel;
+class QPushButton;
 
 namespace quillbary {
 
@@ -27,8 +29,12 @@ class StatementBox : public QDialog {
   void setStatement(const Statement& statement, const journal::StatementHeader& header,
                     const std::string& serial);
   journal::StatementHeader header() const;
-  void setStatus(const QString& status);  // a recorded one's: "作废", "补打 1 次"
+  // A recorded one's state: 有效, its reprints, or 已作废 with the void's
+  // reason, time and 经办人. A voided one offers neither 补打 nor 作废….
+  void setRecord(const journal::StatementSummary& summary,
+                 const std::optional<journal::Entry>& voidEntry);
   QString text() const { return view_->toPlainText(); }
+  QString status() const;
 
  signals:
   void headerEdited();
@@ -42,6 +48,8 @@ class StatementBox : public QDialog {
   std::array<QLineEdit*, 3> headerEdits_{};  // 借款人, 借据号, 经办人
   QPlainTextEdit* view_;
   QLabel* status_ = nullptr;
+  QPushButton* reprint_ = nullptr;
+  QPushButton* void_ = nullptr;
 };
 
 }  // namespace quillbary

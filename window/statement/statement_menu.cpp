@@ -241,9 +241,13 @@ void StatementMenu::copy() {
 }
 
 void StatementMenu::print() {
-  std::optional<Statement> s = statement();
-  if (s) s = handOn(*s, HandOnWay::kPrint);
-  if (s) PrintStatement(*s, fileBaseName(), window_);
+  const std::optional<Statement> s = statement();
+  if (!s) return;
+  const PrintJob job{preview_ ? preview_(*s) : *s,
+                     [this, &s](const QString& file, const PrintJob::PageWriter& write) {
+                       return handOn(*s, HandOnWay::kPrint, file, write);
+                     }};
+  PrintStatement(job, fileBaseName(), window_);
 }
 
 void StatementMenu::exportPdf() {

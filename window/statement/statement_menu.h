@@ -68,12 +68,16 @@ class StatementMenu : public QObject {
   using Recorder = std::function<std::optional<Statement>(
       const Statement&, HandOnWay, const QString& pdfPath, const Deliver& deliver)>;
   using BoxShower = std::function<void(const Statement&)>;
+  // The statement as the print preview shows it before it is handed on: with
+  // its header, and the 编号 it will carry when that is known already.
+  using Previewer = std::function<Statement(const Statement&)>;
   void setRecorder(Recorder recorder) { record_ = std::move(recorder); }
   void setBoxShower(BoxShower shower) { showBox_ = std::move(shower); }
+  void setPreviewer(Previewer previewer) { preview_ = std::move(previewer); }
 
   void showWorking();  // 计算过程…
   void copy();         // 复制计算结果
-  void print();        // 打印计息单…
+  void print();        // 打印计息单…: recorded when the page is sent, not when previewed
   void exportPdf();    // 导出 PDF…
 
  signals:
@@ -102,6 +106,7 @@ class StatementMenu : public QObject {
   PathChooser choosePath_;
   Recorder record_;
   BoxShower showBox_;
+  Previewer preview_;
   QMenu menu_;
   std::array<QAction*, 4> actions_{};
   std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
@@ -173,7 +174,36 @@ QSize PreviewSize(const QPrintPreviewDialog& preview) {
   return size;
 }
 
-void PrintStatement(const Statement& statement, const QString& fileName, QWidget* parent) {
+void PaintRequested(const PrintJob& job, QPrinter& target, QWidget* parent) {
+  // The preview paints through a picture engine of its own; the printer's
+  // real engine is in place only when the page is sent.
+  const QPaintEngine* engine = target.paintEngine();
+  if (engine && engine->type() == QPaintEngine::Picture) {
+    Paint(job.preview, target);
+    return;
+  }
+  const QString file = target.outputFileName();
+  if (file.isEmpty()) {
+    if (const std::optional<Statement> sent = job.send({}, {})) Paint(*sent, target);
+    return;
+  }
+  // Printed to a file: the page goes through the program's one writer, and
+  // the printer, never painted on, opens no file of its own.
+  StatementPdf pdf;
+  QString failure;
+  const std::optional<Statement> sent = job.send(file, [&](const Statement& numbered) {
+    failure = pdf.place(numbered, file);
+    return failure;
+  });
+  if (sent) pdf.keep();
+  if (!failure.isEmpty()) {
+    ShowFailure(parent, QStringLiteral("打印失败"),
+                QStringLiteral("计息单未能打印到文件：\n%1\n\n%2")
+                    .arg(QDir::toNativeSeparators(file), failure));
+  }
+}
+
+void PrintStatement(const PrintJob& job, const QString& fileName, QWidget* parent) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(A4Layout());
   // The print dialog names a file printed to after the document, as 导出 PDF
@@ -183,20 +213,7 @@ void PrintStatement(const Statement& statement, const QString& fileName, QWidget
   preview.setFont(SansFont());
   preview.setWindowTitle(QStringLiteral("打印计息单"));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
-                   [&statement, parent](QPrinter* target) {
-                     // Printed to a file: the page goes through the program's
-                     // one writer, and the printer, never painted on, opens
-                     // no file of its own.
-                     const QString file = target->outputFileName();
-                     if (file.isEmpty()) {
-                       Paint(statement, *target);
-                     } else if (const QString error = WriteStatementPdf(statement, file);
-                                !error.isEmpty()) {
-                       ShowFailure(parent, QStringLiteral("打印失败"),
-                                   QStringLiteral("计息单未能打印到文件：\n%1\n\n%2")
-                                       .arg(QDir::toNativeSeparators(file), error));
-                     }
-                   });
+                   [&job, parent](QPrinter* target) { PaintRequested(job, *target, parent); });
   preview.resize(PreviewSize(preview));
   preview.exec();
 }

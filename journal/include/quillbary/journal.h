@@ -39,6 +39,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,7 @@ struct JournalError : std::runtime_error {
     kNoSuchStatement,  // a void, reprint or hand-on names an unknown 编号
     kAlreadyVoided,    // a voided statement is neither voided again nor handed on
     kBrokenChain,      // the chain's tail was changed or cut: nothing is appended
+    kNoReason,         // a void whose reason is empty or only blanks
   };
   JournalError(Kind kind, std::filesystem::path path, std::string reason);
 
@@ -231,7 +233,11 @@ class Journal {
                         const HandOn& handOn, const BeforeCommit& beforeCommit = {});
   Entry RecordHandOnAgain(const std::string& serial, const HandOn& handOn,
                           const BeforeCommit& beforeCommit = {});
-  Entry RecordVoid(const std::string& serial, const std::string& reason);
+  // A void needs a reason with at least one character that is not blank (a
+  // space of any width, a tab, a line break): otherwise kNoReason, and
+  // nothing is appended. `clerk` is the 经办人 who voided it.
+  Entry RecordVoid(const std::string& serial, const std::string& reason,
+                   const std::string& clerk = {});
   Entry RecordReprint(const std::string& serial, const HandOn& handOn,
                       const BeforeCommit& beforeCommit = {});
   Entry RecordBatchRun(const BatchRunRecord& run, const BeforeCommit& beforeCommit = {});
@@ -246,6 +252,9 @@ class Journal {
   void WarmHistoryIndex();
   // A statement's own entry, or nothing for an unknown 编号.
   std::optional<Entry> FindStatement(const std::string& serial);
+  // A statement's void entry (its reason, time and 经办人 in header.clerk), or
+  // nothing while it is in force.
+  std::optional<Entry> FindVoid(const std::string& serial);
   // The summary of one statement (its void and reprints).
   std::optional<StatementSummary> Summary(const std::string& serial);
   // Every entry in chain order, one at a time.
@@ -284,6 +293,11 @@ std::string EntryKindWord(EntryKind kind);
 // JournalError (kIo) naming the file when it cannot be read or is not a
 // regular file (a FIFO, a device, a folder: refused without waiting on it).
 std::string FileSha256(const std::filesystem::path& file);
+
+// Whether text (UTF-8) has a character other than the Unicode blanks: spaces
+// of every width (U+0020, U+00A0, U+3000, ...), tabs and line breaks. "　"
+// (U+3000) and " \t\n" have none; " 重复 " has.
+bool HasNonBlank(std::string_view text);
 
 // The status column of the history: "作废", "补打 2 次", "作废，补打 1 次" or "".
 std::string StatusText(const StatementSummary& summary);

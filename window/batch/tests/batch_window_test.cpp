@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 #include "batch/batch_runner.h"
 #include "form/form1.h"
@@ -79,6 +80,7 @@ class BatchWindowTest : public FormFixture {
   void runEndsInSummaryAndSave_data();
   void runEndsInSummaryAndSave();
   void cancelWritesNothing();
+  void recordCarriesTheSummarysCounts();
 };
 
 void BatchWindowTest::itemIsAlwaysThereWithItsShortcut() {
@@ -183,6 +185,42 @@ void BatchWindowTest::cancelWritesNothing() {
   QCOMPARE(seen->summaries, QStringList());
   QCOMPARE(seen->saveDialogs, 0);
   QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("in.csv")});
+}
+
+// The journal's entry of a run holds the very counts of the summary the
+// clerk was shown, each in its place.
+void BatchWindowTest::recordCarriesTheSummarysCounts() {
+  // One row with a total, one with a warning (the dates out of order), two with errors.
+  const QByteArray warned = "2009-08-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息\n";
+  const QByteArray failed = "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n";
+  Form1& form = shown();
+  QTemporaryDir folder;
+  const QString in = folder.filePath(QStringLiteral("in.csv"));
+  WriteFile(in, kHeader + kExampleRow + warned + failed + failed);
+  const std::shared_ptr<Seen> seen = Wire(form, in, folder.filePath(QStringLiteral("out.csv")));
+  std::optional<journal::BatchRunRecord> recorded;
+  form.findChild<BatchRunner*>(QStringLiteral("batchRunner"))
+      ->setRecorder(
+          [&](const journal::BatchRunRecord& run, const std::function<void()>& putInPlace) {
+            recorded = run;
+            putInPlace();
+            return true;
+          },
+          [] { return true; }, [] { return files::WriteOptions{}; });
+
+  BatchAction(form)->trigger();
+
+  QVERIFY(recorded);
+  QCOMPARE(recorded->rowsWithWarnings, 1);
+  QCOMPARE(recorded->rowsWithErrors, 2);
+  QCOMPARE(seen->summaries,
+           QStringList{
+               QStringLiteral("读取 %1 行；有合计 %2 行；有提示 %3 行；有错误 %4 行；合计之和 %5")
+                   .arg(recorded->rowsRead)
+                   .arg(recorded->rowsWithTotal)
+                   .arg(recorded->rowsWithWarnings)
+                   .arg(recorded->rowsWithErrors)
+                   .arg(QString::fromStdString(recorded->totalSum))});
 }
 
 }  // namespace quillbary::testing
