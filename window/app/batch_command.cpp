@@ -107,15 +107,22 @@ std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
 
 journal::BatchRunRecord RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
                             const BatchSummary& summary, const std::filesystem::path& whole) {
-  return {TextOf(std::filesystem::absolute(input)),
-          summary.inputSha256,
-          TextOf(std::filesystem::absolute(output)),
-          journal::FileSha256(whole),
-          summary.rowsRead,
-          summary.rowsWithTotal,
-          summary.rowsWithWarnings,
-          summary.rowsWithErrors,
-          summary.totalSum};
+  journal::BatchRunRecord run;
+  run.inputPath = TextOf(std::filesystem::absolute(input));
+  run.inputSha256 = summary.inputSha256;
+  run.outputPath = TextOf(std::filesystem::absolute(output));
+  run.outputSha256 = journal::FileSha256(whole);
+  run.rowsRead = summary.rowsRead;
+  run.totalSum = SingleKindTotalSum(summary);
+  run.hasStatuses = true;
+  run.rowsCalculated = summary.rowsCalculated;
+  run.rowsDateOrder = summary.rowsDateOrder;
+  run.rowsNotCalculated = summary.rowsNotCalculated;
+  run.normalInterestSum = summary.normalInterestSum;
+  run.overdueInterestSum = summary.overdueInterestSum;
+  run.interestTotalSum = summary.interestTotalSum;
+  run.principalAndInterestSum = summary.principalAndInterestSum;
+  return run;
 }
 
 int Run(const std::filesystem::path& input, const std::filesystem::path& output,
@@ -156,7 +163,7 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     out << "已写出 " << TextOf(output) << '\n' << SummaryText(summary) << '\n';
     if (journal) out << "已记入日志 " << TextOf(journal->path()) << '\n';
     out.flush();
-    return summary.rowsWithErrors > 0 ? 3 : 0;
+    return summary.rowsNotCalculated > 0 ? 3 : 0;
   } catch (const BatchHeaderError& e) {
     if (showProgress) err << '\n';
     err << "quillbary: " << TextOf(input) << "：" << e.what() << '\n';

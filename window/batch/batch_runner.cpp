@@ -52,7 +52,8 @@ QString DefaultSaveChooser(QWidget* parent, const QString& suggested) {
       xlsx ? QStringLiteral("Excel 工作簿 (*.xlsx)") : QStringLiteral("CSV 文件 (*.csv)"));
 }
 
-// One figure a line: 读取 3 行 / 有合计 2 行 / ... / 合计之和 11123.96.
+// One figure a line: 读取 10 行 / 已算出 2 行 / 日期有误 1 行 / 未算出 7 行 /
+// 正常利息之和 566.40 / ... / 本息合计之和 10246.03.
 void DefaultSummaryShower(QWidget* parent, const QString& summary) {
   QString lines = summary;
   lines.replace(QStringLiteral("；"), QStringLiteral("\n"));
@@ -192,11 +193,22 @@ void BatchRunner::run() {
   bool refused = false;  // the recorder refused the run, and told why
   const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
-    refused = !record_({TextOf(std::filesystem::absolute(input)).toStdString(), summary.inputSha256,
-                    TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
-                    finished.resultSha256, summary.rowsRead, summary.rowsWithTotal,
-                    summary.rowsWithWarnings, summary.rowsWithErrors, summary.totalSum},
-                   putInPlace);
+    journal::BatchRunRecord run;
+    run.inputPath = TextOf(std::filesystem::absolute(input)).toStdString();
+    run.inputSha256 = summary.inputSha256;
+    run.outputPath = TextOf(std::filesystem::absolute(PathOf(target))).toStdString();
+    run.outputSha256 = finished.resultSha256;
+    run.rowsRead = summary.rowsRead;
+    run.totalSum = SingleKindTotalSum(summary);
+    run.hasStatuses = true;
+    run.rowsCalculated = summary.rowsCalculated;
+    run.rowsDateOrder = summary.rowsDateOrder;
+    run.rowsNotCalculated = summary.rowsNotCalculated;
+    run.normalInterestSum = summary.normalInterestSum;
+    run.overdueInterestSum = summary.overdueInterestSum;
+    run.interestTotalSum = summary.interestTotalSum;
+    run.principalAndInterestSum = summary.principalAndInterestSum;
+    refused = !record_(run, putInPlace);
     return !refused;
   };
   files::WriteOptions kept = kept_ ? kept_() : files::WriteOptions{};

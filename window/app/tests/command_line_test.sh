@@ -113,7 +113,7 @@ for row in "${batch_rows[@]}"; do
 done
 # The one row of the template and of one.csv is the worked example.
 for result in t-结果.csv out.csv; do
-  if grep -qF "利息合计,561.98,伍佰陆拾壹元玖角捌分" "$work/$result"; then echo "ok   $result"; else
+  if grep -qF "利息合计,561.98,人民币伍佰陆拾壹元玖角捌分" "$work/$result"; then echo "ok   $result"; else
     fail "$result lacks the worked example's results"; fi
 done
 [[ ! -e $work/no ]] || fail "a folder was made for an output that could not be written"

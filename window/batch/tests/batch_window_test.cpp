@@ -107,24 +107,33 @@ void BatchWindowTest::runEndsInSummaryAndSave_data() {
 
   QTest::newRow("worked example saved")
       << kHeader + kExampleRow << QStringLiteral("out.csv")
-      << QStringLiteral("读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98")
+      << QStringLiteral(
+             "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；"
+             "逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 0.00")
       << QString()
-      << QStringLiteral("181,320.37,91,7.965,241.61,利息合计,561.98,伍佰陆拾壹元玖角捌分,,");
+      << QStringLiteral(
+             "181,320.37,91,7.965,241.61,利息合计,561.98,人民币伍佰陆拾壹元玖角捌分,,,已算出");
   QTest::newRow("row errors still saved")
       << kHeader + "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n"
       << QStringLiteral("out.csv")
-      << QStringLiteral("读取 1 行；有合计 0 行；有提示 0 行；有错误 1 行；合计之和 0.00")
+      << QStringLiteral(
+             "读取 1 行；已算出 0 行；日期有误 0 行；未算出 1 行；正常利息之和 0.00；"
+             "逾期利息之和 0.00；利息合计之和 0.00；本息合计之和 0.00")
       << QString() << QStringLiteral("借款日期“2009-02-30”不是存在的日期");
   QTest::newRow("save dialog cancelled")
       << kHeader + kExampleRow << QString()
-      << QStringLiteral("读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98")
+      << QStringLiteral(
+             "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；"
+             "逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 0.00")
       << QString() << QString();
   QTest::newRow("header lacks a column")
       << QByteArray("借款日期,还款金额\n") << QStringLiteral("out.csv") << QString()
       << QStringLiteral("表头缺少列：到期日期") << QString();
   QTest::newRow("save over the input refused")
       << kHeader + kExampleRow << QStringLiteral("in.csv")
-      << QStringLiteral("读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98")
+      << QStringLiteral(
+             "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；"
+             "逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 0.00")
       << QStringLiteral("不能保存到输入文件本身") << QString();
 }
 
