@@ -2,15 +2,20 @@
 
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "quillbary/batch_date.h"
 #include "quillbary/calc_error.h"
 #include "quillbary/calculate.h"
 #include "quillbary/field_values.h"
-#include "quillbary/money_capitals.h"
+#include "quillbary/statement.h"
+#include "figure_text.h"
 
 namespace quillbary::batch {
 namespace {
+
+using detail::PlainDecimal;
+using detail::PlainMoney;
 
 constexpr std::string_view kJoiner = "；";
 constexpr std::string_view kInterestOnly = "只结利息";
@@ -27,10 +32,12 @@ std::string_view Trimmed(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// The field's text without the blank the signed column keeps before a
-// positive number.
-std::string Figure(const std::string& field) {
-  return field.starts_with(' ') ? field.substr(1) : field;
+// The status of a run that raised no error, from what the run came to, as
+// the window decides whether its figures can be handed on: a total made
+// from dates in order.
+RowStatus StatusOf(const CalculateOutcome& outcome) {
+  if (!outcome.madeATotal) return RowStatus::kNotCalculated;
+  return outcome.dateWarning.empty() ? RowStatus::kCalculated : RowStatus::kDateOrder;
 }
 
 // The caption without its spacing: " 利息  合计" -> "利息合计".
@@ -72,27 +79,54 @@ RowOutcome CalculateRow(const BatchRowInput& row) {
   if (!method.empty() && !fields.zjlx && !fields.hbjx) {
     Append(error, "还款方式“" + std::string(row.method) + "”应为只结利息、还本结息或空");
   }
-  if (!error.empty()) return outcome;
+  if (!error.empty()) {
+    outcome.cells[kStatus] = StatusWord(outcome.status);
+    return outcome;
+  }
 
   fields.hkje = row.amount;
   fields.ll = row.rate;
+  std::vector<std::string> warnings;
   try {
-    Calculate(fields, [&](std::string_view text) { Append(outcome.cells[kWarnings], text); });
+    const CalculateOutcome run = CalculateWithOutcome(
+        fields, [&](std::string_view text) { warnings.emplace_back(text); });
+    outcome.status = StatusOf(run);
+    // A run that made no total stopped at, or ended with, the warning that
+    // says why: an amount or rate missing or refused stops it there, and no
+    // method is the last thing it warns of.
+    if (outcome.status == RowStatus::kNotCalculated && !warnings.empty()) {
+      error = std::move(warnings.back());
+      warnings.pop_back();
+    }
   } catch (const CalcError& e) {
     error = ErrorReportLine(e.code());
   }
-  outcome.cells[kNormalDays] = Figure(fields.zcts);
-  outcome.cells[kNormalInterest] = Figure(fields.zclx);
-  outcome.cells[kOverdueDays] = Figure(fields.yqts);
-  outcome.cells[kOverdueRate] = Figure(fields.yqll);
-  outcome.cells[kOverdueInterest] = Figure(fields.yqlx);
-  if (fields.hjVisible && !fields.hj.empty()) {
-    outcome.hasTotal = true;
+  for (const std::string& warning : warnings) Append(outcome.cells[kWarnings], warning);
+  outcome.cells[kNormalDays] = PlainDecimal(fields.zcts);
+  outcome.cells[kNormalInterest] = PlainMoney(fields.zclx);
+  outcome.cells[kOverdueDays] = PlainDecimal(fields.yqts);
+  outcome.cells[kOverdueRate] = PlainDecimal(fields.yqll);
+  outcome.cells[kOverdueInterest] = PlainMoney(fields.yqlx);
+  if (outcome.status != RowStatus::kNotCalculated) {
+    outcome.interestOnly = fields.zjlx;
     outcome.cells[kTotalCaption] = CaptionText(fields.l1Caption);
-    outcome.cells[kTotal] = Figure(fields.hj);
-    outcome.cells[kTotalInCapitals] = MoneyInCapitals(fields.hj).value_or("");
+    outcome.cells[kTotal] = PlainMoney(fields.hj);
+    outcome.cells[kTotalInCapitals] = TotalInCapitals(fields.hj);
   }
+  outcome.cells[kStatus] = StatusWord(outcome.status);
   return outcome;
+}
+
+std::string_view StatusWord(RowStatus status) {
+  switch (status) {
+    case RowStatus::kCalculated:
+      return "已算出";
+    case RowStatus::kDateOrder:
+      return "日期有误";
+    case RowStatus::kNotCalculated:
+      break;
+  }
+  return "未算出";
 }
 
 }  // namespace quillbary::batch

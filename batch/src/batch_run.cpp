@@ -26,10 +26,39 @@ std::unique_ptr<RowWriter> CreateWriter(const std::filesystem::path& file,
 
 }  // namespace
 
+std::string SingleKindTotalSum(const BatchSummary& s) {
+  constexpr std::string_view kNone = "0.00";
+  if (s.principalAndInterestSum == kNone) return s.interestTotalSum;
+  if (s.interestTotalSum == kNone) return s.principalAndInterestSum;
+  return {};
+}
+
+std::vector<SummaryLine> SummaryLines(const BatchSummary& s) {
+  const auto count = [](std::string_view what, std::int64_t rows) {
+    return SummaryLine{std::string(what) + "行数", std::to_string(rows), true};
+  };
+  return {count("读取", s.rowsRead),
+          count("已算出", s.rowsCalculated),
+          count("日期有误", s.rowsDateOrder),
+          count("未算出", s.rowsNotCalculated),
+          {"正常利息之和", s.normalInterestSum},
+          {"逾期利息之和", s.overdueInterestSum},
+          {"利息合计之和", s.interestTotalSum},
+          {"本息合计之和", s.principalAndInterestSum}};
+}
+
 std::string SummaryText(const BatchSummary& s) {
-  return "读取 " + std::to_string(s.rowsRead) + " 行；有合计 " + std::to_string(s.rowsWithTotal) +
-         " 行；有提示 " + std::to_string(s.rowsWithWarnings) + " 行；有错误 " +
-         std::to_string(s.rowsWithErrors) + " 行；合计之和 " + s.totalSum;
+  constexpr std::string_view kRows = "行数";
+  std::string text;
+  for (const SummaryLine& line : SummaryLines(s)) {
+    if (!text.empty()) text += "；";
+    if (line.isCount) {  // "已算出行数" 2 -> "已算出 2 行"
+      text += line.label.substr(0, line.label.size() - kRows.size()) + " " + line.value + " 行";
+    } else {
+      text += line.label + " " + line.value;
+    }
+  }
+  return text;
 }
 
 std::filesystem::path DefaultOutputPath(const std::filesystem::path& input) {
@@ -60,7 +89,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
   writer->WriteHeader(header);
 
   BatchSummary summary;
-  detail::MoneySum sum;
+  detail::MoneySum normalInterest, overdueInterest, interestTotals, principalAndInterest;
   // Every row is written padded to the header's width: a wide header over
   // many short rows would make an output far beyond anything its input
   // holds (16,384 columns times 4 million one-cell lines of an 8 MB file is
@@ -85,13 +114,21 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     if (writer->EncodesRows()) writer->WriteEncoded(chunk.encoded);
     for (std::size_t i = 0; i < chunk.count; ++i) {
       const RowOutcome& outcome = chunk.outcomes[i];
-      if (!writer->EncodesRows()) writer->WriteRow(chunk.rows[i], outcome.cells);
+      if (!writer->EncodesRows()) writer->WriteRow(chunk.rows[i], chunk.kinds[i], outcome.cells);
       ++summary.rowsRead;
-      summary.rowsWithWarnings += !outcome.cells[kWarnings].empty();
-      summary.rowsWithErrors += !outcome.cells[kError].empty();
-      if (outcome.hasTotal) {
-        ++summary.rowsWithTotal;
-        sum.Add(outcome.cells[kTotal]);
+      switch (outcome.status) {
+        case RowStatus::kCalculated:
+          ++summary.rowsCalculated;
+          normalInterest.Add(outcome.cells[kNormalInterest]);
+          overdueInterest.Add(outcome.cells[kOverdueInterest]);
+          (outcome.interestOnly ? interestTotals : principalAndInterest).Add(outcome.cells[kTotal]);
+          break;
+        case RowStatus::kDateOrder:
+          ++summary.rowsDateOrder;
+          break;
+        case RowStatus::kNotCalculated:
+          ++summary.rowsNotCalculated;
+          break;
       }
     }
   };
@@ -105,8 +142,12 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     if (progress && !progress({chunk->rowsRead, chunk->fraction})) throw BatchCancelled{};
     chunks.Recycle(std::move(chunk));
   }
-  summary.totalSum = sum.Text();
+  summary.normalInterestSum = normalInterest.Text();
+  summary.overdueInterestSum = overdueInterest.Text();
+  summary.interestTotalSum = interestTotals.Text();
+  summary.principalAndInterestSum = principalAndInterest.Text();
   summary.inputSha256 = reader->Sha256();
+  writer->WriteSummary(SummaryLines(summary));
   writer->Commit([&](const std::filesystem::path& whole, const std::function<void()>& putInPlace) {
     if (finished) finished(summary, whole, putInPlace);
   });

@@ -23,6 +23,7 @@ RowOutcome CalculateCells(std::vector<std::string>& cells, const Layout& layout)
   if (ragged) {
     RowOutcome outcome;
     outcome.cells[kError] = RaggedText(had, layout.width);
+    outcome.cells[kStatus] = StatusWord(outcome.status);
     return outcome;
   }
   const auto cell = [&](std::size_t input) -> std::string_view {

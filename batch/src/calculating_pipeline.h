@@ -32,6 +32,7 @@ inline constexpr std::size_t kKeptCellBytes = std::size_t{64} << 10;
 
 struct Chunk {
   std::vector<std::vector<std::string>> rows;  // capacity kept from chunk to chunk
+  std::vector<std::vector<CellKind>> kinds;    // each row's RowReader::Kinds()
   std::size_t count = 0;
   std::vector<RowOutcome> outcomes;
   std::string encoded;        // the rows as the writer's bytes, when it encodes them
@@ -107,6 +108,7 @@ class CalculatingPipeline {
       ++created_;
       auto chunk = std::make_unique<Chunk>();
       chunk->rows.resize(kChunkRows);
+      chunk->kinds.resize(kChunkRows);
       return chunk;
     }
     std::unique_ptr<Chunk> chunk = std::move(spare_.back());
@@ -125,6 +127,7 @@ class CalculatingPipeline {
           LetGoOfWhatGrew(row);
           if (!reader_->Next(row)) break;
           if (IsBlank(row)) continue;
+          reader_->Kinds(chunk->kinds[chunk->count]);
           cells += std::max(row.size(), layout_.width);
           ++chunk->count;
         }

@@ -17,7 +17,9 @@ class CsvWriter final : public RowWriter {
     file_.AddLine(header);
   }
 
-  void WriteRow(std::span<const std::string> carried, const ResultCells& results) override {
+  // A CSV cell is its text: the carried cells' kinds change nothing.
+  void WriteRow(std::span<const std::string> carried, std::span<const CellKind> /*kinds*/,
+                const ResultCells& results) override {
     std::string line;
     EncodeRow(carried, results, line);
     file_.AddBytes(line);

@@ -540,6 +540,17 @@ std::string SerialDate(double serial, bool from1904) {
   return text;
 }
 
+// A number cell's value in plain digits, the fewest that read back as the
+// same double: 100000 -> "100000", 2e6 -> "2000000", 1.5e-7 ->
+// "0.00000015", 5.31 -> "5.31". The shortest fixed text of a double has at
+// most 309 digits before the point and 342 after it (4.9e-324, the
+// smallest), so the buffer holds any.
+std::string PlainDigits(double number) {
+  char text[400];
+  const auto written = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed);
+  return std::string(text, written.ptr);
+}
+
 class XlsxReader final : public RowReader {
  public:
   explicit XlsxReader(detail::InputFile file)
@@ -558,11 +569,13 @@ class XlsxReader final : public RowReader {
   bool Next(std::vector<std::string>& cells) override {
     while (rows_.empty() && !done_) FeedSheet();
     if (rows_.empty()) return false;
-    cells = std::move(rows_.front().second);
-    rowNumber_ = rows_.front().first;
+    cells = std::move(rows_.front().cells);
+    kinds_ = std::move(rows_.front().kinds);
+    rowNumber_ = rows_.front().number;
     rows_.pop_front();
     return true;
   }
+  void Kinds(std::vector<CellKind>& kinds) const override { kinds = kinds_; }
   std::int64_t RowNumber() const override { return rowNumber_; }
   double Fraction() const override {
     return sheetSize_ == 0 ? 0 : std::min(1.0, static_cast<double>(sheetRead_) / sheetSize_);
@@ -714,8 +727,9 @@ class XlsxReader final : public RowReader {
       } else if (name == "row" && inRow_) {
         inRow_ = false;
         lastRow_ = currentRow_;
-        rows_.emplace_back(currentRow_, std::move(row_));
+        rows_.push_back({currentRow_, std::move(row_), std::move(rowKinds_)});
         row_ = {};
+        rowKinds_ = {};
         parser_->Suspend();  // one row at a time
       }
     };
@@ -743,6 +757,7 @@ class XlsxReader final : public RowReader {
     }
     currentRow_ = number;
     row_.clear();
+    rowKinds_.clear();
     rowText_ = 0;
     nextColumn_ = 0;
     inRow_ = true;
@@ -779,7 +794,8 @@ class XlsxReader final : public RowReader {
     inCell_ = false;
     inValue_ = false;
     nextColumn_ = column_ + 1;
-    std::string text = CellText();
+    CellKind kind = CellKind::kText;
+    std::string text = CellText(kind);
     rowText_ += text.size();
     sheetText_ += text.size();
     sheetCells_ += column_ + 1 - row_.size();
@@ -788,9 +804,14 @@ class XlsxReader final : public RowReader {
     if (sheetCells_ > cellsLimit_) FailLimit(BatchProblem::kSheetTooManyCells, cellsLimit_);
     row_.resize(column_ + 1);
     row_[column_] = std::move(text);
+    rowKinds_.resize(column_ + 1, CellKind::kText);
+    rowKinds_[column_] = kind;
   }
 
-  std::string CellText() const {
+  // The cell's text, and in `kind` what the cell is. A number is written in
+  // plain digits, as short as gives its value back: 100000 -> "100000"
+  // (never "1e+05"), 1.5e-07 -> "0.00000015".
+  std::string CellText(CellKind& kind) const {
     if (type_ == "s") {
       const auto index = WholeNumber<std::size_t>(value_);
       if (!index || *index >= shared_.size()) {
@@ -801,15 +822,23 @@ class XlsxReader final : public RowReader {
         FailRow(currentRow_, BatchProblem::kRowTextTooLong);
       return std::string(text);
     }
-    if (type_ == "b") return value_ == "1" ? "TRUE" : "FALSE";
-    if (type_ == "d") return value_.substr(0, 10);
+    if (type_ == "b") {
+      kind = CellKind::kBoolean;
+      return value_ == "1" ? "TRUE" : "FALSE";
+    }
+    if (type_ == "d") {
+      kind = CellKind::kDate;
+      return value_.substr(0, 10);
+    }
     if (type_ != "n") return value_;  // str, inlineStr, e
     const auto number = WholeNumber<double>(value_);
     if (!number) return value_;
-    if (isDate_ && *number >= 1 && *number < 2958466) return SerialDate(*number, from1904_);
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, *number);
-    return std::string(text, written.ptr);
+    if (isDate_ && *number >= 1 && *number < 2958466) {
+      kind = CellKind::kDate;
+      return SerialDate(*number, from1904_);
+    }
+    kind = CellKind::kNumber;
+    return PlainDigits(*number);
   }
 
   void FeedSheet() {
@@ -840,7 +869,13 @@ class XlsxReader final : public RowReader {
   std::uint64_t sheetSize_ = 0, sheetRead_ = 0;
   std::optional<XmlParser> parser_;
   bool sheetEnded_ = false, done_ = false;
-  std::deque<std::pair<std::int64_t, std::vector<std::string>>> rows_;
+  struct ReadRow {
+    std::int64_t number;
+    std::vector<std::string> cells;
+    std::vector<CellKind> kinds;
+  };
+  std::deque<ReadRow> rows_;
+  std::vector<CellKind> rowKinds_, kinds_;
   std::int64_t rowNumber_ = 0, currentRow_ = 0, lastRow_ = 0;
   std::vector<std::string> row_;
   std::size_t column_ = 0, nextColumn_ = 0, rowText_ = 0;

@@ -13,7 +13,7 @@ namespace quillbary::batch {
 namespace {
 
 constexpr std::string_view kResultHeader =
-    "正常天数,正常利息,逾期天数,逾期利率(‰),逾期利息,合计名称,合计,合计大写,提示,错误";
+    "正常天数,正常利息,逾期天数,逾期利率(‰),逾期利息,合计名称,合计,合计大写,提示,错误,状态";
 
 struct RunCase {
   const char* name;
@@ -47,7 +47,10 @@ TEST_P(BatchRunTest, WritesTheResultsOrRefuses) {
 const std::string kHeader = "借款日期,到期日期,还款日期,起息日期,还款金额,月利率(‰),还款方式";
 const std::string kExampleCells = "2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31";
 const std::string kExampleResults =
-    "181,320.37,91,7.965,241.61,利息合计,561.98,伍佰陆拾壹元玖角捌分,,";
+    "181,320.37,91,7.965,241.61,利息合计,561.98,人民币伍佰陆拾壹元玖角捌分,,,已算出";
+constexpr const char* kExampleSummary =
+    "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；逾期利息之和 "
+    "241.61；利息合计之和 561.98；本息合计之和 0.00";
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BatchRunTest,
@@ -55,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         RunCase{"WorkedExample", kHeader + "\n" + kExampleCells + ",只结利息\n",
                 kHeader + "," + std::string(kResultHeader) + "\r\n" + kExampleCells + ",只结利息," +
                     kExampleResults + "\r\n",
-                "读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98", std::nullopt},
+                kExampleSummary, std::nullopt},
         RunCase{
             "AnyOrderAliasesAndOtherColumnsInPlace",
             "备注,还款方式,借款人,利率（‰）,还款金额,起息日期,还款日期,到期日期,借款日期\n"
@@ -64,20 +67,21 @@ INSTANTIATE_TEST_SUITE_P(
                 std::string(kResultHeader) +
                 "\r\n\"a,b\",只结利息,张三,5.31,10000,2009/1/1,20090930,2009年7月1日,2009.1.1," +
                 kExampleResults + "\r\n",
-            "读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98", std::nullopt},
+            kExampleSummary, std::nullopt},
         RunCase{"FailingRowsDoNotStopTheOthers",
                 kHeader + "\n" + kExampleCells + ",还本结息\n" + kExampleCells + ",\n" +
                     "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n" + kExampleCells +
                     "\n\n" + kExampleCells + ",只结利息\n",
                 kHeader + "," + std::string(kResultHeader) + "\r\n" + kExampleCells +
                     ",还本结息,181,320.37,91,7.965,241.61,本息合计,10561.98,"
-                    "壹万零伍佰陆拾壹元玖角捌分,,\r\n" +
-                    kExampleCells + ",,181,320.37,91,7.965,241.61,,,,请选择还款方式！,\r\n" +
+                    "人民币壹万零伍佰陆拾壹元玖角捌分,,,已算出\r\n" +
+                    kExampleCells + ",,181,320.37,91,7.965,241.61,,,,,请选择还款方式！,未算出\r\n" +
                     "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息,,,,,,,,,,"
-                    "借款日期“2009-02-30”不是存在的日期\r\n" +
-                    kExampleCells + ",,,,,,,,,,,本行只有 6 列，表头有 7 列\r\n" + kExampleCells +
-                    ",只结利息," + kExampleResults + "\r\n",
-                "读取 5 行；有合计 2 行；有提示 1 行；有错误 2 行；合计之和 11123.96",
+                    "借款日期“2009-02-30”不是存在的日期,未算出\r\n" +
+                    kExampleCells + ",,,,,,,,,,,本行只有 6 列，表头有 7 列,未算出\r\n" +
+                    kExampleCells + ",只结利息," + kExampleResults + "\r\n",
+                "读取 5 行；已算出 2 行；日期有误 0 行；未算出 3 行；正常利息之和 640.74；"
+                "逾期利息之和 483.22；利息合计之和 561.98；本息合计之和 10561.98",
                 std::nullopt},
         RunCase{"GbkInUtf8Out",
                 "\xBD\xE8\xBF\xEE\xC8\xD5\xC6\xDA,\xB5\xBD\xC6\xDA\xC8\xD5\xC6\xDA,"
@@ -88,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "借款日期,到期日期,还款日期,起息日期,还款金额,月利率,还款方式," +
                     std::string(kResultHeader) + "\r\n" + kExampleCells + ",只结利息," +
                     kExampleResults + "\r\n",
-                "读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98", std::nullopt},
+                kExampleSummary, std::nullopt},
         RunCase{"MissingColumnsNamed", "借款日期,到期日期,还款日期,起息日期,还款金额\n", "", "",
                 Refusal{BatchProblem::kMissingColumns, 0, 0, "月利率(‰)、还款方式"}},
         RunCase{"NoHeaderAtAll", kExampleCells + ",只结利息\n", "", "",
@@ -98,6 +102,68 @@ INSTANTIATE_TEST_SUITE_P(
                 Refusal{BatchProblem::kDuplicateColumn, 0, 6, "月利率(‰)", 8}},
         RunCase{"EmptyFile", "", "", "", Refusal{BatchProblem::kEmptyFile}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A sheet with a row of each kind: each row's 状态 and 错误, and the summary
+// counting the rows by status and adding up the 已算出 rows' figures only,
+// each sum on its own.
+struct StatusRow {
+  const char* name;
+  std::string cells;  // 借款日期 … 还款方式
+  const char* status;
+  const char* error;  // the start of the row's 错误
+};
+
+const StatusRow kStatusRows[] = {
+    {"interest only", kExampleCells + ",只结利息", "已算出", ""},
+    {"principal and interest", "2009-01-01,2009-07-01,2009-09-30,2009-01-01,20000.05,5.31,还本结息",
+     "已算出", ""},
+    {"repaid before the loan", "2009-01-01,2009-07-01,2008-12-01,2009-01-01,100000,4.35,只结利息",
+     "日期有误", ""},
+    {"amount refused", "2009-01-01,2009-07-01,2009-09-30,2009-01-01,5万,5.31,只结利息", "未算出",
+     "还款金额“5万”不是数字。"},
+    {"rate refused", "2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,4.35%,只结利息", "未算出",
+     "月利率“4.35%”不是数字。"},
+    {"rate empty", "2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,,只结利息", "未算出",
+     "请输入利率！"},
+    {"no method", kExampleCells + ",", "未算出", "请选择还款方式！"},
+    {"unreadable date", "2009-01-01,2009-07-01,明天,2009-01-01,10000,5.31,只结利息", "未算出",
+     "还款日期“明天”"},
+    {"overflow", "2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,1.7E308,只结利息", "未算出",
+     "运行时错误 '6'"},
+};
+
+TEST(BatchRunStatuses, EachRowsStatusAndTheSumsOfTheCalculatedOnes) {
+  TempFolder folder;
+  std::string input = kHeader + "\n";
+  for (const StatusRow& row : kStatusRows) input += row.cells + "\n";
+  const auto in = folder.Write("in.csv", input);
+  const auto out = folder.Path("out.csv");
+  const BatchSummary summary = RunBatch(in, out);
+
+  std::unique_ptr<RowReader> reader = OpenCsvReader(out);
+  std::vector<std::string> cells;
+  ASSERT_TRUE(reader->Next(cells));
+  for (const StatusRow& row : kStatusRows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(reader->Next(cells));
+    EXPECT_EQ(cells[7 + kStatus], row.status);
+    EXPECT_TRUE(cells[7 + kError].starts_with(row.error)) << cells[7 + kError];
+    EXPECT_EQ(cells[7 + kError].empty(), *row.error == '\0');
+    EXPECT_EQ(cells[7 + kWarnings].empty(), std::string_view(row.status) != "日期有误");
+  }
+  EXPECT_EQ(summary.rowsRead, 9);
+  EXPECT_EQ(summary.rowsCalculated, 2);
+  EXPECT_EQ(summary.rowsDateOrder, 1);
+  EXPECT_EQ(summary.rowsNotCalculated, 6);
+  // The 20000.05 row: 正常利息 20000.05 × 0.000177 × 181 = 640.7416… -> 640.74,
+  // 逾期利息 91 × (20000.05 × 0.0002655) = 483.2112… -> 483.21, 本息合计
+  // 483.2112… + 20000.05 + 640.7416… = 21124.0028… -> 21124.00.
+  EXPECT_EQ(summary.normalInterestSum, "961.11");
+  EXPECT_EQ(summary.overdueInterestSum, "724.82");
+  EXPECT_EQ(summary.interestTotalSum, "561.98");
+  EXPECT_EQ(summary.principalAndInterestSum, "21124.00");
+  EXPECT_EQ(SingleKindTotalSum(summary), "");
+}
 
 // Rows spread over many chunks come back in the input's order, each with its
 // own results.
@@ -181,7 +247,7 @@ TEST(BatchRunOutput, FinishedSeesTheWholeFileAndMayRefuseIt) {
     std::string seen;
     const auto keep = [&](const BatchSummary& summary, const std::filesystem::path& whole,
                           const std::function<void()>& putInPlace) {
-      EXPECT_EQ(summary.totalSum, "561.98");
+      EXPECT_EQ(summary.interestTotalSum, "561.98");
       EXPECT_EQ(summary.inputSha256, inputSha256);
       EXPECT_NE(whole, out);
       seen = ReadBytes(whole);

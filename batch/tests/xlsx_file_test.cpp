@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quillbary/batch_file.h"
+#include "quillbary/batch_run.h"
 #include "refusal.h"
 #include "temp_files.h"
 
@@ -98,10 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
                 R"(<c r="D1" t="str"><f>A1</f><v>x</v></c><c r="E1" t="b"><v>1</v></c></row>)"),
             {{"", "只结利息", "", "x", "TRUE"}},
             std::nullopt},
-        XlsxCase{"NumbersShortestRoundTrip",
+        XlsxCase{"NumbersShortestRoundTripInPlainDigits",
                  Workbook(R"(<row><c><v>10000</v></c><c><v>5.3099999999999996</v></c>)"
                           R"(<c><v>1E+20</v></c><c s="3"><v>0.1</v></c></row>)"),
-                 {{"10000", "5.31", "1e+20", "0.1"}},
+                 {{"10000", "5.31", "100000000000000000000", "0.1"}},
                  std::nullopt},
         XlsxCase{"DateStylesBuiltInAndCustom",
                  Workbook(R"(<row><c s="1"><v>39814</v></c><c s="2"><v>40086.75</v></c>)"
@@ -336,6 +337,74 @@ TEST(XlsxReader, NotAZipIsNamed) {
   const auto file = folder.Write("in.xlsx", "借款日期,到期日期\n");
   EXPECT_THROW(OpenXlsxReader(file), BatchFileError);
 }
+
+// A cell carried from an input sheet through a run: read back from the
+// output sheet as the same text and the same kind of cell, and written to a
+// CSV output as the input reader's text.
+struct CarriedCase {
+  const char* name;
+  std::string cell;  // the <c> element, in column H
+  std::string text;
+  CellKind kind;
+};
+
+class CarriedCellTest : public ::testing::TestWithParam<CarriedCase> {};
+
+TEST_P(CarriedCellTest, KeepsItsTypeAndValue) {
+  TempFolder folder;
+  const auto in = folder.Path("in.xlsx");
+  std::string header = "<row>";
+  for (const char* name :
+       {"借款日期", "到期日期", "还款日期", "起息日期", "还款金额", "月利率(‰)", "还款方式", "备注"}) {
+    header += std::string(R"(<c t="inlineStr"><is><t>)") + name + "</t></is></c>";
+  }
+  WriteZip(in, Workbook(header + "</row><row>" +
+                        R"(<c s="1"><v>39814</v></c><c s="1"><v>39995</v></c>)"
+                        R"(<c s="1"><v>40086</v></c><c s="1"><v>39814</v></c>)"
+                        R"(<c><v>1E+4</v></c><c><v>5.31</v></c>)"
+                        R"(<c t="inlineStr"><is><t>只结利息</t></is></c>)" +
+                        GetParam().cell + "</row>"));
+  const auto xlsx = folder.Path("out.xlsx");
+  const auto csv = folder.Path("out.csv");
+  RunBatch(in, xlsx);
+  RunBatch(in, csv);
+
+  std::unique_ptr<RowReader> sheet = OpenXlsxReader(xlsx);
+  std::vector<std::string> cells;
+  std::vector<CellKind> kinds;
+  ASSERT_TRUE(sheet->Next(cells));
+  ASSERT_TRUE(sheet->Next(cells));
+  sheet->Kinds(kinds);
+  ASSERT_GT(kinds.size(), 7u);
+  EXPECT_EQ(cells[7], GetParam().text);
+  EXPECT_EQ(kinds[7], GetParam().kind);
+  EXPECT_EQ(cells[4], "10000");
+  EXPECT_EQ(kinds[4], CellKind::kNumber);
+  EXPECT_EQ(kinds[0], CellKind::kDate);
+
+  std::unique_ptr<RowReader> text = OpenCsvReader(csv);
+  ASSERT_TRUE(text->Next(cells));
+  ASSERT_TRUE(text->Next(cells));
+  EXPECT_EQ(cells[7], GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, CarriedCellTest,
+    ::testing::Values(
+        CarriedCase{"HundredThousand", "<c><v>100000</v></c>", "100000", CellKind::kNumber},
+        CarriedCase{"TwoMillionInExponentForm", "<c><v>2E+06</v></c>", "2000000",
+                    CellKind::kNumber},
+        CarriedCase{"TenMillion", "<c><v>10000000</v></c>", "10000000", CellKind::kNumber},
+        CarriedCase{"SmallNumberInFullDigits", "<c><v>1.2345678E-7</v></c>", "0.00000012345678",
+                    CellKind::kNumber},
+        CarriedCase{"NegativeFraction", "<c><v>-0.1</v></c>", "-0.1", CellKind::kNumber},
+        CarriedCase{"DigitsTypedAsTextStayText",
+                    R"(<c t="inlineStr"><is><t>100000</t></is></c>)", "100000", CellKind::kText},
+        CarriedCase{"LeadingZeroText", R"(<c t="inlineStr"><is><t>007</t></is></c>)", "007",
+                    CellKind::kText},
+        CarriedCase{"DateCell", R"(<c s="1"><v>40086</v></c>)", "2009-09-30", CellKind::kDate},
+        CarriedCase{"Boolean", R"(<c t="b"><v>0</v></c>)", "FALSE", CellKind::kBoolean}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A sheet holds 1,048,576 rows, the header's included: the next row is
 // refused, and nothing is left behind.

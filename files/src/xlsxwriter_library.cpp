@@ -16,6 +16,10 @@ XlsxWriterLibrary Load() {
   QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, workbook_close);
   QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_write_string);
   QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_write_number);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_write_datetime);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_write_boolean);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_freeze_panes);
+  QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_autofilter);
   QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, worksheet_set_column);
   QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, format_set_num_format);
   QUILLBARY_FIND_FUNCTION(library, kSoname, xlsx, format_set_bold);

@@ -30,11 +30,24 @@ constexpr std::array<TextField, 4> kFiles = {{
     {"输出文件", &BatchRunRecord::outputPath},
     {"输出文件 SHA-256", &BatchRunRecord::outputSha256},
 }};
-constexpr std::array<CountField, 4> kCounts = {{
-    {"读取行数", &BatchRunRecord::rowsRead},
+constexpr CountField kRowsRead = {"读取行数", &BatchRunRecord::rowsRead};
+// An older entry's counts, after 读取行数.
+constexpr std::array<CountField, 3> kOlderCounts = {{
     {"有合计行数", &BatchRunRecord::rowsWithTotal},
     {"有提示行数", &BatchRunRecord::rowsWithWarnings},
     {"有错误行数", &BatchRunRecord::rowsWithErrors},
+}};
+// A run's counts by status, after 读取行数, and its sums.
+constexpr std::array<CountField, 3> kStatusCounts = {{
+    {"已算出行数", &BatchRunRecord::rowsCalculated},
+    {"日期有误行数", &BatchRunRecord::rowsDateOrder},
+    {"未算出行数", &BatchRunRecord::rowsNotCalculated},
+}};
+constexpr std::array<TextField, 4> kSums = {{
+    {"正常利息之和", &BatchRunRecord::normalInterestSum},
+    {"逾期利息之和", &BatchRunRecord::overdueInterestSum},
+    {"利息合计之和", &BatchRunRecord::interestTotalSum},
+    {"本息合计之和", &BatchRunRecord::principalAndInterestSum},
 }};
 
 // A file descriptor, closed with the object.
@@ -47,26 +60,45 @@ struct OpenFile {
 
 }  // namespace
 
+// An older entry's rows: the files, 读取行数, 有合计行数, 有提示行数,
+// 有错误行数, 合计之和. A run with statuses: the files, 读取行数, 已算出行数,
+// 日期有误行数, 未算出行数, the four sums, and 合计之和 when it has one.
 std::vector<StatementRow> BatchRunRows(const BatchRunRecord& run) {
   std::vector<StatementRow> rows;
+  const auto count = [&](const CountField& field) {
+    rows.push_back({std::string(field.item), std::to_string(run.*field.field)});
+  };
   for (const TextField& file : kFiles) rows.push_back({std::string(file.item), run.*file.field});
-  for (const CountField& count : kCounts) {
-    rows.push_back({std::string(count.item), std::to_string(run.*count.field)});
+  count(kRowsRead);
+  if (!run.hasStatuses) {
+    for (const CountField& field : kOlderCounts) count(field);
+    rows.push_back({std::string(kBatchTotalItem), run.totalSum});
+    return rows;
   }
-  rows.push_back({std::string(kBatchTotalItem), run.totalSum});
+  for (const CountField& field : kStatusCounts) count(field);
+  for (const TextField& sum : kSums) rows.push_back({std::string(sum.item), run.*sum.field});
+  if (!run.totalSum.empty()) rows.push_back({std::string(kBatchTotalItem), run.totalSum});
   return rows;
 }
 
 BatchRunRecord BatchRunFromRows(const std::vector<StatementRow>& rows) {
   BatchRunRecord run;
+  const auto readCount = [](const StatementRow& row, const CountField& field, BatchRunRecord& r) {
+    if (row.item != field.item) return false;
+    std::from_chars(row.value.data(), row.value.data() + row.value.size(), r.*field.field);
+    return true;
+  };
   for (const StatementRow& row : rows) {
-    for (const TextField& file : kFiles) {
-      if (row.item == file.item) run.*file.field = row.value;
+    for (const TextField& field : kFiles) {
+      if (row.item == field.item) run.*field.field = row.value;
     }
-    for (const CountField& count : kCounts) {
-      if (row.item == count.item) {
-        std::from_chars(row.value.data(), row.value.data() + row.value.size(), run.*count.field);
-      }
+    readCount(row, kRowsRead, run);
+    for (const CountField& field : kOlderCounts) readCount(row, field, run);
+    for (const CountField& field : kStatusCounts) {
+      if (readCount(row, field, run)) run.hasStatuses = true;
+    }
+    for (const TextField& field : kSums) {
+      if (row.item == field.item) run.*field.field = row.value;
     }
     if (row.item == kBatchTotalItem) run.totalSum = row.value;
   }

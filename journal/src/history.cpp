@@ -105,7 +105,7 @@ std::optional<Entry> Journal::FindStatement(const std::string& serial) {
 }
 
 std::optional<Entry> Journal::FindVoid(const std::string& serial) {
-  SqliteStatement query(db_, std::string(kSelectEntry) + "WHERE kind = 'void' AND serial = ?1",
+  SqliteStatement query(db_.get(), std::string(kSelectEntry) + "WHERE kind = 'void' AND serial = ?1",
                         path_);
   query.Bind(1, serial);
   if (!query.Step()) return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "../src/entry_columns.h"
 #include "quillbary/journal_export.h"
 #include "test_journal.h"
 #include "test_names.h"
@@ -59,6 +60,64 @@ TEST(JournalBatchRun, ExportsItsFilesAndCountsWhereAStatementHasItsWorking) {
   EXPECT_NE(csv.find("\"输入文件：/home/clerk/月末.csv\n输入文件 SHA-256："), std::string::npos);
   EXPECT_NE(csv.find("有错误行数：2\""), std::string::npos);
 }
+
+// A run counted by status keeps its counts and sums under items of their
+// own; a run recorded before, under the items it was stored with, in their
+// order, so that its figures column (and so its hash) reads back the same.
+struct RecordItemsCase {
+  std::string name;
+  BatchRunRecord run;
+  std::vector<std::string> items;  // after the four file items
+};
+
+BatchRunRecord StatusRun(std::string totalSum) {
+  BatchRunRecord run = SampleRun();
+  run.rowsWithTotal = run.rowsWithWarnings = run.rowsWithErrors = 0;
+  run.totalSum = std::move(totalSum);
+  run.hasStatuses = true;
+  run.rowsCalculated = 2;
+  run.rowsDateOrder = 1;
+  run.rowsNotCalculated = 2;
+  run.normalInterestSum = "640.74";
+  run.overdueInterestSum = "483.22";
+  run.interestTotalSum = "561.98";
+  run.principalAndInterestSum = "10561.98";
+  return run;
+}
+
+class BatchRunItems : public ::testing::TestWithParam<RecordItemsCase> {};
+
+TEST_P(BatchRunItems, AreWrittenReadAndChainedAsTheyWereStored) {
+  const std::vector<StatementRow> rows = BatchRunRows(GetParam().run);
+  std::vector<std::string> items;
+  for (std::size_t i = 4; i < rows.size(); ++i) items.push_back(rows[i].item);
+  EXPECT_EQ(items, GetParam().items);
+  EXPECT_EQ(BatchRunFromRows(rows), GetParam().run);
+
+  TempFolder folder;
+  auto journal = OpenAt(folder / "journal.sqlite3");
+  journal->RecordBatchRun(GetParam().run);
+  const std::vector<Entry> entries = AllEntries(*journal);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].batchRun, GetParam().run);
+  EXPECT_TRUE(journal->CheckChain().intact);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, BatchRunItems,
+    ::testing::Values(
+        RecordItemsCase{"RecordedBeforeStatuses",
+                        SampleRun(),
+                        {"读取行数", "有合计行数", "有提示行数", "有错误行数", "合计之和"}},
+        RecordItemsCase{"StatusesWithOneKindOfTotal",
+                        StatusRun("561.98"),
+                        {"读取行数", "已算出行数", "日期有误行数", "未算出行数", "正常利息之和",
+                         "逾期利息之和", "利息合计之和", "本息合计之和", "合计之和"}},
+        RecordItemsCase{"StatusesWithBothKindsHaveNoSingleSum",
+                        StatusRun(""),
+                        {"读取行数", "已算出行数", "日期有误行数", "未算出行数", "正常利息之和",
+                         "逾期利息之和", "利息合计之和", "本息合计之和"}}),
+    [](const auto& info) { return info.param.name; });
 
 // A journal as the previous version of the program left it (five entries:
 // two statements, a hand-on again, a void and a reprint), tampered with or

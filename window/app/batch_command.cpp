@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "batch/run_record.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_run.h"
 #include "quillbary/journal.h"
@@ -105,18 +106,12 @@ std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
   return journal::Journal::Open(choice.path, options);
 }
 
-journal::BatchRunRecord RunRecord(const std::filesystem::path& input, const std::filesystem::path& output,
-                            const BatchSummary& summary, const std::filesystem::path& whole) {
-  // Each count by its name, the very figures of the summary printed.
-  return {.inputPath = TextOf(std::filesystem::absolute(input)),
-          .inputSha256 = summary.inputSha256,
-          .outputPath = TextOf(std::filesystem::absolute(output)),
-          .outputSha256 = journal::FileSha256(whole),
-          .rowsRead = summary.rowsRead,
-          .rowsWithTotal = summary.rowsWithTotal,
-          .rowsWithWarnings = summary.rowsWithWarnings,
-          .rowsWithErrors = summary.rowsWithErrors,
-          .totalSum = summary.totalSum};
+// Each count by its name, the very figures of the summary printed.
+journal::BatchRunRecord RecordOf(const std::filesystem::path& input,
+                                 const std::filesystem::path& output, const BatchSummary& summary,
+                                 const std::filesystem::path& whole) {
+  return RunRecord(TextOf(std::filesystem::absolute(input)),
+                   TextOf(std::filesystem::absolute(output)), summary, journal::FileSha256(whole));
 }
 
 int Run(const std::filesystem::path& input, const std::filesystem::path& output,
@@ -139,7 +134,7 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
   const BatchFinished record = [&](const BatchSummary& summary, const std::filesystem::path& whole,
                                    const std::function<void()>& putInPlace) {
     if (!journal) return;
-    journal->RecordBatchRun(RunRecord(input, output, summary, whole),
+    journal->RecordBatchRun(RecordOf(input, output, summary, whole),
                             [&](const journal::Entry&) { putInPlace(); });
   };
   BatchProgressSink progress;
@@ -157,7 +152,7 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     out << "已写出 " << TextOf(output) << '\n' << SummaryText(summary) << '\n';
     if (journal) out << "已记入日志 " << TextOf(journal->path()) << '\n';
     out.flush();
-    return summary.rowsWithErrors > 0 ? 3 : 0;
+    return summary.rowsNotCalculated > 0 ? 3 : 0;
   } catch (const BatchHeaderError& e) {
     if (showProgress) err << '\n';
     err << "quillbary: " << TextOf(input) << "：" << e.what() << '\n';

@@ -17,6 +17,7 @@
 #include <string>
 #include <variant>
 
+#include "batch/run_record.h"
 #include "message_boxes.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_run.h"
@@ -52,7 +53,8 @@ QString DefaultSaveChooser(QWidget* parent, const QString& suggested) {
       xlsx ? QStringLiteral("Excel 工作簿 (*.xlsx)") : QStringLiteral("CSV 文件 (*.csv)"));
 }
 
-// One figure a line: 读取 3 行 / 有合计 2 行 / ... / 合计之和 11123.96.
+// One figure a line: 读取 10 行 / 已算出 2 行 / 日期有误 1 行 / 未算出 7 行 /
+// 正常利息之和 566.40 / ... / 本息合计之和 10246.03.
 void DefaultSummaryShower(QWidget* parent, const QString& summary) {
   QString lines = summary;
   lines.replace(QStringLiteral("；"), QStringLiteral("\n"));
@@ -193,16 +195,10 @@ void BatchRunner::run() {
   const auto recorded = [&](const std::function<void()>& putInPlace) {
     if (!record_) return true;
     // Each count by its name, the very figures of the summary shown.
-    refused = !record_({.inputPath = TextOf(std::filesystem::absolute(input)).toStdString(),
-                        .inputSha256 = summary.inputSha256,
-                        .outputPath = TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
-                        .outputSha256 = finished.resultSha256,
-                        .rowsRead = summary.rowsRead,
-                        .rowsWithTotal = summary.rowsWithTotal,
-                        .rowsWithWarnings = summary.rowsWithWarnings,
-                        .rowsWithErrors = summary.rowsWithErrors,
-                        .totalSum = summary.totalSum},
-                   putInPlace);
+    refused = !record_(RunRecord(TextOf(std::filesystem::absolute(input)).toStdString(),
+                                 TextOf(std::filesystem::absolute(PathOf(target))).toStdString(),
+                                 summary, finished.resultSha256),
+                       putInPlace);
     return !refused;
   };
   files::WriteOptions kept = kept_ ? kept_() : files::WriteOptions{};

@@ -7,15 +7,20 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <utility>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "quillbary/batch_error.h"
 #include "quillbary/batch_row.h"
+#include "quillbary/batch_run.h"
 #include "quillbary/safe_file.h"
 
 namespace quillbary::batch {
+
+// What a cell of a sheet is, so that an output sheet writes it back alike.
+enum class CellKind : unsigned char { kText, kNumber, kDate, kBoolean };
 
 // Rows of cells (UTF-8 texts), the header first, read as they are needed.
 class RowReader {
@@ -24,6 +29,10 @@ class RowReader {
   // The next row into `cells` (resized to the row's cells); false at the end.
   // Throws BatchFileError for a file that cannot be read on.
   virtual bool Next(std::vector<std::string>& cells) = 0;
+  // What the cells of the row Next() gave are, into `kinds` (one for each
+  // cell, or fewer: a cell past the end is text). Empty for a file whose
+  // cells are all texts (CSV).
+  virtual void Kinds(std::vector<CellKind>& kinds) const { kinds.clear(); }
   // The number the clerk finds the last row under: the line in a CSV file,
   // the row number in a sheet.
   virtual std::int64_t RowNumber() const = 0;
@@ -56,9 +65,16 @@ class RowWriter {
   virtual ~RowWriter() = default;
   // The input's columns followed by kResultColumns.
   virtual void WriteHeader(std::span<const std::string> names) = 0;
-  virtual void WriteRow(std::span<const std::string> carried, const ResultCells& results) = 0;
+  // `kinds` says what each carried cell was in the input (batch reader's
+  // Kinds(); empty for a file of texts).
+  virtual void WriteRow(std::span<const std::string> carried, std::span<const CellKind> kinds,
+                        const ResultCells& results) = 0;
   // A row of texts only, without the result columns (the template's rows).
   virtual void WriteTexts(std::span<const std::string> cells) = 0;
+  // The run's summary, a label and a value a line, where the file has room for
+  // it (a second sheet 汇总 of a workbook; a CSV file has none). Called once,
+  // after the last row and before Commit.
+  virtual void WriteSummary(std::span<const SummaryLine> /*lines*/) {}
   virtual void Commit(const BeforeReplace& beforeReplace = {}) = 0;
 
   // A writer whose rows are bytes of their own (CSV) lets the calculating
@@ -88,7 +104,8 @@ std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file,
                                            const files::WriteOptions& options = {});
 
 // The first sheet of an XLSX workbook: shared and inline strings, numbers as
-// their shortest round-trip decimal text ("10000", "5.31"), date cells (a
+// their shortest round-trip decimal text in plain digits ("100000", "5.31",
+// "0.00000015"; never "1e+05"), date cells (a
 // number under a date format) as "YYYY-MM-DD", booleans as TRUE/FALSE.
 // A workbook is a zip of XML that may unfold to far more than its size, so
 // its reading is bounded: cell positions within A1:XFD1048576 and in order,
@@ -98,12 +115,17 @@ std::unique_ptr<RowWriter> CreateCsvWriter(const std::filesystem::path& file,
 // while it is read.
 std::unique_ptr<RowReader> OpenXlsxReader(const std::filesystem::path& file);
 
-// An XLSX workbook with one sheet, written row by row in constant memory.
-// Texts are text cells; the figures are number cells whose format shows
-// the same digits as the text ("320.37" as 320.37 under 0.00, "181" as 181);
-// a figure no number format shows as written stays a text cell. Refuses,
-// before writing a truncated sheet, a row past Excel's 1,048,576 rows.
-// Texts are always inline strings, never formulas.
+// An XLSX workbook written row by row in constant memory: the rows on a
+// first sheet, its header row frozen and under a filter, each column as
+// wide as its header (and a date) needs; the summary on a second sheet 汇总.
+// Texts are text cells; the figures are number cells, money under
+// "#,##0.00", days under "0", a rate under the format that shows its digits
+// ("7.965" under "0.000"); a figure that is no number stays a text cell.
+// A carried cell of a sheet is written as it was read (a number cell as the
+// same number, a date as a date, a boolean as a boolean); a carried CSV text
+// that is a number as a sheet writes it ("10000") becomes a number cell.
+// Refuses, before writing a truncated sheet, a row past Excel's 1,048,576
+// rows. Texts are always inline strings, never formulas.
 std::unique_ptr<RowWriter> CreateXlsxWriter(const std::filesystem::path& file,
                                             const files::WriteOptions& options = {});
 

@@ -32,17 +32,43 @@ std::span<const InputColumn> InputColumns();
 // columns that are missing ("表头缺少列：还款方式") or a column named twice.
 std::vector<int> FindInputColumns(std::span<const std::string> header);
 
+// What a run came to: its rows by status (batch_row.h: 已算出, 日期有误,
+// 未算出) and the figures of its 已算出 rows added up, each on its own and
+// exact to the fen ("超出范围" for a sum past what is kept). A 日期有误 row's
+// figures are not added: no statement would be given for them.
 struct BatchSummary {
   std::int64_t rowsRead = 0;
-  std::int64_t rowsWithTotal = 0;
-  std::int64_t rowsWithWarnings = 0;
-  std::int64_t rowsWithErrors = 0;
-  std::string totalSum = "0.00";  // the totals added up, to the fen
-  std::string inputSha256;       // of the bytes the run read, lower-case hex
+  std::int64_t rowsCalculated = 0;     // 已算出
+  std::int64_t rowsDateOrder = 0;      // 日期有误
+  std::int64_t rowsNotCalculated = 0;  // 未算出
+  std::string normalInterestSum = "0.00";        // 正常利息
+  std::string overdueInterestSum = "0.00";       // 逾期利息
+  std::string interestTotalSum = "0.00";         // 利息合计, the 只结利息 rows'
+  std::string principalAndInterestSum = "0.00";  // 本息合计, the 还本结息 rows'
+  std::string inputSha256;  // of the bytes the run read, lower-case hex
 };
 
-// The summary's lines, for the command line and the window:
-//   读取 5 行；有合计 2 行；有提示 1 行；有错误 2 行；合计之和 11123.96
+// The one sum that stands for the 已算出 rows' totals: the 利息合计 sum
+// when no row has a 本息合计, the 本息合计 sum when no row has a 利息合计
+// ("0.00" for neither), and "" when both kinds are there, since a sum of
+// interest and of principal with interest means nothing.
+std::string SingleKindTotalSum(const BatchSummary& summary);
+
+// One line of the summary: a count of rows or a sum of money.
+struct SummaryLine {
+  std::string label;  // "已算出行数", "利息合计之和"
+  std::string value;  // "2", "11123.96"
+  bool isCount = false;
+};
+
+// The summary's lines in order: 读取行数, 已算出行数, 日期有误行数,
+// 未算出行数, 正常利息之和, 逾期利息之和, 利息合计之和, 本息合计之和.
+std::vector<SummaryLine> SummaryLines(const BatchSummary& summary);
+
+// The summary as one text, for the command line and the window:
+//   读取 10 行；已算出 2 行；日期有误 1 行；未算出 7 行；正常利息之和 566.40；
+//   逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 10246.03
+// (on one line).
 std::string SummaryText(const BatchSummary& summary);
 
 // The rows read so far and the part of the file read, 0 to 1.

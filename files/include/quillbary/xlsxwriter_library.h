@@ -15,6 +15,10 @@ struct XlsxWriterLibrary {
   decltype(&::workbook_close) workbook_close;
   decltype(&::worksheet_write_string) worksheet_write_string;
   decltype(&::worksheet_write_number) worksheet_write_number;
+  decltype(&::worksheet_write_datetime) worksheet_write_datetime;
+  decltype(&::worksheet_write_boolean) worksheet_write_boolean;
+  decltype(&::worksheet_freeze_panes) worksheet_freeze_panes;
+  decltype(&::worksheet_autofilter) worksheet_autofilter;
   decltype(&::worksheet_set_column) worksheet_set_column;
   decltype(&::format_set_num_format) format_set_num_format;
   decltype(&::format_set_bold) format_set_bold;

@@ -98,16 +98,36 @@ enum class EntryKind { kStatement, kHandOnAgain, kVoid, kReprint, kBatchRun };
 
 // One batch run, as it is recorded. The paths are as the program was given
 // them, made absolute; the digests are SHA-256 in lower-case hex.
+//
+// A run counts its rows by status (已算出, 日期有误, 未算出) and adds up the
+// figures of its 已算出 rows, each sum on its own (hasStatuses). Entries
+// recorded before rows had a status keep what was counted then instead (rows
+// with a total, with a warning, with an error, and every total added up);
+// they are read and written back item for item as they were stored.
 struct BatchRunRecord {
   std::string inputPath;
   std::string inputSha256;
   std::string outputPath;
   std::string outputSha256;
   std::int64_t rowsRead = 0;
+  // An older entry's counts and sum.
   std::int64_t rowsWithTotal = 0;
   std::int64_t rowsWithWarnings = 0;
   std::int64_t rowsWithErrors = 0;
-  std::string totalSum;  // the totals added up, to the fen: "11123.96"
+  // The totals added up, to the fen: "11123.96". An older entry's adds every
+  // total; a run with statuses has it only when its 已算出 rows have one kind
+  // of total (the 利息合计 or the 本息合计 sum), and "" otherwise.
+  std::string totalSum;
+
+  bool hasStatuses = false;
+  std::int64_t rowsCalculated = 0;     // 已算出
+  std::int64_t rowsDateOrder = 0;      // 日期有误
+  std::int64_t rowsNotCalculated = 0;  // 未算出
+  // Over the 已算出 rows, to the fen: "566.40".
+  std::string normalInterestSum{};
+  std::string overdueInterestSum{};
+  std::string interestTotalSum{};         // 利息合计
+  std::string principalAndInterestSum{};  // 本息合计
 
   bool operator==(const BatchRunRecord&) const = default;
 };

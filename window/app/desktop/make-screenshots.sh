@@ -15,8 +15,11 @@ xvfb-run --auto-servernum --server-args="-screen 0 640x400x24 -noreset" bash -c 
   program=$!
   trap "kill $program 2>/dev/null" EXIT
   window=$(timeout 30 xdotool search --sync --name "^Quillbary\$" | head -n 1)
-  # Places are in the window, in pixels: the middle of each control.
-  click() { xdotool mousemove --window "$window" "$1" "$2" click "${@:3}" 1; sleep 0.2; }
+  # Places are in the client area, in pixels: the middle of each control.
+  # The menu bar stands above it and a 22-pixel status line below.
+  height=$(xdotool getwindowgeometry "$window" | sed -n "s/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p")
+  top=$((height - 22 - 220))
+  click() { xdotool mousemove --window "$window" "$1" $((top + $2)) click "${@:3}" 1; sleep 0.2; }
   type_keys() { xdotool type --delay 30 "$1"; sleep 0.2; }
   # A double click selects the year of the loan date; from there focus goes
   # along the tab order: the four dates (each typed from its year on, a full

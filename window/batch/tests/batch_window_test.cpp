@@ -109,24 +109,33 @@ void BatchWindowTest::runEndsInSummaryAndSave_data() {
 
   QTest::newRow("worked example saved")
       << kHeader + kExampleRow << QStringLiteral("out.csv")
-      << QStringLiteral("读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98")
+      << QStringLiteral(
+             "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；"
+             "逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 0.00")
       << QString()
-      << QStringLiteral("181,320.37,91,7.965,241.61,利息合计,561.98,伍佰陆拾壹元玖角捌分,,");
+      << QStringLiteral(
+             "181,320.37,91,7.965,241.61,利息合计,561.98,人民币伍佰陆拾壹元玖角捌分,,,已算出");
   QTest::newRow("row errors still saved")
       << kHeader + "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n"
       << QStringLiteral("out.csv")
-      << QStringLiteral("读取 1 行；有合计 0 行；有提示 0 行；有错误 1 行；合计之和 0.00")
+      << QStringLiteral(
+             "读取 1 行；已算出 0 行；日期有误 0 行；未算出 1 行；正常利息之和 0.00；"
+             "逾期利息之和 0.00；利息合计之和 0.00；本息合计之和 0.00")
       << QString() << QStringLiteral("借款日期“2009-02-30”不是存在的日期");
   QTest::newRow("save dialog cancelled")
       << kHeader + kExampleRow << QString()
-      << QStringLiteral("读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98")
+      << QStringLiteral(
+             "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；"
+             "逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 0.00")
       << QString() << QString();
   QTest::newRow("header lacks a column")
       << QByteArray("借款日期,还款金额\n") << QStringLiteral("out.csv") << QString()
       << QStringLiteral("表头缺少列：到期日期") << QString();
   QTest::newRow("save over the input refused")
       << kHeader + kExampleRow << QStringLiteral("in.csv")
-      << QStringLiteral("读取 1 行；有合计 1 行；有提示 0 行；有错误 0 行；合计之和 561.98")
+      << QStringLiteral(
+             "读取 1 行；已算出 1 行；日期有误 0 行；未算出 0 行；正常利息之和 320.37；"
+             "逾期利息之和 241.61；利息合计之和 561.98；本息合计之和 0.00")
       << QStringLiteral("不能保存到输入文件本身") << QString();
 }
 
@@ -190,7 +199,7 @@ void BatchWindowTest::cancelWritesNothing() {
 // The journal's entry of a run holds the very counts of the summary the
 // clerk was shown, each in its place.
 void BatchWindowTest::recordCarriesTheSummarysCounts() {
-  // One row with a total, one with a warning (the dates out of order), two with errors.
+  // One row with a total, one with its dates out of order, two not calculated.
   const QByteArray warned = "2009-08-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息\n";
   const QByteArray failed = "2009-02-30,2009-07-01,2009-09-30,2009-01-01,1,1,只结利息\n";
   Form1& form = shown();
@@ -211,16 +220,20 @@ void BatchWindowTest::recordCarriesTheSummarysCounts() {
   BatchAction(form)->trigger();
 
   QVERIFY(recorded);
-  QCOMPARE(recorded->rowsWithWarnings, 1);
-  QCOMPARE(recorded->rowsWithErrors, 2);
+  QCOMPARE(recorded->rowsDateOrder, 1);
+  QCOMPARE(recorded->rowsNotCalculated, 2);
   QCOMPARE(seen->summaries,
-           QStringList{
-               QStringLiteral("读取 %1 行；有合计 %2 行；有提示 %3 行；有错误 %4 行；合计之和 %5")
-                   .arg(recorded->rowsRead)
-                   .arg(recorded->rowsWithTotal)
-                   .arg(recorded->rowsWithWarnings)
-                   .arg(recorded->rowsWithErrors)
-                   .arg(QString::fromStdString(recorded->totalSum))});
+           QStringList{QStringLiteral("读取 %1 行；已算出 %2 行；日期有误 %3 行；未算出 %4 行；"
+                                      "正常利息之和 %5；逾期利息之和 %6；利息合计之和 %7；"
+                                      "本息合计之和 %8")
+                           .arg(recorded->rowsRead)
+                           .arg(recorded->rowsCalculated)
+                           .arg(recorded->rowsDateOrder)
+                           .arg(recorded->rowsNotCalculated)
+                           .arg(QString::fromStdString(recorded->normalInterestSum),
+                                QString::fromStdString(recorded->overdueInterestSum),
+                                QString::fromStdString(recorded->interestTotalSum),
+                                QString::fromStdString(recorded->principalAndInterestSum))});
 }
 
 }  // namespace quillbary::testing
