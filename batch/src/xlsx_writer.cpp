@@ -134,13 +134,15 @@ class XlsxWriter final : public RowWriter {
   // Without a Commit, the workbook is closed (workbook_'s closer) into the
   // temporary, which the SafeFile then takes away.
 
-  // The header row stays in view (frozen) and carries the filter's buttons;
+  // The header row is bold, stays in view (frozen) and carries the filter's buttons;
   // each column is as wide as its header, and a date, need.
   void WriteHeader(std::span<const std::string> names) override {
     StartRow();
     lxw_col_t column = 0;
+    lxw_format* bold = Library().workbook_add_format(workbook_.get());
+    Library().format_set_bold(bold);
     const auto header = [&](std::string_view name, double least) {
-      Text(column, std::string(name));
+      Text(column, std::string(name), bold);
       Check(Library().worksheet_set_column(sheet_, column, column, ColumnWidth(name, least),
                                            nullptr));
       ++column;
@@ -238,9 +240,9 @@ class XlsxWriter final : public RowWriter {
     }
   }
 
-  void Text(lxw_col_t column, const std::string& text) {
+  void Text(lxw_col_t column, const std::string& text, lxw_format* format = nullptr) {
     if (text.empty()) return;
-    Check(Library().worksheet_write_string(sheet_, row_, column, text.c_str(), nullptr));
+    Check(Library().worksheet_write_string(sheet_, row_, column, text.c_str(), format));
   }
 
   // A figure in plain decimal (figure_text.h) as a number cell; a figure

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include "batch/batch_runner.h"
+#include "journal/delivery.h"
 #include "journal/history_window.h"
 #include "journal/statement_box.h"
 #include "journal/void_reason_box.h"
@@ -25,7 +26,6 @@ namespace quillbary {
 namespace {
 
 constexpr const char* kClerkKey = "journal/clerk";
-const QString kStatementNotRecorded = QStringLiteral("计息单未能记入日志，因此不能交付。");
 const QString kBatchNotRecorded = QStringLiteral("批量计算未能记入日志，因此结果没有保存。");
 const QString kBatchNotStarted = QStringLiteral("日志无法打开，批量计算无从记录，因此没有开始。");
 
@@ -48,33 +48,6 @@ journal::HandOnKind KindOf(StatementMenu::HandOnWay way) {
 QString DefaultFileChooser(QWidget* parent, const QString& title, const QString& suggested,
                            const QString& filter) {
   return QFileDialog::getSaveFileName(parent, title, suggested, filter);
-}
-
-// A hand-on whose file could not be made; the failure is already told.
-struct NotDelivered {};
-
-// Makes a hand-on's file (a PDF) with the entry's 编号 inside the journal's
-// transaction, so that an entry is kept only with its file; the deliverer
-// keeps the file only once the entry is committed (StatementPdf).
-class Delivery {
- public:
-  using Numbered = std::function<Statement(const std::string& serial)>;
-  explicit Delivery(StatementMenu::Deliver deliver) : deliver_(std::move(deliver)) {}
-
-  // Throws NotDelivered when the file cannot be made; none without a deliver.
-  journal::Journal::BeforeCommit makeFileFirst(Numbered numbered) {
-    if (!deliver_) return {};
-    return [this, numbered = std::move(numbered)](const journal::Entry& entry) {
-      if (!deliver_(numbered(entry.serial)).isEmpty()) throw NotDelivered{};
-    };
-  }
-
- private:
-  StatementMenu::Deliver deliver_;
-};
-
-QString DocumentsPath(const QString& name) {
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(name);
 }
 
 }  // namespace
@@ -247,19 +220,6 @@ void JournalDesk::showRecord(StatementBox* box, const std::string& serial) {
   }
 }
 
-bool JournalDesk::refusedAsVoided(journal::Journal& journal, const std::string& serial,
-                                  const QString& title) const {
-  try {
-    const std::optional<journal::StatementSummary> summary = journal.Summary(serial);
-    if (!summary || !summary->voided) return false;
-  } catch (const journal::JournalError& error) {
-    tell(title, ToQString(error.reason));
-    return true;
-  }
-  tell(title, QStringLiteral("编号为 %1 的计息单已作废。").arg(ToQString(serial)));
-  return true;
-}
-
 bool JournalDesk::recordBatchRun(const journal::BatchRunRecord& run,
                                  const std::function<void()>& putInPlace) {
   if (choice_.disabled) return true;
@@ -269,101 +229,6 @@ bool JournalDesk::recordBatchRun(const journal::BatchRunRecord& run,
     open->RecordBatchRun(run, [&](const journal::Entry&) { putInPlace(); });
   } catch (const journal::JournalError& error) {
     tellJournalError(error, kBatchNotRecorded);
-    return false;
-  }
-  emit journalChanged();
-  return true;
-}
-
-bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay way) {
-  journal::Journal* open = journal();
-  if (!open || refusedAsVoided(*open, serial, QStringLiteral("不能补打"))) return false;
-  Statement handed;
-  try {
-    const std::optional<journal::Entry> original = open->FindStatement(serial);
-    if (!original) return false;
-    handed = journal::HandedStatement(original->statement, original->header, serial,
-                                      original->recordedAt);
-  } catch (const journal::JournalError& error) {
-    tellJournalError(error, kStatementNotRecorded);
-    return false;
-  }
-  const QString name = QStringLiteral("计息单-%1-补打").arg(ToQString(serial));
-  switch (way) {
-    case StatementMenu::HandOnWay::kCopy: {
-      if (!recordReprint(serial, handed, {journal::HandOnKind::kCopy, ""}, {})) return false;
-      auto* data = new QMimeData;
-      data->setText(ToQString(StatementText(handed)));
-      data->setHtml(StatementHtml(handed));
-      QApplication::clipboard()->setMimeData(data);
-      return true;
-    }
-    case StatementMenu::HandOnWay::kPrint: {
-      bool sent = false;
-      const PrintJob job{handed, [&](const QString& file, const PrintJob::PageWriter& write) {
-                           sent = recordReprint(serial, handed,
-                                                {journal::HandOnKind::kPrint, file.toStdString()},
-                                                write);
-                           return sent ? std::optional(handed) : std::nullopt;
-                         }};
-      PrintStatement(job, name, window_);
-      return sent;
-    }
-    case StatementMenu::HandOnWay::kPdf: {
-      QString path = chooseFile_(window_, QStringLiteral("补打 PDF"),
-                                 DocumentsPath(name + QStringLiteral(".pdf")),
-                                 QStringLiteral("PDF 文件 (*.pdf)"));
-      if (path.isEmpty()) return false;
-      path = WithPdfSuffix(path);
-      // Written before the reprint is kept, and kept with it.
-      StatementPdf pdf;
-      if (!recordReprint(serial, handed, {journal::HandOnKind::kPdf, path.toStdString()},
-                         [&](const Statement& s) { return writePdf(pdf, s, path); })) {
-        return false;
-      }
-      pdf.keep();
-      return true;
-    }
-  }
-  return false;
-}
-
-bool JournalDesk::recordReprint(const std::string& serial, const Statement& handed,
-                                const journal::HandOn& handOn,
-                                const StatementMenu::Deliver& deliver) {
-  Delivery delivery(deliver);
-  try {
-    journal_->RecordReprint(serial, handOn,
-                            delivery.makeFileFirst([&](const std::string&) { return handed; }));
-  } catch (const NotDelivered&) {
-    return false;
-  } catch (const journal::JournalError& error) {
-    tellJournalError(error, kStatementNotRecorded);
-    return false;
-  }
-  emit journalChanged();
-  return true;
-}
-
-QString JournalDesk::writePdf(StatementPdf& pdf, const Statement& statement,
-                              const QString& path) const {
-  const QString error = pdf.place(statement, path);
-  if (!error.isEmpty()) {
-    tell(QStringLiteral("导出 PDF 失败"),
-         QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));
-  }
-  return error;
-}
-
-bool JournalDesk::voidStatement(const std::string& serial) {
-  journal::Journal* open = journal();
-  if (!open || refusedAsVoided(*open, serial, QStringLiteral("不能作废"))) return false;
-  const QString reason = askReason_(window_, ToQString(serial)).trimmed();
-  if (reason.isEmpty()) return false;
-  try {
-    open->RecordVoid(serial, reason.toStdString(), header_.clerk);
-  } catch (const journal::JournalError& error) {
-    tell(QStringLiteral("不能作废"), ToQString(error.reason));
     return false;
   }
   emit journalChanged();
