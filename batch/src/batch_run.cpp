@@ -9,6 +9,7 @@
 #include "open_reader.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_row.h"
+#include "quillbary/path_text.h"
 #include "text_fold.h"
 
 namespace quillbary::batch {
@@ -63,12 +64,13 @@ std::string SummaryText(const BatchSummary& s) {
 
 std::filesystem::path DefaultOutputPath(const std::filesystem::path& input) {
   std::filesystem::path output = input;
-  output.replace_filename(input.stem().string() + "-结果" + input.extension().string());
+  output.replace_filename(
+      files::PathOfUtf8(files::Utf8Of(input.stem()) + "-结果" + files::Utf8Of(input.extension())));
   return output;
 }
 
 bool IsXlsxName(const std::filesystem::path& file) {
-  std::string extension = file.extension().string();
+  std::string extension = files::Utf8Of(file.extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return extension == ".xlsx";
@@ -106,7 +108,7 @@ BatchSummary RunBatch(const std::filesystem::path& input, const std::filesystem:
     outputCells += chunk.count * cellsPerRow;
     if (outputCells > maxOutputCells) {
       throw BatchFileError({.problem = BatchProblem::kOutputTooLarge,
-                            .file = input.string(),
+                            .file = files::Utf8Of(input),
                             .column = static_cast<std::int64_t>(layout.width),
                             .number = maxOutputCells,
                             .fileSize = inputBytes});

@@ -1,13 +1,12 @@
 // The CSV reader: decodes the file block by block into UTF-8 and cuts it into
 // rows, so that memory stays the same whatever the file's length.
-#include <iconv.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "gb18030_decoder.h"
 #include "open_reader.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/sha256.h"
@@ -21,25 +20,6 @@ constexpr std::size_t kMaxCellBytes = 1 << 20;
 constexpr std::size_t kMaxRowBytes = 4 << 20;
 
 enum class Encoding { kUtf8Unchecked, kUtf8Checked, kConverted };
-
-// An iconv conversion, closed with its owner.
-class IconvHandle {
- public:
-  IconvHandle() = default;
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
-  ~IconvHandle() { reset(kNone); }
-  void reset(iconv_t handle) {
-    if (handle_ != kNone) iconv_close(handle_);
-    handle_ = handle;
-  }
-  iconv_t get() const { return handle_; }
-  explicit operator bool() const { return handle_ != kNone; }
-
- private:
-  static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
-  iconv_t handle_ = kNone;
-};
 
 class CsvReader final : public RowReader {
  public:
@@ -68,7 +48,7 @@ class CsvReader final : public RowReader {
   }
   std::size_t ReadBlock(std::string& into);
   void ChooseEncoding();
-  void OpenConverter(const char* from);
+  void OpenConverter();
   bool Refill();
   void Decode();
   std::int64_t LineAtTextEnd() const {
@@ -83,7 +63,7 @@ class CsvReader final : public RowReader {
   files::Sha256 sha256_;
   std::string digest_;  // once the end is read
   Encoding encoding_ = Encoding::kUtf8Unchecked;
-  IconvHandle converter_;
+  std::unique_ptr<detail::Gb18030Decoder> converter_;
   bool atEnd_ = false;
   std::string raw_;   // bytes read and not yet decoded
   std::string text_;  // decoded text; rows start at pos_
@@ -112,10 +92,10 @@ std::size_t CsvReader::ReadBlock(std::string& into) {
   return got;
 }
 
-void CsvReader::OpenConverter(const char* from) {
-  converter_.reset(iconv_open("UTF-8", from));
-  if (!converter_) {
-    Fail(BatchProblem::kNoConverter, 0, 0, from);
+void CsvReader::OpenConverter() {
+  converter_ = std::make_unique<detail::Gb18030Decoder>();
+  if (!converter_->Usable()) {
+    Fail(BatchProblem::kNoConverter, 0, 0, "GB18030");
   }
   encoding_ = Encoding::kConverted;
 }
@@ -133,7 +113,7 @@ void CsvReader::ChooseEncoding() {
   } else if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
     Fail(BatchProblem::kUtf16);
   } else if (starts("\x84\x31\x95\x33")) {
-    OpenConverter("GB18030");
+    OpenConverter();
   } else {
     // No BOM: UTF-8 if the whole file is, else GB18030. One pass over the
     // file decides, block by block, before any row is read; the rows are
@@ -152,7 +132,7 @@ void CsvReader::ChooseEncoding() {
       scan.erase(0, good);
       more = ReadBlock(scan) > 0;
     }
-    if (::lseek(file_.fd(), 0, SEEK_SET) != 0) {
+    if (!files::Rewind(file_.fd())) {
       Fail(BatchProblem::kCannotRewind);
     }
     bytesRead_ = 0;
@@ -162,7 +142,7 @@ void CsvReader::ChooseEncoding() {
     if (valid) {
       encoding_ = Encoding::kUtf8Unchecked;
     } else {
-      OpenConverter("GB18030");
+      OpenConverter();
     }
   }
 }
@@ -185,21 +165,11 @@ void CsvReader::Decode() {
       break;
     }
     case Encoding::kConverted: {
-      char* in = raw_.data();
-      std::size_t inLeft = raw_.size();
-      while (inLeft > 0) {
-        const std::size_t start = text_.size();
-        text_.resize(start + inLeft * 2 + 16);
-        char* out = text_.data() + start;
-        std::size_t outLeft = text_.size() - start;
-        const std::size_t done = iconv(converter_.get(), &in, &inLeft, &out, &outLeft);
-        text_.resize(text_.size() - outLeft);
-        if (done != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        if (errno == EINVAL && !atEnd_) break;  // cut off: the next block completes it
+      const auto result = converter_->Decode(raw_, text_);
+      if (result == detail::Gb18030Decoder::Result::kInvalid ||
+          (result == detail::Gb18030Decoder::Result::kCutOff && atEnd_)) {
         Fail(BatchProblem::kNotText, LineAtTextEnd());
       }
-      raw_.erase(0, raw_.size() - inLeft);
       break;
     }
   }

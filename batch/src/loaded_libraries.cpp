@@ -6,7 +6,7 @@
 namespace quillbary::batch::detail {
 namespace {
 
-constexpr const char* kSoname = "libzip.so.4";
+constexpr const char* kSoname = files::kLibzipName;
 
 ZipLibrary LoadZip() try {
   void* library = files::OpenLibrary(kSoname, "读 XLSX ");

@@ -1,11 +1,9 @@
 #include "open_reader.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "quillbary/batch_run.h"
+#include "quillbary/path_text.h"
 
 namespace quillbary::batch::detail {
 namespace {
@@ -16,32 +14,27 @@ namespace {
 }
 
 // Throws when `mode` is not a regular file's.
-void RefuseUnlessRegular(const std::string& name, mode_t mode) {
+void RefuseUnlessRegular(const std::string& name, unsigned mode) {
   if (!S_ISREG(mode)) Refuse(name, BatchProblem::kNotARegularFile, 0, mode);
 }
 
 }  // namespace
 
 InputFile InputFile::Open(const std::filesystem::path& file) {
-  const std::string name = file.string();
+  const std::string name = files::Utf8Of(file);
   // The name first, so that a device is refused without being opened at all.
-  struct stat named {};
-  if (::stat(name.c_str(), &named) != 0) Refuse(name, BatchProblem::kCannotOpen, errno);
-  RefuseUnlessRegular(name, named.st_mode);
+  files::FileFacts named;
+  if (!files::FactsOf(file, named)) Refuse(name, BatchProblem::kCannotOpen, errno);
+  RefuseUnlessRegular(name, named.type);
 
   // Non-blocking, so that whatever took the name's place since cannot hang
   // the open; the descriptor is then checked again.
-  int fd = -1;
-  do {
-    fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  } while (fd < 0 && errno == EINTR);
+  const int fd = files::OpenToRead(file);
   if (fd < 0) Refuse(name, BatchProblem::kCannotOpen, errno);
   InputFile opened(fd, name, {});
-  if (::fstat(fd, &opened.opened_) != 0) Refuse(name, BatchProblem::kCannotOpen, errno);
-  RefuseUnlessRegular(name, opened.opened_.st_mode);
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
-    Refuse(name, BatchProblem::kCannotOpen, errno);
+  if (!files::FactsOf(fd, opened.opened_)) Refuse(name, BatchProblem::kCannotOpen, errno);
+  RefuseUnlessRegular(name, opened.opened_.type);
+  if (!files::BlockingReads(fd)) Refuse(name, BatchProblem::kCannotOpen, errno);
   return opened;
 }
 
@@ -51,15 +44,14 @@ InputFile::InputFile(InputFile&& other) noexcept
 }
 
 InputFile::~InputFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) files::CloseFile(fd_);
 }
 
 std::string InputFile::Head(std::size_t count) const {
   std::string head(count, '\0');
   std::size_t got = 0;
   while (got < count) {
-    const ssize_t n = ::pread(fd_, head.data() + got, count - got, static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
+    const std::ptrdiff_t n = files::ReadAt(fd_, head.data() + got, count - got, got);
     if (n < 0) Refuse(name_, BatchProblem::kReadFailed, errno);
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
@@ -69,18 +61,15 @@ std::string InputFile::Head(std::size_t count) const {
 }
 
 std::size_t InputFile::Read(char* into, std::size_t size) const {
-  while (true) {
-    const ssize_t n = ::read(fd_, into, size);
-    if (n >= 0) return static_cast<std::size_t>(n);
-    if (errno != EINTR) Refuse(name_, BatchProblem::kReadFailed, errno);
-  }
+  const std::ptrdiff_t n = files::ReadSome(fd_, into, size);
+  if (n < 0) Refuse(name_, BatchProblem::kReadFailed, errno);
+  return static_cast<std::size_t>(n);
 }
 
 void InputFile::CheckUnchanged() const {
-  struct stat now {};
-  if (::fstat(fd_, &now) != 0 || now.st_size != opened_.st_size ||
-      now.st_mtim.tv_sec != opened_.st_mtim.tv_sec ||
-      now.st_mtim.tv_nsec != opened_.st_mtim.tv_nsec) {
+  files::FileFacts now;
+  if (!files::FactsOf(fd_, now) || now.size != opened_.size ||
+      now.modifiedNs != opened_.modifiedNs) {
     RefuseChanged();
   }
 }

@@ -2,8 +2,6 @@
 // opened once, and what it is decides the reader.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -11,6 +9,7 @@
 #include <string_view>
 
 #include "quillbary/batch_file.h"
+#include "quillbary/system_file.h"
 
 namespace quillbary::batch::detail {
 
@@ -30,7 +29,7 @@ class InputFile {
   int fd() const { return fd_; }
   const std::string& name() const { return name_; }
   // The size when it was opened.
-  std::uint64_t size() const { return static_cast<std::uint64_t>(opened_.st_size); }
+  std::uint64_t size() const { return opened_.size; }
   // Up to `count` bytes from the start, read without moving the offset.
   std::string Head(std::size_t count) const;
   // Throws BatchFileError when the file's size or modification time is no
@@ -42,12 +41,12 @@ class InputFile {
   std::size_t Read(char* into, std::size_t size) const;
 
  private:
-  InputFile(int fd, std::string name, const struct stat& opened)
+  InputFile(int fd, std::string name, const files::FileFacts& opened)
       : fd_(fd), name_(std::move(name)), opened_(opened) {}
 
   int fd_ = -1;
   std::string name_;
-  struct stat opened_ {};
+  files::FileFacts opened_;
 };
 
 // A compound document (an encrypted XLSX or an old .xls) starts so.

@@ -33,8 +33,6 @@
 // an element (about 150 ns, most of it expat's): a 10 MB file is held to
 // 23 million of them and 264 MB of XML, about 5 seconds at worst.
 #include <expat.h>
-#include <fcntl.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -341,12 +339,12 @@ class ZipArchive {
     HashWholeFile();
     // libzip closes the descriptor it is given: a duplicate of ours, which
     // is kept to see at the end whether the file changed meanwhile.
-    const int handed = ::fcntl(file_.fd(), F_DUPFD_CLOEXEC, 0);
+    const int handed = files::Duplicate(file_.fd());
     if (handed < 0) Fail({.problem = BatchProblem::kReadFailed, .systemError = errno});
     int error = 0;
     archive_.reset(detail::Zip().zip_fdopen(handed, ZIP_RDONLY, &error));
     if (archive_ == nullptr) {
-      ::close(handed);
+      files::CloseFile(handed);
       zip_error_t reason;
       detail::Zip().zip_error_init_with_code(&reason, error);
       const std::string text = detail::Zip().zip_error_strerror(&reason);
@@ -427,7 +425,7 @@ class ZipArchive {
     }
     if (total != file_.size()) file_.RefuseChanged();
     digest_ = sha256.HexDigest();
-    if (::lseek(file_.fd(), 0, SEEK_SET) != 0) {
+    if (!files::Rewind(file_.fd())) {
       Fail({.problem = BatchProblem::kCannotRewind, .systemError = errno});
     }
   }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "quillbary/batch_file.h"
+#include "quillbary/path_text.h"
 #include "quillbary/safe_file.h"
 #include "quillbary/xlsxwriter_library.h"
 
@@ -124,7 +125,13 @@ class XlsxWriter final : public RowWriter {
     lxw_workbook_options workbookOptions{};
     workbookOptions.constant_memory = LXW_TRUE;
     workbookOptions.use_zip64 = LXW_TRUE;
-    workbook_.reset(Library().workbook_new_opt(file_.TemporaryPath().c_str(), &workbookOptions));
+    // The rows wait in files of libxlsxwriter's own until the workbook is
+    // closed: in the write's private folder, not where tmpfile() puts them
+    // (on Windows, the root of drive C:, which a clerk may not write).
+    const std::string folder = files::Utf8Of(file_.TemporaryPath().parent_path());
+    workbookOptions.tmpdir = const_cast<char*>(folder.c_str());
+    workbook_.reset(Library().workbook_new_opt(files::Utf8Of(file_.TemporaryPath()).c_str(),
+                                               &workbookOptions));
     if (workbook_ != nullptr) sheet_ = Library().workbook_add_worksheet(workbook_.get(), nullptr);
     if (sheet_ == nullptr) {
       Fail({.problem = BatchProblem::kCannotCreateXlsx});
@@ -219,7 +226,7 @@ class XlsxWriter final : public RowWriter {
   static const files::XlsxWriterLibrary& Library() { return files::XlsxWriterLib(); }
 
   [[noreturn]] void Fail(BatchErrorFacts facts) const {
-    facts.file = target_.string();
+    facts.file = files::Utf8Of(target_);
     throw BatchFileError(std::move(facts));
   }
 

@@ -5,7 +5,7 @@
 namespace quillbary::files {
 namespace {
 
-constexpr const char* kSoname = "libxlsxwriter.so.4";
+constexpr const char* kSoname = kXlsxwriterName;
 
 XlsxWriterLibrary Load() {
   void* library = OpenLibrary(kSoname, "写 XLSX ");

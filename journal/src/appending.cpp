@@ -9,6 +9,7 @@
 
 #include "entry_columns.h"
 #include "quillbary/journal.h"
+#include "quillbary/path_text.h"
 #include "sqlite_statement.h"
 
 namespace quillbary::journal {
@@ -82,7 +83,7 @@ std::pair<std::int64_t, std::string> Journal::CheckedTail() {
   }
   if (!problem.empty()) {
     std::string command = "quillbary --check-journal";
-    if (path_ != DefaultJournalPath()) command += " --journal " + ShellWord(path_.string());
+    if (path_ != DefaultJournalPath()) command += " --journal " + ShellWord(files::Utf8Of(path_));
     throw JournalError(JournalError::Kind::kBrokenChain, path_,
                        "日志的哈希链已断：" + problem + "。本条未记录，以免接在被改动的日志之后；" +
                            "请运行 " + command + " 检查");

@@ -1,8 +1,4 @@
 // A batch run's entry: its fields as item rows, and the digests of its files.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -10,6 +6,7 @@
 
 #include "entry_columns.h"
 #include "quillbary/journal.h"
+#include "quillbary/system_file.h"
 #include "quillbary/sha256.h"
 
 namespace quillbary::journal {
@@ -54,7 +51,7 @@ constexpr std::array<TextField, 4> kSums = {{
 struct OpenFile {
   int fd;
   ~OpenFile() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) files::CloseFile(fd);
   }
 };
 
@@ -110,24 +107,22 @@ std::string FileSha256(const std::filesystem::path& file) {
     throw JournalError(JournalError::Kind::kIo, file,
                        std::string(doing) + "（" + std::strerror(error) + "）");
   };
-  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
-  const OpenFile opened{::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+  // Never waits: a FIFO in the file's place is refused, not waited on.
+  const OpenFile opened{files::OpenToRead(file)};
   const int fd = opened.fd;
   if (fd < 0) fail("无法读取文件以计算其 SHA-256", errno);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) fail("无法读取文件以计算其 SHA-256", errno);
-  if (!S_ISREG(info.st_mode)) {
+  files::FileFacts info;
+  if (!files::FactsOf(fd, info)) fail("无法读取文件以计算其 SHA-256", errno);
+  if (!S_ISREG(info.type)) {
     throw JournalError(JournalError::Kind::kIo, file, "不是普通文件，无法计算其 SHA-256");
   }
+  if (!files::BlockingReads(fd)) fail("无法读取文件以计算其 SHA-256", errno);
   files::Sha256 hash;
   std::array<char, 1 << 16> block;
   for (;;) {
-    const ssize_t got = ::read(fd, block.data(), block.size());
+    const std::ptrdiff_t got = files::ReadSome(fd, block.data(), block.size());
     if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      fail("读取文件以计算其 SHA-256 时出错", errno);
-    }
+    if (got < 0) fail("读取文件以计算其 SHA-256 时出错", errno);
     hash.Add({block.data(), static_cast<std::size_t>(got)});
   }
   return hash.HexDigest();

@@ -9,6 +9,7 @@
 #include "entry_columns.h"
 #include "plain_figure.h"
 #include "quillbary/csv_text.h"
+#include "quillbary/path_text.h"
 #include "quillbary/xlsxwriter_library.h"
 
 namespace quillbary::journal {
@@ -175,7 +176,7 @@ void WriteXlsx(const std::filesystem::path& path, const Table& table,
       }
     };
     std::unique_ptr<lxw_workbook, Closer> workbook(
-        xlsx.workbook_new_opt(file.TemporaryPath().c_str(), nullptr));
+        xlsx.workbook_new_opt(files::Utf8Of(file.TemporaryPath()).c_str(), nullptr));
     if (!workbook) throw files::FileError(files::FileError::Kind::kIo, path, "无法建立 XLSX 文件");
     lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook.get(), "计息单");
     lxw_format* bold = xlsx.workbook_add_format(workbook.get());

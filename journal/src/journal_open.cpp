@@ -1,9 +1,6 @@
 // Opening a journal: a file is read first, proved to be a journal of a
 // version this program knows, and only then written to (WAL, migrations).
-#include <fcntl.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +14,8 @@
 #include "entry_columns.h"
 #include "migrations.h"
 #include "quillbary/journal.h"
+#include "quillbary/path_text.h"
+#include "quillbary/system_file.h"
 #include "sqlite_statement.h"
 
 namespace quillbary::journal {
@@ -24,8 +23,7 @@ namespace {
 
 std::string LocalNow() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = files::LocalTime(now);
   char text[32];
   std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return text;
@@ -128,7 +126,10 @@ std::filesystem::path Companion(const std::filesystem::path& resolved, const cha
 // percent-encoded, so any file name survives.
 std::string ImmutableUri(const std::filesystem::path& resolved) {
   std::string uri = "file://";
-  for (const unsigned char c : resolved.string()) {
+  // A Windows path "C:\\x" is the URI path "/C:/x".
+  const std::string path = files::Utf8Of(resolved.generic_u8string());
+  if (!path.starts_with('/')) uri += '/';
+  for (const unsigned char c : path) {
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                        c == '/' || c == '-' || c == '.' || c == '_' || c == '~';
     if (plain) {
@@ -145,11 +146,11 @@ std::string ImmutableUri(const std::filesystem::path& resolved) {
 // Whether the file is in WAL mode (bytes 18 and 19 of its header are 2) with
 // no -wal next to it: everything it holds is then in the file itself.
 bool IsWalAtRest(const std::filesystem::path& resolved) {
-  const int fd = ::open(resolved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = files::OpenToRead(resolved);
   if (fd < 0) return false;
   unsigned char header[20] = {};
-  const bool read = ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
-  ::close(fd);
+  const bool read = files::ReadAt(fd, header, sizeof header, 0) == sizeof header;
+  files::CloseFile(fd);
   std::error_code error;
   return read && header[18] == 2 && header[19] == 2 &&
          !std::filesystem::exists(Companion(resolved, "-wal"), error) && !error;
@@ -171,7 +172,7 @@ int FirstRead(sqlite3* db) {
 // rather than passed over.
 Connection OpenReader(const std::filesystem::path& path, int busyTimeoutMs) {
   const std::filesystem::path resolved = ResolvedPath(path);
-  Connection db = Connect(path, path.string(), SQLITE_OPEN_READONLY, busyTimeoutMs);
+  Connection db = Connect(path, files::Utf8Of(path), SQLITE_OPEN_READONLY, busyTimeoutMs);
   const int rc = FirstRead(db.get());
   if (rc == SQLITE_OK) return db;
   if (rc != SQLITE_READONLY_DIRECTORY && rc != SQLITE_READONLY_CANTINIT &&
@@ -213,19 +214,15 @@ void MakeFileIfMissing(const std::filesystem::path& path) {
   const std::filesystem::path folder = path.parent_path();
   if (!folder.empty() && !std::filesystem::exists(folder, error) && !error) {
     std::filesystem::create_directories(folder.parent_path(), error);
-    if (!error && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    if (!error && !files::MakePrivateFolder(folder) && errno != EEXIST) {
       error.assign(errno, std::generic_category());
     }
-    if (!error) ::chmod(folder.c_str(), 0700);
   }
   if (error) {
     throw JournalError(JournalError::Kind::kCannotOpen, path,
                        "无法建立日志所在的文件夹（" + error.message() + "）");
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd >= 0) {
-    ::close(fd);
-  } else if (errno != EEXIST) {
+  if (!files::MakePrivateFile(path) && errno != EEXIST) {
     throw JournalError(JournalError::Kind::kCannotOpen, path,
                        std::string("无法建立日志文件（") + std::strerror(errno) + "）");
   }
@@ -236,7 +233,7 @@ void MakeFileIfMissing(const std::filesystem::path& path) {
 const int kSchemaVersion = static_cast<int>(kMigrations.size());
 
 JournalError::JournalError(Kind kind, std::filesystem::path path, std::string reason)
-    : std::runtime_error(path.string() + "：" + reason),
+    : std::runtime_error(files::Utf8Of(path) + "：" + reason),
       kind(kind),
       path(std::move(path)),
       reason(std::move(reason)) {}
@@ -278,7 +275,7 @@ std::unique_ptr<Journal> Journal::Open(const std::filesystem::path& path, Journa
     return std::unique_ptr<Journal>(new Journal(path, std::move(db), std::move(options)));
   }
 
-  Connection connection = Connect(path, path.string(), SQLITE_OPEN_READWRITE, busyTimeoutMs);
+  Connection connection = Connect(path, files::Utf8Of(path), SQLITE_OPEN_READWRITE, busyTimeoutMs);
   std::unique_ptr<Journal> opened(new Journal(path, std::move(connection), std::move(options)));
   sqlite3* db = opened->db_.get();
   if (sqlite3_db_readonly(db, "main") == 1) {
@@ -332,15 +329,7 @@ std::vector<std::filesystem::path> Journal::FilesInUse() const {
 }
 
 std::filesystem::path DefaultJournalPath() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  std::filesystem::path base;
-  if (data && std::filesystem::path(data).is_absolute()) {
-    base = data;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::filesystem::path(home ? home : ".") / ".local" / "share";
-  }
-  return base / "quillbary" / "journal.sqlite3";
+  return files::UserDataFolder() / "quillbary" / "journal.sqlite3";
 }
 
 }  // namespace quillbary::journal

@@ -145,5 +145,19 @@ TEST(JournalFile, IsMadeWithItsFoldersForItsOwnerAlone) {
   EXPECT_EQ(OpenAt(path)->EntryCount(), 1);
 }
 
+// A FIFO would block the read until someone wrote to it; a folder has no bytes.
+TEST(FileSha256, RefusesWhatIsNotARegularFileWithoutWaiting) {
+  TempFolder folder;
+  ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+  for (const std::filesystem::path& path : {folder / "fifo", folder.path()}) {
+    try {
+      FileSha256(path);
+      ADD_FAILURE() << path << " has no digest";
+    } catch (const JournalError& error) {
+      EXPECT_EQ(error.kind, JournalError::Kind::kIo) << path;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quillbary::journal

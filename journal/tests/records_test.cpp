@@ -1,7 +1,6 @@
 // What an entry keeps, how the history finds statements again, and the
 // exported tables.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "quillbary/handed_statement.h"
 #include "quillbary/journal_export.h"
@@ -89,20 +88,6 @@ TEST(JournalRecords, AnEntryWhoseFileFailedIsNotKept) {
                std::runtime_error);
   EXPECT_EQ(journal->EntryCount(), 1);
   EXPECT_TRUE(journal->CheckChain().intact);
-}
-
-// A FIFO would block the read until someone wrote to it; a folder has no bytes.
-TEST(FileSha256, RefusesWhatIsNotARegularFileWithoutWaiting) {
-  TempFolder folder;
-  ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
-  for (const std::filesystem::path& path : {folder / "fifo", folder.path()}) {
-    try {
-      FileSha256(path);
-      ADD_FAILURE() << path << " has no digest";
-    } catch (const JournalError& error) {
-      EXPECT_EQ(error.kind, JournalError::Kind::kIo) << path;
-    }
-  }
 }
 
 struct FilterCase {

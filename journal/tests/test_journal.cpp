@@ -2,21 +2,22 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "quillbary/calculate.h"
+#include "quillbary/path_text.h"
 #include "test_dates.h"
 
 namespace quillbary::journal {
 
 TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "journal-test-XXXXXX").string();
-  path_ = mkdtemp(pattern.data());
+  std::random_device seed;
+  path_ = std::filesystem::temp_directory_path() /
+          ("journal-test-" + std::to_string(seed()) + std::to_string(seed()));
+  std::filesystem::create_directories(path_);
 }
 
 TempFolder::~TempFolder() {
@@ -47,7 +48,7 @@ std::unique_ptr<Journal> OpenAt(const std::filesystem::path& path, std::string n
 
 void Sql(const std::filesystem::path& path, const std::string& sql) {
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(files::Utf8Of(path).c_str(), &db), SQLITE_OK);
   char* message = nullptr;
   const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
   EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
@@ -59,23 +60,6 @@ void Tamper(const std::filesystem::path& path, const std::string& sql) {
   Sql(path,
       "DROP TRIGGER IF EXISTS entries_never_change; DROP TRIGGER IF EXISTS entries_never_go; " +
           sql);
-}
-
-int InChildAsNobody(const std::function<int()>& body) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(255);
-    _exit(body());
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-void GiveToNobody(const std::filesystem::path& path) {
-  if (geteuid() == 0) {
-    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0) << path;
-  }
 }
 
 std::string FileBytes(const std::filesystem::path& path) {

@@ -20,6 +20,7 @@
 #include "quillbary/batch_run.h"
 #include "quillbary/journal.h"
 #include "quillbary/journal_export.h"
+#include "quillbary/path_text.h"
 #include "quillbary/safe_file.h"
 
 namespace quillbary {
@@ -36,14 +37,8 @@ struct BatchArguments {
   std::optional<std::string> input, output, templateFile;
 };
 
-std::filesystem::path PathOf(const std::string& text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
-
-std::string TextOf(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+using files::PathOfUtf8;
+using files::Utf8Of;
 
 // Reads the options, or names what is wrong with them.
 std::optional<BatchArguments> Parse(std::span<const char* const> args, std::ostream& err) {
@@ -80,11 +75,11 @@ std::optional<BatchArguments> Parse(std::span<const char* const> args, std::ostr
 }
 
 int WriteTemplate(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
-  std::string extension = file.extension().string();
+  std::string extension = Utf8Of(file.extension());
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   if (extension != ".csv" && extension != ".xlsx") {
-    err << "quillbary: 模板文件名应以 .csv 或 .xlsx 结尾：" << TextOf(file) << '\n';
+    err << "quillbary: 模板文件名应以 .csv 或 .xlsx 结尾：" << Utf8Of(file) << '\n';
     return 2;
   }
   try {
@@ -93,7 +88,7 @@ int WriteTemplate(const std::filesystem::path& file, std::ostream& out, std::ost
     err << "quillbary: " << e.what() << '\n';
     return 1;
   }
-  out << "已写出模板 " << TextOf(file) << '\n';
+  out << "已写出模板 " << Utf8Of(file) << '\n';
   return 0;
 }
 
@@ -110,8 +105,8 @@ std::unique_ptr<journal::Journal> OpenJournal(const BatchJournal& choice) {
 journal::BatchRunRecord RecordOf(const std::filesystem::path& input,
                                  const std::filesystem::path& output, const BatchSummary& summary,
                                  const std::filesystem::path& whole) {
-  return RunRecord(TextOf(std::filesystem::absolute(input)),
-                   TextOf(std::filesystem::absolute(output)), summary, journal::FileSha256(whole));
+  return RunRecord(Utf8Of(std::filesystem::absolute(input)),
+                   Utf8Of(std::filesystem::absolute(output)), summary, journal::FileSha256(whole));
 }
 
 int Run(const std::filesystem::path& input, const std::filesystem::path& output,
@@ -119,7 +114,7 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
         bool showProgress) {
   std::error_code ignored;
   if (std::filesystem::equivalent(input, output, ignored)) {
-    err << "quillbary: 输出文件就是输入文件，不能覆盖输入：" << TextOf(output) << '\n';
+    err << "quillbary: 输出文件就是输入文件，不能覆盖输入：" << Utf8Of(output) << '\n';
     return 2;
   }
   std::unique_ptr<journal::Journal> journal;
@@ -149,13 +144,13 @@ int Run(const std::filesystem::path& input, const std::filesystem::path& output,
     const BatchSummary summary = RunBatch(input, output, progress, record,
                                           journal ? journal::KeptBy(*journal) : files::WriteOptions{});
     if (showProgress) err << '\n';
-    out << "已写出 " << TextOf(output) << '\n' << SummaryText(summary) << '\n';
-    if (journal) out << "已记入日志 " << TextOf(journal->path()) << '\n';
+    out << "已写出 " << Utf8Of(output) << '\n' << SummaryText(summary) << '\n';
+    if (journal) out << "已记入日志 " << Utf8Of(journal->path()) << '\n';
     out.flush();
     return summary.rowsNotCalculated > 0 ? 3 : 0;
   } catch (const BatchHeaderError& e) {
     if (showProgress) err << '\n';
-    err << "quillbary: " << TextOf(input) << "：" << e.what() << '\n';
+    err << "quillbary: " << Utf8Of(input) << "：" << e.what() << '\n';
     return 2;
   } catch (const journal::JournalError& e) {
     if (showProgress) err << '\n';
@@ -180,10 +175,10 @@ int AnswerBatch(std::span<const char* const> args, const BatchJournal& journal, 
                 std::ostream& err, bool showProgress) {
   const std::optional<BatchArguments> parsed = Parse(args, err);
   if (!parsed) return 2;
-  if (parsed->templateFile) return WriteTemplate(PathOf(*parsed->templateFile), out, err);
-  const std::filesystem::path input = PathOf(*parsed->input);
+  if (parsed->templateFile) return WriteTemplate(PathOfUtf8(*parsed->templateFile), out, err);
+  const std::filesystem::path input = PathOfUtf8(*parsed->input);
   const std::filesystem::path output =
-      parsed->output ? PathOf(*parsed->output) : DefaultOutputPath(input);
+      parsed->output ? PathOfUtf8(*parsed->output) : DefaultOutputPath(input);
   return Run(input, output, journal, out, err, showProgress);
 }
 

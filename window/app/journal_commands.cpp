@@ -4,6 +4,7 @@
 
 #include "quillbary/journal.h"
 #include "quillbary/journal_export.h"
+#include "quillbary/path_text.h"
 
 namespace quillbary {
 namespace {
@@ -26,7 +27,7 @@ int Check(const std::filesystem::path& path, std::ostream& out) {
   options.readOnly = true;
   const journal::ChainCheck check = journal::Journal::Open(path, options)->CheckChain();
   if (check.intact) {
-    out << "日志完好：共 " << check.entries << " 条（" << path.string() << "）\n";
+    out << "日志完好：共 " << check.entries << " 条（" << files::Utf8Of(path) << "）\n";
     return 0;
   }
   out << "日志有误：";
@@ -35,7 +36,7 @@ int Check(const std::filesystem::path& path, std::ostream& out) {
     if (!check.firstBadSerial.empty()) out << "（编号 " << check.firstBadSerial << "）";
     out << "：";
   }
-  out << check.problem << "（" << path.string() << "）\n";
+  out << check.problem << "（" << files::Utf8Of(path) << "）\n";
   return 1;
 }
 
@@ -43,7 +44,7 @@ int Export(const std::filesystem::path& path, const std::filesystem::path& to, s
   journal::JournalOptions options;
   options.readOnly = true;
   const std::int64_t count = journal::ExportJournalCsv(*journal::Journal::Open(path, options), to);
-  out << "已导出 " << count << " 条到 " << to.string() << "\n";
+  out << "已导出 " << count << " 条到 " << files::Utf8Of(to) << "\n";
   return 0;
 }
 
@@ -61,7 +62,7 @@ JournalCommandLine TakeJournalOptions(std::vector<const char*>& args) {
         line.error = std::string(arg) + " 之后须有文件的路径";
         continue;
       }
-      (arg == kJournalOption ? journal : line.exportTo) = std::filesystem::path(*value);
+      (arg == kJournalOption ? journal : line.exportTo) = files::PathOfUtf8(*value);
       ++i;
     } else if (arg == kNoJournalOption) {
       line.noJournal = true;
@@ -96,7 +97,7 @@ std::optional<int> AnswerJournalCommand(const JournalCommandLine& line,
   }
   std::error_code ignored;
   if (line.exportTo && std::filesystem::equivalent(line.journal, *line.exportTo, ignored)) {
-    err << "quillbary: 不能导出到日志文件本身（" << line.journal.string() << "）\n";
+    err << "quillbary: 不能导出到日志文件本身（" << files::Utf8Of(line.journal) << "）\n";
     return 2;
   }
   try {

@@ -1,6 +1,7 @@
 // Quillbary: the interest due when a loan, or part of one, is repaid.
 #include <QApplication>
 #include <iostream>
+#include <string>
 #include <vector>
 
 #include "app/app_setup.h"
@@ -8,6 +9,7 @@
 #include "app/deferred_icon.h"
 #include "app/journal_commands.h"
 #include "app/local_clock.h"
+#include "app/utf8_arguments.h"
 #include "form/form1.h"
 #include "journal/journal_desk.h"
 #include "menu/main_window.h"
@@ -15,7 +17,9 @@
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,
   // which aborts when there is no display.
-  std::vector<const char*> args(argv + 1, argv + argc);
+  const std::vector<std::string> utf8 = quillbary::Utf8Arguments(argc, argv);
+  std::vector<const char*> args;
+  for (const std::string& arg : utf8) args.push_back(arg.c_str());
   const quillbary::JournalCommandLine journal = quillbary::TakeJournalOptions(args);
   if (const auto answered = quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr)) {
     return *answered;

@@ -18,6 +18,7 @@
 #include <variant>
 
 #include "batch/run_record.h"
+#include "qt_text.h"
 #include "message_boxes.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_run.h"
@@ -30,16 +31,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("批量计算");
 
-std::filesystem::path PathOf(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-QString TextOf(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return QString::fromUtf8(reinterpret_cast<const char*>(text.data()),
-                           static_cast<qsizetype>(text.size()));
-}
 
 QString DefaultOpenChooser(QWidget* parent) {
   return QFileDialog::getOpenFileName(parent, QStringLiteral("选择要批量计算的文件"), {},

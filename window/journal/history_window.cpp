@@ -189,9 +189,9 @@ void HistoryWindow::exportRows(bool xlsx) {
     const journal::Table table = journal::StatementsTable(
         *journal, journal->ListStatements(currentFilter(), std::numeric_limits<int>::max()));
     if (xlsx) {
-      journal::WriteXlsx(path.toStdString(), table, journal::KeptBy(*journal));
+      journal::WriteXlsx(PathOf(path), table, journal::KeptBy(*journal));
     } else {
-      journal::WriteCsv(path.toStdString(), table, journal::KeptBy(*journal));
+      journal::WriteCsv(PathOf(path), table, journal::KeptBy(*journal));
     }
   } catch (const journal::JournalError& error) {
     desk_->tell(QStringLiteral("导出失败"),

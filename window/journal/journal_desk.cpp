@@ -124,7 +124,7 @@ journal::Journal* JournalDesk::openJournal(const QString& whatFails) {
 void JournalDesk::tellJournalError(const journal::JournalError& error, const QString& what) const {
   tell(QStringLiteral("无法记入日志"),
        QStringLiteral("%1\n\n日志：%2\n原因：%3")
-           .arg(what, QDir::toNativeSeparators(QString::fromStdString(error.path.string())),
+           .arg(what, QDir::toNativeSeparators(TextOf(error.path)),
                 ToQString(error.reason)));
 }
 

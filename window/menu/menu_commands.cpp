@@ -39,17 +39,12 @@ QString ChainText(const journal::ChainCheck& check, const QString& path) {
   return QStringLiteral("日志有误：%1%2\n%3").arg(where, ToQString(check.problem), path);
 }
 
-std::filesystem::path PathOf(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 }  // namespace
 
 void CheckJournal(QWidget* parent, JournalDesk* desk) {
   journal::Journal* open = desk->journal();
   if (!open) return;
-  const QString path = QDir::toNativeSeparators(ToQString(open->path().string()));
+  const QString path = QDir::toNativeSeparators(TextOf(open->path()));
   try {
     const journal::ChainCheck check = open->CheckChain();
     ShowInformation(parent, check.intact ? QMessageBox::Information : QMessageBox::Warning,

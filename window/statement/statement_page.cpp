@@ -136,10 +136,8 @@ QString StatementPdf::place(const Statement& statement, const QString& path) {
     writer.setCreator(QStringLiteral("Quillbary"));
     Paint(statement, writer);
   }
-  const QByteArray utf8 = path.toUtf8();
   try {
-    file_ = std::make_unique<files::SafeFile>(
-        std::filesystem::path(std::u8string(utf8.begin(), utf8.end())));
+    file_ = std::make_unique<files::SafeFile>(PathOf(path));
     file_->Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     file_->PutInPlace();
   } catch (const files::FileError& e) {

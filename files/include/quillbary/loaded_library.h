@@ -7,6 +7,15 @@
 
 namespace quillbary::files {
 
+// The libraries loaded so, by the names this system knows them by.
+#ifdef _WIN32
+inline constexpr const char* kLibzipName = "libzip.dll";
+inline constexpr const char* kXlsxwriterName = "libxlsxwriter.dll";
+#else
+inline constexpr const char* kLibzipName = "libzip.so.4";
+inline constexpr const char* kXlsxwriterName = "libxlsxwriter.so.4";
+#endif
+
 // The library's handle, kept for the life of the program; throws
 // std::runtime_error when it cannot be loaded:
 // "无法载入 libzip.so.4，读 XLSX 需要它（…）".
