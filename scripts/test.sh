@@ -10,24 +10,30 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLBARY_
 cmake --build build/test
 ctest --test-dir build/test --output-on-failure --parallel 2
 
-# The core's tests again as a Windows program: cross-built by mingw-w64, with
-# GoogleTest built from Debian's sources by the same compiler, and run under
-# Wine with no display, in a Wine folder of their own. The overrides keep
-# Wine from offering to install Mono and Gecko, which would wait for a click.
-(
-  unset DISPLAY
-  export WINEPREFIX=$PWD/build/windows/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DQUILLBARY_WINDOW=OFF \
-    -DQUILLBARY_GTEST_SOURCE=/usr/src/googletest
-  cmake --build build/windows
-  # The Wine folder is made once, before the tests, so they never wait for it.
-  # A Wine without 32-bit support says it "failed to open
-  # ...syswow64\rundll32.exe" then: harmless.
-  [[ -f $WINEPREFIX/system.reg ]] || /usr/lib/wine/wine64 wineboot --init </dev/null
-  ctest --test-dir build/windows --output-on-failure </dev/null
-  /usr/lib/wine/wineserver -w  # no Wine process outlives the tests
-)
+# The Windows stage, with a Qt for Windows at hand (QUILLBARY_MINGW_QT, or
+# the one `bash scripts/setup.sh windows` built): the whole program
+# cross-built by mingw-w64, every test of it run under Wine, and the
+# installer installed, used and uninstalled there (scripts/windows/stage.sh).
+# Without one, the core's tests alone, as a Windows program under Wine.
+if [[ -n ${QUILLBARY_MINGW_QT:-} || -d ${QUILLBARY_WINDOWS_CACHE:-$HOME/.cache/quillbary/windows}/qt6-mingw ]]; then
+  bash scripts/windows/stage.sh
+else
+  echo "Windows stage skipped: no Qt for Windows at hand (run: bash scripts/setup.sh windows, or set QUILLBARY_MINGW_QT=FILE.tar.xz|DIR); the core's tests only, under Wine."
+  (
+    unset DISPLAY
+    export WINEPREFIX=$PWD/build/windows-core/wine
+    cmake -S . -B build/windows-core -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DQUILLBARY_WINDOW=OFF -DQUILLBARY_ROOMS=OFF \
+      -DQUILLBARY_GTEST_SOURCE=/usr/src/googletest
+    cmake --build build/windows-core
+    # The Wine folder is made once, before the tests, so they never wait for it.
+    # A Wine without 32-bit support says it "failed to open
+    # ...syswow64\rundll32.exe" then: harmless.
+    [[ -f $WINEPREFIX/system.reg ]] || /usr/lib/wine/wine64 wineboot --init </dev/null
+    ctest --test-dir build/windows-core --output-on-failure </dev/null
+    /usr/lib/wine/wineserver -w  # no Wine process outlives the tests
+  )
+fi
 
 # The same tests again, built by clang with AddressSanitizer and
 # UndefinedBehaviorSanitizer, with every fuzz input ever kept replayed.
