@@ -42,6 +42,7 @@ journal=$appdata/quillbary/journal.sqlite3
 
 # The files the zip holds are the files the installer installs.
 mapfile -t files < <(unzip -Z1 "$zip" | grep -v '/$' | cut -d/ -f2-)
+exe=$program/$(printf '%s\n' "${files[@]}" | grep -m1 '\(^\|/\)quillbary\.exe$')
 
 step "installer runs silently: $(basename "$installer")"
 "$wine" "$installer" /S
@@ -53,10 +54,20 @@ step "all ${#files[@]} files of the package installed"
 for f in "${files[@]}"; do [[ -f $program/$f ]] || fail "missing $f"; done
 ok
 
+# The .lnk file holds its target's full path in ANSI; it must be an
+# installed file.
+shortcut_to() {
+  [[ -f $1 ]] || fail "no shortcut $1"
+  local target
+  target=$(strings -a "$1" | grep -m1 -i '^[a-z]:\\.*\.exe$') || fail "no target in $1"
+  [[ $(realpath "$("$wine" winepath -u "$target" 2>/dev/null)") == $(realpath "$2") ]] ||
+    fail "$1 leads to $target"
+}
+
 step "Start menu and desktop shortcuts"
-[[ -f $start_menu/还款利息计算器.lnk ]] || fail "no Start menu shortcut in $start_menu"
-[[ -f $start_menu/Uninstall.lnk ]] || fail "no Uninstall shortcut in $start_menu"
-[[ -f $desktop/还款利息计算器.lnk ]] || fail "no desktop shortcut in $desktop"
+shortcut_to "$start_menu/还款利息计算器.lnk" "$exe"
+shortcut_to "$start_menu/Uninstall.lnk" "$program/Uninstall.exe"
+shortcut_to "$desktop/还款利息计算器.lnk" "$exe"
 ok
 
 step "uninstall entry for the current user, named in Chinese"
@@ -68,7 +79,7 @@ grep -qF '"DisplayName"="\x8fd8\x6b3e\x5229\x606f\x8ba1\x7b97\x5668"' "$WINEPREF
 ok
 
 step "quillbary.exe --version"
-version=$("$wine" "$program/quillbary.exe" --version | tr -d '\r')
+version=$("$wine" "$exe" --version | tr -d '\r')
 [[ $version == "quillbary "[0-9]* ]] || fail "printed '$version'"
 ok "$version"
 
