@@ -83,13 +83,12 @@ if(NOT EXISTS ${QUILLBARY_WINDOWS_PREFIX}/bin/zlib1.dll)
   install(FILES ${quillbary_zlib1} DESTINATION ${quillbary_bindir})
 endif()
 
-# The faces the window and its page draw with, which a Windows machine does
-# not have, for the program to add to Qt's with
-# QFontDatabase::addApplicationFont from fonts/ beside it; each with its
-# licence (all three allow redistribution with the
-# licence beside the font): EB Garamond of the total (SIL OFL 1.1), the Song
-# face of the page (Arphic Public License) and DejaVu Serif of the page's
-# figures (Bitstream Vera licence).
+# The faces the window and its page draw with, which Windows does not have,
+# in fonts/ beside the exe, for the program to add to Qt's with
+# QFontDatabase::addApplicationFont; each with its licence, since all three
+# allow redistribution with the licence beside the font: EB Garamond of the
+# total (SIL OFL 1.1), the Song face of the page (Arphic Public License) and
+# DejaVu Serif of the page's figures (Bitstream Vera licence).
 foreach(face
     "ebgaramond;EBGaramond;opentype/ebgaramond/EBGaramond12-Regular.otf"
     "arphic-gbsn00lp;ARPHIC-gbsn00lp;truetype/arphic-gbsn00lp/gbsn00lp.ttf"
@@ -121,6 +120,7 @@ set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/windows/CPackOptions.cma
 # template is UTF-8 with a byte-order mark). It is given in the script, not as
 # makensis -XTarget: cpack splits CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS at
 # spaces, quotes or not, and makensis then sees "-XTarget" alone.
+#
 # No administrator rights: the folder, the Start menu entry, the desktop
 # shortcut and the uninstall entry are the user's. The journal and the
 # program's settings are in %APPDATA%\quillbary and HKCU\Software\Quillbary,
