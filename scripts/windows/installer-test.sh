@@ -4,10 +4,12 @@
 # what a clerk would find, runs the program, uninstalls it, and checks that
 # the uninstaller took the program away and left the journal.
 #
-#   scripts/windows/installer-test.sh BUILD_DIR
+#   scripts/windows/installer-test.sh BUILD_DIR [LINUX_PROGRAM]
 set -euo pipefail
 
-build=$(realpath "${1:?usage: $0 BUILD_DIR}")
+build=$(realpath "${1:?usage: $0 BUILD_DIR [LINUX_PROGRAM]}")
+# The Debian build of the program, whose batch results the Windows one must match.
+LINUX_PROGRAM=$(realpath "${2:-build/test/window/quillbary}")
 installer=$(ls "$build"/quillbary-*-win64-setup.exe)
 zip=${installer%-setup.exe}.zip
 
@@ -83,18 +85,78 @@ version=$("$wine" "$exe" --version | tr -d '\r')
 [[ $version == "quillbary "[0-9]* ]] || fail "printed '$version'"
 ok "$version"
 
-# The program's own checks under Wine, added with the ported program.
+# A sheet of the batch tests' kind, run by the installed program and by the
+# Debian build ($LINUX_PROGRAM): the result files must be the same bytes. The
+# XLSX input is the template the Windows program writes (libxlsxwriter's
+# DLL), read back through libzip's.
 check_batch_under_wine() {
-  step "batch output compared with the expected workbook"
-  echo "TODO"  # run quillbary.exe --batch on a test workbook, compare the output
+  step "--batch: the same result bytes as the Debian build"
+  local work=$build/installer-test-batch
+  rm -rf "$work" && mkdir -p "$work/贷款资料"
+  printf '%s\n' "$(cat <<'SHEET'
+借款人,借据号,借款日期,到期日期,还款日期,起息日期,还款金额,月利率(‰),还款方式
+张三,JK-0001,2009-01-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息
+李四,JK-0002,2008-03-15,2009-03-15,2009-12-31,2008-03-15,"250,000.00",6.1,利随本清
+王五,JK-0003,2009-13-01,2009-07-01,2009-09-30,2009-01-01,10000,5.31,只结利息
+SHEET
+)" >"$work/贷款资料/月末.csv"
+  "$LINUX_PROGRAM" --batch "$work/贷款资料/月末.csv" --output "$work/linux.csv" --no-journal >/dev/null || [[ $? == 3 ]]
+  "$wine" "$exe" --batch 'Z:'"$work/贷款资料/月末.csv" --output 'Z:'"$work/贷款资料/windows.csv" >/dev/null || [[ $? == 3 ]]
+  cmp "$work/linux.csv" "$work/贷款资料/windows.csv" || fail "the CSV results differ"
+  "$wine" "$exe" --batch-template 'Z:'"$work/模板.xlsx" >/dev/null
+  "$LINUX_PROGRAM" --batch "$work/模板.xlsx" --output "$work/linux-x.csv" --no-journal >/dev/null
+  "$wine" "$exe" --batch 'Z:'"$work/模板.xlsx" --output 'Z:'"$work/windows-x.csv" >/dev/null
+  cmp "$work/linux-x.csv" "$work/windows-x.csv" || fail "the XLSX template's results differ"
+  ok "$(wc -l <"$work/linux.csv") rows"
 }
 check_journal_under_wine() {
-  step "quillbary.exe --check-journal"
-  echo "TODO"  # make a journal under Wine, then --check-journal on it
+  step "--check-journal on the journal the runs were recorded in"
+  [[ -f $journal ]] || fail "no journal at $journal"
+  local said
+  said=$("$wine" "$exe" --check-journal | tr -d '\r') || fail "$said"
+  [[ $said == 日志完好：共\ 2\ 条* ]] || fail "said: $said"
+  ok "$said"
 }
+# The installed program's window on a private display: the worked example
+# typed in, calculated, and the statement saved as PDF (Ctrl+S, then the
+# file's name in the save dialog), which pdftotext reads back.
 check_window_with_xdotool() {
-  step "the window opens and computes (xdotool)"
-  echo "TODO"  # start quillbary.exe under Xvfb, drive the form with xdotool
+  step "the window computes the worked example and saves its PDF"
+  local pdf=$build/installer-test-window/statement.pdf
+  rm -rf "$(dirname "$pdf")" && mkdir -p "$(dirname "$pdf")"
+  export EXE=$exe PDF=$pdf WINE=$wine SHOT=$build/quillbary-under-wine.png
+  xvfb-run --auto-servernum --server-args="-screen 0 800x600x24 -noreset" bash -c '
+    set -euo pipefail
+    "$WINE" "$EXE" &
+    window=$(timeout 60 xdotool search --sync --name "^Quillbary\$" | head -n 1)
+    sleep 2
+    height=$(xdotool getwindowgeometry "$window" | sed -n "s/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p")
+    top=$((height - 22 - 220))
+    click() { xdotool mousemove --window "$window" "$1" $((top + $2)) click "${@:3}" 1; sleep 0.3; }
+    click 24 49 --repeat 2 --delay 80
+    for keys in 20090101 20090701 20090930 20090101 10000 5.31; do
+      xdotool type --delay 40 "$keys"; sleep 0.2
+      xdotool key Tab
+    done
+    click 144 151   # 只结利息
+    click 264 192   # 开始计算
+    sleep 1
+    import -window root "$SHOT"
+    xdotool key ctrl+s
+    sleep 3
+    xdotool type --delay 40 "Z:${PDF//\//\\}"
+    xdotool key Return
+    for _ in $(seq 30); do [[ -s $PDF ]] && break; sleep 1; done
+    xdotool key alt+F4 || true
+    sleep 1
+  ' || true
+  wait_wine
+  [[ -s $pdf ]] || fail "no PDF at $pdf (screenshot: $SHOT)"
+  local text
+  text=$(pdftotext -layout "$pdf" -)
+  grep -q "561.98" <<<"$text" || fail "the PDF has no 561.98"
+  grep -q "伍佰陆拾壹元玖角捌分" <<<"$text" || fail "the PDF has no 伍佰陆拾壹元玖角捌分"
+  ok "561.98, 伍佰陆拾壹元玖角捌分; screenshot $SHOT"
 }
 check_batch_under_wine
 check_journal_under_wine

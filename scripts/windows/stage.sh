@@ -27,4 +27,4 @@ ctest --test-dir $build --output-on-failure --parallel 2 </dev/null
 /usr/lib/wine/wineserver -w  # no Wine process outlives the tests
 
 (cd $build && cpack >/dev/null)
-bash scripts/windows/installer-test.sh $build
+bash scripts/windows/installer-test.sh $build build/test/window/quillbary
