@@ -131,6 +131,9 @@ build_gmp() {
   local version stamp src
   version=$(debian_source_version libgmp-dev)
   stamp="gmp $version"
+  # This release of GMP installs no gmp.pc (written also for a cache built
+  # before this was).
+  write_pc gmp.pc GMP "GNU multiple precision arithmetic library" "$(sed -E 's/^[0-9]+://; s/[+-].*//' <<<"$version")" -lgmp
   wanted gmp "$stamp" || return 0
   src=$(unpacked gmp "$version")
   # Debian's tarball has no manual; its configure still lists doc/Makefile.
@@ -239,11 +242,26 @@ build_libzip() {
 build_libxlsxwriter() {
   local version stamp src
   version=$(debian_source_version libxlsxwriter-dev)
-  stamp="libxlsxwriter $version"
+  stamp="libxlsxwriter $version, UTF-8 file names"
   wanted libxlsxwriter "$stamp" || return 0
   src=$(unpacked libxlsxwriter "$version")
+  # Built with MinGW, the library hides _WIN32 from its own file opening and
+  # so opens names in the ANSI code page, where a Chinese name is lost. With
+  # that undone it takes the path MSVC builds take: the UTF-8 name turned
+  # into UTF-16 (MultiByteToWideChar), _wfopen, and minizip's Win32 file
+  # functions (iowin32.c, which MinGW builds then need too).
+  sed -i '/^#ifdef __MINGW32__$/{N;N;/\n#undef _WIN32\n#endif$/d}' "$src/src/packager.c" "$src/src/utility.c"
+  sed -i '/^    if(MSVC)$/{N;s/^    if(MSVC)\(\n *list(APPEND LXW_SOURCES third_party\/minizip\/iowin32.c)\)/    if(WIN32)\1/}' \
+    "$src/CMakeLists.txt"
+  if grep -q '^#undef _WIN32' "$src/src/packager.c" "$src/src/utility.c" ||
+    ! grep -q '^    if(WIN32)$' "$src/CMakeLists.txt"; then
+    echo "libxlsxwriter: could not turn on its UTF-8 file names for MinGW" >&2
+    exit 1
+  fi
   cmake_dll "$src" -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \
     -DUSE_SYSTEM_MINIZIP=OFF -DUSE_OPENSSL_MD5=OFF -DUSE_NO_MD5=OFF
+  # Its CMake writes the library's ABI number as the version.
+  sed -i "s/^Version: .*/Version: ${version%%-*}/" "$prefix/lib/pkgconfig/xlsxwriter.pc"
   built libxlsxwriter "$stamp"
 }
 
