@@ -3,7 +3,11 @@
 # running the program ("build"), for building it and running every test
 # ("test"), or for building and running the benchmarks ("bench"). Installs
 # nothing when nothing is missing.
-# usage: scripts/setup.sh build|test|bench
+# "windows" installs the cross tools for a 64-bit Windows build, then builds
+# once, into ${QUILLBARY_WINDOWS_CACHE:-~/.cache/quillbary/windows}, the
+# libraries and the Qt that build links (scripts/windows/build-deps.sh), and
+# prints where they are.
+# usage: scripts/setup.sh build|test|bench|windows
 set -euo pipefail
 
 build_packages=(
@@ -37,12 +41,20 @@ bench_packages=(
   xvfb                                  # the private display the windows are measured on
   time                                  # bench/batch.sh: peak memory and time of a run
 )
+windows_packages=(
+  g++-mingw-w64-x86-64-posix wine64 nsis libz-mingw-w64-dev   # the compiler, a test run, the installer, zlib
+  dpkg-dev xz-utils                     # apt-get source: fetching and unpacking Debian's source packages
+  m4 tcl make                           # GMP's configure; SQLite's amalgamation is made with tclsh
+  cmake ninja-build pkg-config perl     # libzip, libxlsxwriter and Qt are built with CMake
+  qt6-base-dev qt6-base-dev-tools       # moc, rcc, uic: the host tools of a Windows Qt
+)
 
 case "${1:-}" in
   build) wanted=("${build_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   bench) wanted=("${bench_packages[@]}") ;;
-  *) echo "usage: $0 build|test|bench" >&2; exit 2 ;;
+  windows) wanted=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 build|test|bench|windows" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -51,13 +63,20 @@ for package in "${wanted[@]}"; do
     missing+=("$package")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
 
-as_root=()
-if [[ $(id -u) -ne 0 ]]; then
-  command -v sudo >/dev/null || { echo "Run as root, or install sudo, to install: ${missing[*]}" >&2; exit 1; }
-  as_root=(sudo)
+install_missing() {
+  [[ ${#missing[@]} -eq 0 ]] && return 0
+  local as_root=()
+  if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "Run as root, or install sudo, to install: ${missing[*]}" >&2; exit 1; }
+    as_root=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  "${as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+install_missing
+
+if [[ $1 == windows ]]; then
+  exec bash "$(dirname "${BASH_SOURCE[0]}")/windows/build-deps.sh"
 fi
-echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
