@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "quillbary/path_text.h"
 #include "quillbary/batch_file.h"
 #include "quillbary/batch_run.h"
 #include "refusal.h"
@@ -21,7 +22,7 @@ using Rows = std::vector<std::vector<std::string>>;
 // Writes a zip of the given parts, as a workbook's files.
 void WriteZip(const std::filesystem::path& file, const Parts& parts) {
   int error = 0;
-  zip_t* archive = zip_open(file.string().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  zip_t* archive = zip_open(files::Utf8Of(file).c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(archive, nullptr);
   for (const auto& [name, text] : parts) {
     zip_source_t* source = zip_source_buffer(archive, text.data(), text.size(), 0);
@@ -305,6 +306,9 @@ INSTANTIATE_TEST_SUITE_P(
 // The digest is the file's own, sha256sum's; and the file is refused when it
 // changes between being hashed and being read to its end.
 TEST(XlsxReader, Sha256IsTheFilesOwnAndStaysSo) {
+#ifdef _WIN32
+  GTEST_SKIP() << "sha256sum, the digest's second opinion, is a POSIX tool";
+#endif
   TempFolder folder;
   const auto file = folder.Path("in.xlsx");
   WriteZip(file, Workbook(R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row>)"));

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "../src/entry_columns.h"
+#include "quillbary/path_text.h"
 #include "quillbary/journal_export.h"
 #include "test_journal.h"
 #include "test_names.h"
@@ -153,7 +154,7 @@ TEST_P(JournalUpgrade, KeepsEveryEntryAndWhatTheChainSaysOfThem) {
   EXPECT_EQ(journal->RecordStatement({}, SampleStatement(), {}).serial, "2026-000003");
   EXPECT_TRUE(journal->CheckChain().intact);
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(files::Utf8Of(path).c_str(), &db), SQLITE_OK);
   EXPECT_NE(sqlite3_exec(db, "UPDATE entries SET borrower = 'x'", nullptr, nullptr, nullptr),
             SQLITE_OK);
   EXPECT_NE(sqlite3_exec(db, "DELETE FROM entries WHERE seq = 7", nullptr, nullptr, nullptr),

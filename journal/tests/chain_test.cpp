@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "quillbary/path_text.h"
 #include "test_journal.h"
 #include "test_names.h"
 
@@ -75,7 +76,7 @@ TEST(JournalChain, PlainSqlCannotChangeOrDeleteAnEntry) {
   const auto path = folder / "journal.sqlite3";
   RecordFive(path);
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open(files::Utf8Of(path).c_str(), &db), SQLITE_OK);
   for (const char* sql : {"UPDATE entries SET borrower = 'x'", "DELETE FROM entries"}) {
     EXPECT_NE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
   }

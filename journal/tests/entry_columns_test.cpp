@@ -1,6 +1,7 @@
 // The column table's contracts: the hash input of the header's worked
 // example, byte for byte, and a journal's table as the column table says it
 // is, whether made new or migrated from the first version.
+#include "quillbary/path_text.h"
 #include "../src/entry_columns.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +48,7 @@ TEST_P(EntriesTable, HasTheColumnTablesColumns) {
   if (GetParam().fromVersionOne) std::filesystem::copy_file(QUILLBARY_JOURNAL_V1, path);
   OpenAt(path);
   sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_open_v2(files::Utf8Of(path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
   sqlite3_stmt* query = nullptr;
   sqlite3_prepare_v2(db,
                      "SELECT name || ' ' || type || ' ' || \"notnull\" || ' ' || pk || ' ' || "

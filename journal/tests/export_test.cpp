@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "quillbary/path_text.h"
 #include "../src/plain_figure.h"
 #include "quillbary/journal_export.h"
 #include "test_journal.h"
@@ -92,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The sheet's XML for a cell: "<c r="J2" ...>...</c>".
 std::string SheetCell(const std::filesystem::path& file, const std::string& reference) {
   int error = 0;
-  zip_t* archive = zip_open(file.c_str(), ZIP_RDONLY, &error);
+  zip_t* archive = zip_open(files::Utf8Of(file).c_str(), ZIP_RDONLY, &error);
   if (archive == nullptr) return "not a zip";
   zip_file_t* part = zip_fopen(archive, "xl/worksheets/sheet1.xml", 0);
   std::string xml;
