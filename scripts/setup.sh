@@ -47,6 +47,8 @@ windows_packages=(
   m4 tcl make                           # GMP's configure; SQLite's amalgamation is made with tclsh
   cmake ninja-build pkg-config perl     # libzip, libxlsxwriter and Qt are built with CMake
   qt6-base-dev qt6-base-dev-tools       # moc, rcc, uic: the host tools of a Windows Qt
+  xvfb xauth xdotool imagemagick        # the window under Wine: its tests, typed into, a screenshot
+  poppler-utils unzip binutils          # the installer's check: the PDF's text, the zip's list, the shortcuts
 )
 
 case "${1:-}" in

@@ -1,6 +1,6 @@
 // GB18030, the encoding of a CSV that Excel saved on a Chinese Windows,
 // decoded to UTF-8 a block at a time: by iconv on POSIX, by the system's
-// code page 54936 on Windows.
+// code page 54936 on Windows (936, GBK, where a system lacks it).
 #pragma once
 
 #include <string>
@@ -27,7 +27,7 @@ class Gb18030Decoder {
   Result Decode(std::string& raw, std::string& text);
 
  private:
-  void* handle_;
+  void* handle_;  // iconv's; on Windows the code page
 };
 
 }  // namespace quillbary::batch::detail

@@ -1,3 +1,4 @@
+#include "quillbary/path_text.h"
 #include "quillbary/batch_run.h"
 
 #include <gtest/gtest.h>
@@ -283,7 +284,7 @@ struct NameCase {
 class DefaultOutputTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(DefaultOutputTest, AddsTheSuffixBeforeTheExtension) {
-  EXPECT_EQ(DefaultOutputPath(GetParam().input).string(), GetParam().output);
+  EXPECT_EQ(files::Utf8Of(DefaultOutputPath(files::PathOfUtf8(GetParam().input))), GetParam().output);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, DefaultOutputTest,
