@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quillbary::testing {
@@ -133,3 +134,13 @@ char* toString(const CaughtBox& box) {
 }
 
 }  // namespace quillbary::testing
+
+#ifdef _WIN32
+#include <windows.h>
+
+void quillbary::testing::EndWith(int result) {
+  std::fflush(nullptr);
+  ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(result));
+  std::_Exit(result);
+}
+#endif

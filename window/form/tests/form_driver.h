@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -99,3 +100,23 @@ CaughtBox Warning(const QString& text, const QString& snapshot = {});
 char* toString(const CaughtBox& box);
 
 }  // namespace quillbary::testing
+
+#ifdef _WIN32
+namespace quillbary::testing {
+// Ends the program with `result` at once, without unloading its DLLs.
+[[noreturn]] void EndWith(int result);
+}  // namespace quillbary::testing
+
+// Under Wine a test program whose tests are over sometimes never ends: with
+// one thread left, it waits as the DLLs are unloaded (two winpthread copies,
+// the program's and Qt's). Its result is known by then, and it ends with it.
+#undef QTEST_MAIN
+#define QTEST_MAIN(TestObject)                            \
+  static int RunTests(int argc, char* argv[]) {           \
+    QTEST_MAIN_SETUP()                                    \
+    TestObject tc;                                        \
+    QTEST_SET_MAIN_SOURCE_PATH                            \
+    return QTest::qExec(&tc, argc, argv);                 \
+  }                                                       \
+  int main(int argc, char* argv[]) { quillbary::testing::EndWith(RunTests(argc, argv)); }
+#endif
