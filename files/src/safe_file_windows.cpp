@@ -1,9 +1,11 @@
 // The Windows side of SafeFile. The temporary is made with CREATE_NEW (never
-// through a name already there) and held open without FILE_SHARE_DELETE, so
-// that another write cannot take it for a leftover; MoveFileExW puts it in
-// place (MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH), and a hard link
-// to the previous file, made beside the temporary first, keeps the previous
-// content until the write stands.
+// through a name already there) and held, while the write lasts, by a handle
+// with no access to its bytes and without FILE_SHARE_DELETE: another write
+// cannot take it for a leftover, and a library that writes by name
+// (libxlsxwriter) can still open it. Write() opens it for writing;
+// MoveFileExW puts it in place (MOVEFILE_REPLACE_EXISTING |
+// MOVEFILE_WRITE_THROUGH), and a hard link to the previous file, made beside
+// the temporary first, keeps the previous content until the write stands.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -77,6 +79,23 @@ fs::path FolderOf(const fs::path& file) {
   return file.has_parent_path() ? file.parent_path() : fs::path(L".");
 }
 
+// A descriptor that writes the temporary; -1 with the Windows error.
+int OpenForWriting(const fs::path& temporary, int& failure) {
+  const HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    failure = LastError();
+    return -1;
+  }
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    ::CloseHandle(file);
+    failure = ERROR_TOO_MANY_OPEN_FILES;
+  }
+  return fd;
+}
+
 }  // namespace
 
 SafeFile::SafeFile(const fs::path& target, const WriteOptions& options)
@@ -137,22 +156,15 @@ SafeFile::SafeFile(const fs::path& target, const WriteOptions& options)
     }
   }
   temporary_ = folder_ / L"part";
-  const HANDLE file = ::CreateFileW(temporary_.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  hold_ = ::CreateFileW(temporary_.c_str(), FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (hold_ == INVALID_HANDLE_VALUE) {
+    hold_ = nullptr;
     const int failure = LastError();
     ::RemoveDirectoryW(folder_.c_str());
     folder_.clear();
     Fail(KindOfError(failure), "无法建立临时文件", failure);
-  }
-  fd_ = ::_open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
-  if (fd_ < 0) {
-    ::CloseHandle(file);
-    ::DeleteFileW(temporary_.c_str());
-    ::RemoveDirectoryW(folder_.c_str());
-    folder_.clear();
-    Fail(FileError::Kind::kIo, "无法建立临时文件", ERROR_TOO_MANY_OPEN_FILES);
   }
   registration_ = detail::Remember(temporary_, folder_);
 }
@@ -168,6 +180,7 @@ SafeFile::~SafeFile() {
     }
   }
   if (fd_ >= 0) ::_close(fd_);
+  if (hold_ != nullptr) ::CloseHandle(hold_);
   if (!folder_.empty()) {
     ::DeleteFileW(temporary_.c_str());
     ::DeleteFileW(PreviousIn(folder_).c_str());
@@ -177,6 +190,11 @@ SafeFile::~SafeFile() {
 }
 
 void SafeFile::Write(std::string_view bytes) {
+  if (fd_ < 0) {
+    int failure = 0;
+    fd_ = OpenForWriting(temporary_, failure);
+    if (fd_ < 0) Fail(KindOfError(failure), "无法写入", failure);
+  }
   while (!bytes.empty()) {
     const unsigned chunk = bytes.size() > 1u << 30 ? 1u << 30 : static_cast<unsigned>(bytes.size());
     const int written = ::_write(fd_, bytes.data(), chunk);
@@ -191,6 +209,13 @@ void SafeFile::Write(std::string_view bytes) {
 
 void SafeFile::Finish() {
   if (finished_) return;
+  // What a library wrote by name is made whole on disk through a handle of
+  // our own: FlushFileBuffers needs one that may write.
+  if (fd_ < 0) {
+    int failure = 0;
+    fd_ = OpenForWriting(temporary_, failure);
+    if (fd_ < 0) Fail(KindOfError(failure), "无法写入", failure);
+  }
   if (::_commit(fd_) != 0) {
     const int failure = errno == ENOSPC ? ERROR_DISK_FULL : static_cast<int>(_doserrno);
     Fail(KindOfError(failure), "无法写入", failure);
@@ -199,6 +224,8 @@ void SafeFile::Finish() {
   const int fd = fd_;
   fd_ = -1;
   if (::_close(fd) != 0) Fail(FileError::Kind::kIo, "无法写入", static_cast<int>(_doserrno));
+  ::CloseHandle(hold_);
+  hold_ = nullptr;
   finished_ = true;
 }
 

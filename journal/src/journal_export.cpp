@@ -175,8 +175,13 @@ void WriteXlsx(const std::filesystem::path& path, const Table& table,
         files::XlsxWriterLib().workbook_close(workbook);
       }
     };
-    std::unique_ptr<lxw_workbook, Closer> workbook(
-        xlsx.workbook_new_opt(files::Utf8Of(file.TemporaryPath()).c_str(), nullptr));
+    // libxlsxwriter's own temporaries in the write's private folder, not
+    // where tmpfile() puts them (on Windows, the root of drive C:).
+    const std::string folder = files::Utf8Of(file.TemporaryPath().parent_path());
+    lxw_workbook_options workbookOptions{};
+    workbookOptions.tmpdir = const_cast<char*>(folder.c_str());
+    std::unique_ptr<lxw_workbook, Closer> workbook(xlsx.workbook_new_opt(
+        files::Utf8Of(file.TemporaryPath()).c_str(), &workbookOptions));
     if (!workbook) throw files::FileError(files::FileError::Kind::kIo, path, "无法建立 XLSX 文件");
     lxw_worksheet* sheet = xlsx.workbook_add_worksheet(workbook.get(), "计息单");
     lxw_format* bold = xlsx.workbook_add_format(workbook.get());

@@ -150,7 +150,9 @@ check_window_with_xdotool() {
     xdotool key alt+F4 || true
     sleep 1
   ' || true
-  wait_wine
+  # Ended rather than waited for: under Wine a Qt program can wait forever as
+  # its DLLs are unloaded (see the README's On Windows).
+  "$wineserver" -k || true
   [[ -s $pdf ]] || fail "no PDF at $pdf (screenshot: $SHOT)"
   local text
   text=$(pdftotext -layout "$pdf" -)

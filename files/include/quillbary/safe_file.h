@@ -109,6 +109,10 @@ class SafeFile {
   std::filesystem::path folder_;   // the private folder beside final_
   std::filesystem::path temporary_;
   int fd_ = -1;
+  // Windows: a handle on the temporary with no access to its bytes, held so
+  // that another write cannot take it for a leftover while a library that
+  // writes by name opens it for itself.
+  void* hold_ = nullptr;
   int registration_ = -1;  // in the list the signal handler removes
   bool existed_ = false;   // final_ was there before the write
   bool finished_ = false;  // Finish() done
