@@ -143,7 +143,10 @@ check_window_with_xdotool() {
     sleep 1
     import -window root "$SHOT"
     xdotool key ctrl+s
-    sleep 3
+    timeout 60 xdotool search --sync --name "导出 PDF" >/dev/null
+    sleep 2
+    import -window root "${SHOT%.png}-save-dialog.png"
+    xdotool key ctrl+a
     xdotool type --delay 40 "Z:${PDF//\//\\}"
     xdotool key Return
     for _ in $(seq 30); do [[ -s $PDF ]] && break; sleep 1; done

@@ -2,6 +2,7 @@
 // on the options and buttons, and every box that pops up caught and closed.
 #pragma once
 
+#include <QApplication>
 #include <QDate>
 #include <QImage>
 #include <QList>
@@ -107,13 +108,15 @@ namespace quillbary::testing {
 [[noreturn]] void EndWith(int result);
 }  // namespace quillbary::testing
 
-// Under Wine a test program whose tests are over sometimes never ends: with
-// one thread left, it waits as the DLLs are unloaded (two winpthread copies,
-// the program's and Qt's). Its result is known by then, and it ends with it.
+// Under Wine a test program whose tests are over sometimes never ends: it
+// waits as the application is taken down or its DLLs are unloaded (two
+// winpthread copies, the program's and Qt's). Its result is known by then,
+// and it ends with it; the application is never taken down.
 #undef QTEST_MAIN
 #define QTEST_MAIN(TestObject)                            \
   static int RunTests(int argc, char* argv[]) {           \
-    QTEST_MAIN_SETUP()                                    \
+    auto* app = new QApplication(argc, argv);             \
+    app->setAttribute(Qt::AA_Use96Dpi, true);             \
     TestObject tc;                                        \
     QTEST_SET_MAIN_SOURCE_PATH                            \
     return QTest::qExec(&tc, argc, argv);                 \
