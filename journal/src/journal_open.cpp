@@ -127,7 +127,8 @@ std::filesystem::path Companion(const std::filesystem::path& resolved, const cha
 std::string ImmutableUri(const std::filesystem::path& resolved) {
   std::string uri = "file://";
   // A Windows path "C:\\x" is the URI path "/C:/x".
-  const std::string path = files::Utf8Of(resolved.generic_u8string());
+  const std::u8string generic = resolved.generic_u8string();
+  const std::string path(generic.begin(), generic.end());
   if (!path.starts_with('/')) uri += '/';
   for (const unsigned char c : path) {
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
