@@ -12,14 +12,15 @@ ctest --test-dir build/test --output-on-failure --parallel 2
 
 # The Windows stage (scripts/windows/stage.sh): the whole program
 # cross-built by mingw-w64, every test of it run under Wine, and the
-# installer installed, used and uninstalled there. It is run when asked for
-# with QUILLBARY_WINDOWS_STAGE=1 while its tests under Wine are being made to
-# pass (the README's On Windows says which do not yet). Otherwise the core's
-# tests alone, as a Windows program under Wine.
-if [[ ${QUILLBARY_WINDOWS_STAGE:-} == 1 ]]; then
+# installer installed, used and uninstalled there. It needs Qt built for
+# Windows: QUILLBARY_MINGW_QT=FILE.tar.xz|DIR names a ready one, and
+# QUILLBARY_WINDOWS_STAGE=1 has `scripts/setup.sh windows` build it from
+# Debian's source (about half an hour). Without either, the core's tests
+# alone, as a Windows program under Wine.
+if [[ -n ${QUILLBARY_MINGW_QT:-} || ${QUILLBARY_WINDOWS_STAGE:-} == 1 ]]; then
   bash scripts/windows/stage.sh
 else
-  echo "Windows stage skipped (enable it with: QUILLBARY_WINDOWS_STAGE=1 bash scripts/test.sh, after bash scripts/setup.sh windows or with QUILLBARY_MINGW_QT=FILE.tar.xz|DIR); the core's tests only, under Wine."
+  echo "Windows stage skipped (no Qt for Windows: set QUILLBARY_MINGW_QT=FILE.tar.xz|DIR, or QUILLBARY_WINDOWS_STAGE=1 to build it); the core's tests only, under Wine."
   (
     unset DISPLAY
     export WINEPREFIX=$PWD/build/windows-core/wine
