@@ -20,18 +20,19 @@ function(quillbary_test_homes)
   endforeach()
 endfunction()
 
-# gtest_discover_tests for PROGRAM, every case in the program's home. A
+# gtest_discover_tests for PROGRAM, every case in the program's home, with
+# the test properties given after it (FIXTURES_REQUIRED server ...). A
 # cross-built program runs once, whole, under the emulator: starting an
 # emulated process costs more than all its tests.
 function(quillbary_discover_tests program)
   quillbary_test_home_environment(${program} environment)
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${program} COMMAND ${program})
-    set_tests_properties(${program} PROPERTIES ENVIRONMENT "${environment}")
+    set_tests_properties(${program} PROPERTIES ENVIRONMENT "${environment}" ${ARGN})
     return()
   endif()
   # Escaped, so that the list reaches the discovered tests as one value.
   string(REPLACE ";" "\\;" environment "${environment}")
   gtest_discover_tests(${program} DISCOVERY_TIMEOUT 30 NO_PRETTY_VALUES
-    PROPERTIES ENVIRONMENT "${environment}")
+    PROPERTIES ${ARGN} ENVIRONMENT "${environment}")
 endfunction()

@@ -21,6 +21,7 @@ build_packages=(
   fonts-dejavu-core
   xvfb xauth          # scripts/run.sh --virtual, on a machine without a display
   libsqlite3-dev nettle-dev libxlsxwriter-dev  # the journal: SQLite, SHA-256, XLSX export
+  libpqxx-dev         # the branch's PostgreSQL database (libpqxx over libpq)
 )
 test_packages=(
   "${build_packages[@]}"
@@ -33,6 +34,7 @@ test_packages=(
   sqlite3                               # the journal's backup and check commands the README gives
   libxcb1-dev libx11-dev libxcb-damage0-dev   # the benchmark programs, built (not run) with the tests
   g++-mingw-w64-x86-64-posix wine64 googletest   # the core's tests as a Windows program, under Wine
+  postgresql-15 postgresql-client-15    # the branch's tests start a server of their own (initdb, pg_ctl)
 )
 bench_packages=(
   "${build_packages[@]}"

@@ -108,9 +108,18 @@ Entry Journal::Append(Entry entry, SerialUse serialUse, const BeforeCommit& befo
                             path_);
     counter.Bind(1, year);
     counter.Step();
-    char serial[32];
-    std::snprintf(serial, sizeof serial, "%s-%06lld", year.c_str(),
-                  static_cast<long long>(counter.Int(0)));
+    const std::int64_t number = counter.Int(0);
+    // A terminal of a branch puts its name between the year and the number,
+    // so that no two machines of the branch hand out the same 编号.
+    const std::string terminal = Terminal();
+    char serial[48];
+    if (terminal.empty()) {
+      std::snprintf(serial, sizeof serial, "%s-%06lld", year.c_str(),
+                    static_cast<long long>(number));
+    } else {
+      std::snprintf(serial, sizeof serial, "%s-%s-%06lld", year.c_str(), terminal.c_str(),
+                    static_cast<long long>(number));
+    }
     entry.serial = serial;
   } else if (serialUse == SerialUse::kExisting) {
     const std::optional<StatementSummary> summary = Summary(entry.serial);
@@ -177,5 +186,39 @@ Entry Journal::RecordBatchRun(const BatchRunRecord& run, const BeforeCommit& bef
   return Append(std::move(entry), SerialUse::kNone, beforeCommit);
 }
 
+
+std::optional<BranchMembership> Journal::Membership() {
+  // A journal only read is not migrated: one of an older version has no table.
+  SqliteStatement table(db_.get(),
+                        "SELECT count(*) FROM sqlite_master WHERE name = 'branch_terminal'", path_);
+  if (!table.Step() || table.Int(0) == 0) return std::nullopt;
+  SqliteStatement row(db_.get(), "SELECT terminal, conninfo, joined_at FROM branch_terminal",
+                      path_);
+  if (!row.Step()) return std::nullopt;
+  return BranchMembership{row.Text(0), row.Text(1), row.Text(2)};
+}
+
+std::string Journal::Terminal() {
+  const std::optional<BranchMembership> membership = Membership();
+  return membership ? membership->terminal : std::string();
+}
+
+void Journal::JoinTerminal(const std::string& terminal, const std::string& conninfo) {
+  Transaction transaction(db_.get(), path_);
+  const std::string joined = Terminal();
+  if (!joined.empty()) {
+    throw JournalError(JournalError::Kind::kAlreadyJoined, path_,
+                       "本机日志已是分行终端 " + joined + " 的日志，不能再加入为 " + terminal);
+  }
+  SqliteStatement insert(db_.get(),
+                         "INSERT INTO branch_terminal(terminal, conninfo, joined_at) "
+                         "VALUES (?1, ?2, ?3)",
+                         path_);
+  insert.Bind(1, terminal);
+  insert.Bind(2, conninfo);
+  insert.Bind(3, options_.clock());
+  insert.Step();
+  transaction.Commit();
+}
 
 }  // namespace quillbary::journal

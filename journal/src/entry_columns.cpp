@@ -252,4 +252,13 @@ std::string EntryKindWord(EntryKind kind) {
 }
 
 
+std::string HashInputOf(const Entry& entry) { return HashInput(ToColumns(entry)); }
+
+std::string StoredColumn(const Entry& entry, std::string_view column) {
+  for (const EntryColumn& each : kEntryColumns) {
+    if (each.name == column) return each.write(entry);
+  }
+  return {};
+}
+
 }  // namespace quillbary::journal

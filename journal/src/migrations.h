@@ -92,6 +92,23 @@ CREATE TRIGGER entries_never_change BEFORE UPDATE ON entries
 CREATE TRIGGER entries_never_go BEFORE DELETE ON entries
   BEGIN SELECT RAISE(ABORT, 'journal entries are never deleted'); END;
 )sql",
+    // 2 -> 3: the branch terminal the journal numbers its statements for,
+    // once it has joined one, and the branch's database it copies them to
+    // (a libpq connection string without a password): one row, whose
+    // terminal is never changed nor removed.
+    R"sql(
+CREATE TABLE branch_terminal(
+  terminal TEXT NOT NULL CHECK (terminal GLOB 'T[0-9][0-9]*'),
+  conninfo TEXT NOT NULL,
+  joined_at TEXT NOT NULL);
+CREATE TRIGGER branch_terminal_once BEFORE INSERT ON branch_terminal
+  WHEN (SELECT count(*) FROM branch_terminal) > 0
+  BEGIN SELECT RAISE(ABORT, 'a journal joins one terminal'); END;
+CREATE TRIGGER branch_terminal_never_changes BEFORE UPDATE OF terminal, joined_at ON branch_terminal
+  BEGIN SELECT RAISE(ABORT, 'the terminal is never changed'); END;
+CREATE TRIGGER branch_terminal_never_goes BEFORE DELETE ON branch_terminal
+  BEGIN SELECT RAISE(ABORT, 'the terminal is never removed'); END;
+)sql",
 };
 
 }  // namespace quillbary::journal

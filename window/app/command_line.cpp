@@ -13,6 +13,9 @@ constexpr std::string_view kHelp =
     "      quillbary --batch-template 文件.csv|文件.xlsx\n"
     "      quillbary [--journal 文件 | --no-journal]\n"
     "      quillbary --check-journal | --export-journal 输出.csv [--journal 文件]\n"
+    "      quillbary --init-branch 连接串 | --join-branch 连接串 | --upload-branch\n"
+    "      quillbary --close-day 日期 [--terminal 终端] [--branch 连接串]\n"
+    "      quillbary --review 编号 通过|退回 [原因] [--branch 连接串]\n"
     "还款利息计算器：算出还款时的正常利息、逾期利息与合计。不带参数时打开计算窗口。\n"
     "交付（复制、打印、导出 PDF）的每张计息单都编号记入日志，每次批量计算也记入，默认为\n"
     "$XDG_DATA_HOME/quillbary/journal.sqlite3（即 ~/.local/share/quillbary/）。\n"
@@ -32,7 +35,15 @@ constexpr std::string_view kHelp =
     "  --no-journal  不记日志（交付的计息单不编号，批量计算不记录）\n"
     "  --check-journal  检查日志的哈希链：完好时显示条数，退出状态 0；\n"
     "                   有误时指出第一条不符的记录，退出状态 1\n"
-    "  --export-journal 输出.csv  把日志的全部记录导出为 CSV（UTF-8）后退出\n";
+    "  --export-journal 输出.csv  把日志的全部记录导出为 CSV（UTF-8）后退出\n"
+    "  --init-branch 连接串  在分行的 PostgreSQL 数据库中建立分行的表（数据库所有者，一次）\n"
+    "  --join-branch 连接串  本机加入分行，取得终端号（如 T02），此后编号形如\n"
+    "                        2026-T02-000123，并上传日志\n"
+    "  --upload-branch  把日志中尚未上传的记录上传到分行数据库\n"
+    "  --close-day 日期  分行（或 --terminal 所指终端）当日的日终汇总\n"
+    "  --review 编号 通过|退回 [原因]  记录对分行一张计息单的复核\n"
+    "  连接串为 libpq 的连接串（如 \"host=分行服务器 dbname=branch\" 或 service=名称）；\n"
+    "  密码只放在 ~/.pgpass 或服务文件中，不可写在连接串里\n";
 
 constexpr std::string_view kHelpOption = "--help";
 constexpr std::string_view kVersionOption = "--version";

@@ -13,6 +13,7 @@
 #include "form/form1.h"
 #include "journal/journal_desk.h"
 #include "menu/main_window.h"
+#include "quillbary/branch_commands.h"
 
 int main(int argc, char* argv[]) {
   // --help, --version and wrong arguments are answered before QApplication,
@@ -22,6 +23,10 @@ int main(int argc, char* argv[]) {
   for (const std::string& arg : utf8) args.push_back(arg.c_str());
   const quillbary::JournalCommandLine journal = quillbary::TakeJournalOptions(args);
   if (const auto answered = quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr)) {
+    return *answered;
+  }
+  if (const auto answered =
+          quillbary::branch::AnswerBranchCommand(args, journal.journal, std::cout, std::cerr)) {
     return *answered;
   }
   const auto answered = quillbary::AnswerCommandLine(

@@ -68,6 +68,7 @@ struct JournalError : std::runtime_error {
     kAlreadyVoided,    // a voided statement is neither voided again nor handed on
     kBrokenChain,      // the chain's tail was changed or cut: nothing is appended
     kNoReason,         // a void whose reason is empty or only blanks
+    kAlreadyJoined,    // the journal is already a branch terminal's
   };
   JournalError(Kind kind, std::filesystem::path path, std::string reason);
 
@@ -182,6 +183,13 @@ struct ChainCheck {
   std::string problem;  // what did not match, in Chinese
 };
 
+// The branch a journal's terminal belongs to.
+struct BranchMembership {
+  std::string terminal;  // "T02"
+  std::string conninfo;  // libpq's connection string, without a password
+  std::string joinedAt;
+};
+
 struct JournalOptions {
   int busyTimeoutMs = 5000;
   // Only reads: a missing file is an error rather than made, a write-protected
@@ -284,6 +292,15 @@ class Journal {
   // void) in chain order; none for an unknown 编号.
   std::vector<Entry> EntriesOf(const std::string& serial);
 
+  // The branch terminal this journal hands out 编号 for ("T02"), or "" while
+  // it has joined none: then a statement is "2026-000123", after joining
+  // "2026-T02-000124" (the year's count goes on; numbers given stay).
+  std::string Terminal();
+  // The terminal with the branch's connection string and when it joined.
+  std::optional<BranchMembership> Membership();
+  // Makes the journal a terminal's, once: kAlreadyJoined when it is one.
+  void JoinTerminal(const std::string& terminal, const std::string& conninfo);
+
   // PRAGMA integrity_check, then the hash chain from the first entry.
   ChainCheck CheckChain();
 
@@ -301,6 +318,20 @@ class Journal {
   SqliteConnection db_;
   JournalOptions options_;
 };
+
+// The text an entry's hash is the SHA-256 of: its hashed columns as stored,
+// its previous hash among them. A copy of the chain kept elsewhere (the
+// branch's server) keeps this text, so that it can check every hash and link
+// without knowing the columns.
+std::string HashInputOf(const Entry& entry);
+// An entry's columns as the journal stores them, by column name: "kind" is
+// "statement", "handon", "void", "reprint" or "batch"; "amount", "total",
+// "handed_on", ... as the journal's own history reads them.
+std::string StoredColumn(const Entry& entry, std::string_view column);
+
+// A figure as a statement shows it, as a plain decimal: "10,000.00 元" ->
+// "10000.00"; a text that is no figure comes back as it was.
+std::string PlainFigure(std::string_view shown);
 
 // "copy", "print", "pdf" or "" — the words stored and exported.
 std::string HandOnWord(HandOnKind kind);

@@ -1,0 +1,138 @@
+// The branch: every terminal's journal copied to the branch's PostgreSQL
+// database, where a supervisor reviews statements (复核) and totals the day.
+//
+// The server keeps each entry as its terminal hashed it (the hash input, with
+// the previous hash in it), and refuses, for every role, the owner's too:
+//   - an entry whose hash is not its input's SHA-256, or that does not follow
+//     the terminal's previous entry (so the copy never has a gap);
+//   - an entry of a terminal sent by a role other than the one that joined it;
+//   - any UPDATE, DELETE or TRUNCATE of what it holds;
+//   - a review by the role that uploaded the statement.
+// The role that sent a row is stamped into it by the server (session_user),
+// whatever the row says.
+//
+// Connections take a libpq connection string ("host=... dbname=...") or
+// "service=NAME"; passwords stay in libpq's own ~/.pgpass or service file. A
+// connection string that holds a password is refused, so that it is never
+// kept in the program's settings.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "quillbary/journal.h"
+
+namespace quillbary::branch {
+
+// The schema version this program makes and reads.
+extern const int kBranchSchemaVersion;
+
+struct BranchError : std::runtime_error {
+  enum class Kind {
+    kCannotConnect,   // no server, refused login, bad TLS, a password in the string
+    kNotABranch,      // the database has no branch schema, or another version
+    kAlreadyMade,     // --init-branch on a database that has the schema
+    kRefused,         // the server refused a write (a role, a review, ...)
+    kDivergence,      // the server holds another entry at this (terminal, seq)
+    kBrokenLink,      // the server refused an entry that does not follow its chain
+  };
+  BranchError(Kind kind, std::string reason);
+  Kind kind;
+  std::string reason;  // in Chinese, for a box or the command line
+};
+
+// The refusal libpq would give of a connection string that holds a password
+// ("password=..." or a URI with one), or nothing.
+std::optional<std::string> PasswordIn(const std::string& conninfo);
+
+enum class Verdict { kPass, kReturn };  // 通过, 退回
+
+struct Review {
+  std::string terminal;
+  std::string serial;
+  Verdict verdict = Verdict::kPass;
+  std::string reason;
+  std::string reviewer;    // the server's role name
+  std::string reviewedAt;  // "2026-12-10 14:05:31", the server's local time
+};
+
+// What the day's close totals, for one date and one terminal or the branch.
+struct DayClose {
+  std::string date;      // "2026-12-10"
+  std::string terminal;  // "" for the whole branch
+  std::int64_t statements = 0;
+  std::int64_t handOnsAgain = 0;
+  std::int64_t reprints = 0;
+  std::int64_t voids = 0;
+  std::int64_t batchRuns = 0;
+  std::int64_t batchRows = 0;
+  std::string interestTotalSum = "0.00";           // over 利息合计 statements in force
+  std::string principalAndInterestSum = "0.00";  // over 本息合计 statements in force
+  std::int64_t reviewed = 0;
+  std::int64_t pendingReview = 0;
+  struct Head {
+    std::string terminal;
+    std::int64_t seq = 0;
+    std::string hash;
+  };
+  std::vector<Head> heads;  // every terminal's last uploaded entry
+};
+
+struct UploadResult {
+  std::int64_t sent = 0;      // entries the server did not have
+  std::int64_t alreadyThere = 0;
+  std::int64_t serverHead = 0;  // the terminal's highest seq on the server after
+};
+
+class Branch {
+ public:
+  // Connects; throws kCannotConnect with libpq's reason.
+  explicit Branch(const std::string& conninfo);
+  ~Branch();
+  Branch(const Branch&) = delete;
+  Branch& operator=(const Branch&) = delete;
+
+  // Makes the schema and the two group roles, once; kAlreadyMade when the
+  // database has it. Run by the database's owner.
+  void Init();
+  // Gives this connection's role the branch's next terminal: "T01", "T02", ...
+  // (never the same twice, whoever asks at the same time).
+  std::string Join();
+
+  // The terminal's highest seq on the server, 0 when it has none.
+  std::int64_t Head(const std::string& terminal);
+  // Copies entries, in chain order, each in a transaction of its own: one the
+  // server has with the same hash is counted and skipped, one it has with
+  // another hash throws kDivergence naming the seq, and nothing after it goes.
+  UploadResult Upload(const std::string& terminal, const std::vector<journal::Entry>& entries);
+
+  // Records 复核 of a statement: 退回 needs a reason that is not blank.
+  // Refused (kRefused) for the role that uploaded it, or an unknown statement.
+  Review RecordReview(const std::string& terminal, const std::string& serial, Verdict verdict,
+                      const std::string& reason);
+  // A statement's reviews, oldest first.
+  std::vector<Review> ReviewsOf(const std::string& terminal, const std::string& serial);
+
+  // The day's close for `date` ("2026-12-10"), of one terminal or ("") all.
+  DayClose CloseOfDay(const std::string& date, const std::string& terminal = {});
+
+ private:
+  struct Connection;  // the server's connection, libpqxx's
+  void RequireSchema();
+  std::unique_ptr<Connection> connection_;
+};
+
+// Copies every entry of the journal the server does not have yet, in
+// batches, from the server's head on: what a terminal does in the background,
+// and on reconnecting after working offline.
+UploadResult UploadPending(journal::Journal& journal, Branch& branch, const std::string& terminal);
+
+// "通过" or "退回".
+std::string VerdictName(Verdict verdict);
+
+}  // namespace quillbary::branch

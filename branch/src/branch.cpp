@@ -1,0 +1,282 @@
+#include "quillbary/branch.h"
+
+#include <libpq-fe.h>
+#include <pqxx/pqxx>
+
+#include <string_view>
+#include <utility>
+
+#include "branch_schema.h"
+
+namespace quillbary::branch {
+
+const int kBranchSchemaVersion = 1;
+
+BranchError::BranchError(Kind kind, std::string reason)
+    : std::runtime_error(reason), kind(kind), reason(std::move(reason)) {}
+
+namespace {
+
+using Kind = BranchError::Kind;
+
+// The server's own message, without libpq's "ERROR:  " and the trailing
+// line break, and with our triggers' "quillbary: " prefix dropped.
+std::string ServerReason(const std::exception& error) {
+  std::string text = error.what();
+  for (const std::string_view prefix : {"ERROR:  ", "FATAL:  "}) {
+    if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
+  }
+  if (text.rfind("quillbary: ", 0) == 0) text.erase(0, 11);
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  const std::size_t context = text.find("\nCONTEXT:");
+  if (context != std::string::npos) text.erase(context);
+  return text;
+}
+
+// Runs `work` in a transaction of its own, turning the server's refusals into
+// BranchError.
+template <typename Work>
+auto InTransaction(pqxx::connection& connection, Work&& work) {
+  try {
+    pqxx::work transaction(connection);
+    auto result = work(transaction);
+    transaction.commit();
+    return result;
+  } catch (const pqxx::broken_connection& error) {
+    throw BranchError(Kind::kCannotConnect, "与分行数据库的连接已断开：" + ServerReason(error));
+  } catch (const pqxx::insufficient_privilege& error) {
+    throw BranchError(Kind::kRefused, "分行数据库拒绝了此操作：" + ServerReason(error));
+  } catch (const pqxx::data_exception& error) {
+    throw BranchError(Kind::kBrokenLink, "分行数据库拒绝了此条目：" + ServerReason(error));
+  } catch (const pqxx::sql_error& error) {
+    throw BranchError(Kind::kRefused, "分行数据库拒绝了此操作：" + ServerReason(error));
+  }
+}
+
+Review ReviewOf(const pqxx::row& row) {
+  Review review;
+  review.terminal = row["terminal"].c_str();
+  review.serial = row["serial"].c_str();
+  review.verdict = std::string_view(row["verdict"].c_str()) == "pass" ? Verdict::kPass
+                                                                      : Verdict::kReturn;
+  review.reason = row["reason"].c_str();
+  review.reviewer = row["reviewer"].c_str();
+  review.reviewedAt = row["at"].c_str();
+  return review;
+}
+
+constexpr const char* kReviewColumns =
+    "terminal, serial, verdict, reason, reviewer, "
+    "to_char(reviewed_at, 'YYYY-MM-DD HH24:MI:SS') AS at";
+
+}  // namespace
+
+std::optional<std::string> PasswordIn(const std::string& conninfo) {
+  char* error = nullptr;
+  PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), &error);
+  if (options == nullptr) {
+    std::string reason = error != nullptr ? error : "无法解析";
+    PQfreemem(error);
+    while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+    return "连接串有误：" + reason;
+  }
+  std::optional<std::string> found;
+  for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
+    if (std::string_view(option->keyword) == "password" && option->val != nullptr &&
+        *option->val != '\0') {
+      found = "连接串中含有密码：密码请放在 ~/.pgpass 或服务文件中，不要写在连接串里";
+    }
+  }
+  PQconninfoFree(options);
+  return found;
+}
+
+std::string VerdictName(Verdict verdict) { return verdict == Verdict::kPass ? "通过" : "退回"; }
+
+struct Branch::Connection {
+  explicit Connection(const std::string& conninfo) : link(conninfo) {}
+  pqxx::connection link;
+};
+
+Branch::Branch(const std::string& conninfo) {
+  if (const std::optional<std::string> password = PasswordIn(conninfo)) {
+    throw BranchError(Kind::kCannotConnect, *password);
+  }
+  try {
+    connection_ = std::make_unique<Connection>(conninfo);
+  } catch (const std::exception& error) {
+    throw BranchError(Kind::kCannotConnect, "连接不上分行数据库：" + ServerReason(error));
+  }
+}
+
+Branch::~Branch() = default;
+
+void Branch::Init() {
+  InTransaction(connection_->link, [](pqxx::work& transaction) {
+    if (!transaction.exec("SELECT to_regclass('quillbary_schema')")[0][0].is_null()) {
+      throw BranchError(Kind::kAlreadyMade, "分行数据库已经建立过，未作改动");
+    }
+    transaction.exec(kBranchSchemaSql);
+    return 0;
+  });
+}
+
+void Branch::RequireSchema() {
+  const int version = InTransaction(connection_->link, [](pqxx::work& transaction) {
+    if (transaction.exec("SELECT to_regclass('quillbary_schema')")[0][0].is_null()) return 0;
+    return transaction.exec("SELECT max(version) FROM quillbary_schema")[0][0].as<int>(0);
+  });
+  if (version != kBranchSchemaVersion) {
+    throw BranchError(Kind::kNotABranch,
+                      version == 0 ? "这个数据库不是分行数据库：请先由数据库所有者运行 "
+                                     "quillbary --init-branch"
+                                   : "分行数据库的结构版本为 " + std::to_string(version) +
+                                         "，本程序为 " + std::to_string(kBranchSchemaVersion));
+  }
+}
+
+std::string Branch::Join() {
+  RequireSchema();
+  return InTransaction(connection_->link, [](pqxx::work& transaction) {
+    return std::string(transaction
+                           .exec("INSERT INTO terminals(terminal) VALUES "
+                                 "('T' || lpad(nextval('terminal_numbers')::text, 2, '0')) "
+                                 "RETURNING terminal")[0][0]
+                           .c_str());
+  });
+}
+
+std::int64_t Branch::Head(const std::string& terminal) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    return transaction
+        .exec_params("SELECT coalesce(max(seq), 0) FROM entries WHERE terminal = $1", terminal)[0][0]
+        .as<std::int64_t>();
+  });
+}
+
+UploadResult Branch::Upload(const std::string& terminal,
+                            const std::vector<journal::Entry>& entries) {
+  UploadResult result;
+  for (const journal::Entry& entry : entries) {
+    const bool sent = InTransaction(connection_->link, [&](pqxx::work& transaction) {
+      const pqxx::result held = transaction.exec_params(
+          "SELECT hash FROM entries WHERE terminal = $1 AND seq = $2", terminal, entry.seq);
+      if (!held.empty()) {
+        if (held[0][0].c_str() == entry.hash) return false;
+        throw BranchError(Kind::kDivergence,
+                          "分行数据库中终端 " + terminal + " 的第 " + std::to_string(entry.seq) +
+                              " 条与本机日志不同（编号 " + entry.serial + "）：两份链已分叉");
+      }
+      const auto column = [&](std::string_view name) {
+        return journal::StoredColumn(entry, name);
+      };
+      const std::int64_t batchRows =
+          entry.kind == journal::EntryKind::kBatchRun ? entry.batchRun.rowsRead : 0;
+      transaction.exec_params(
+          "INSERT INTO entries(terminal, seq, kind, serial, recorded_at, clerk, borrower, "
+          "loan_number, amount, total_caption, total, handed_on, reason, batch_rows, prev_hash, "
+          "hash, hash_input) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11, $12, $13, $14, "
+          "$15, $16, $17)",
+          terminal, entry.seq, column("kind"), entry.serial, entry.recordedAt, column("clerk"),
+          column("borrower"), column("loan_number"), journal::PlainFigure(column("amount")),
+          column("total_caption"), journal::PlainFigure(column("total")), column("handed_on"),
+          entry.reason, batchRows, entry.previousHash, entry.hash, journal::HashInputOf(entry));
+      return true;
+    });
+    ++(sent ? result.sent : result.alreadyThere);
+    result.serverHead = entry.seq;
+  }
+  if (entries.empty()) result.serverHead = Head(terminal);
+  return result;
+}
+
+Review Branch::RecordReview(const std::string& terminal, const std::string& serial,
+                            Verdict verdict, const std::string& reason) {
+  if (verdict == Verdict::kReturn && !journal::HasNonBlank(reason)) {
+    throw BranchError(Kind::kRefused, "退回须写明原因");
+  }
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    return ReviewOf(transaction.exec_params1(
+        std::string("INSERT INTO reviews(terminal, serial, verdict, reason) "
+                    "VALUES ($1, $2, $3, $4) RETURNING ") +
+            kReviewColumns,
+        terminal, serial, verdict == Verdict::kPass ? "pass" : "return", reason));
+  });
+}
+
+std::vector<Review> Branch::ReviewsOf(const std::string& terminal, const std::string& serial) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    std::vector<Review> reviews;
+    for (const pqxx::row& row :
+         transaction.exec_params(std::string("SELECT ") + kReviewColumns +
+                                     " FROM reviews WHERE terminal = $1 AND serial = $2 "
+                                     "ORDER BY id",
+                                 terminal, serial)) {
+      reviews.push_back(ReviewOf(row));
+    }
+    return reviews;
+  });
+}
+
+DayClose Branch::CloseOfDay(const std::string& date, const std::string& terminal) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    DayClose close;
+    close.date = date;
+    close.terminal = terminal;
+    // A statement counts in the sums while it is in force (no void of it has
+    // reached the server), whenever its void was recorded.
+    const pqxx::row counts = transaction.exec_params1(R"sql(
+      WITH day AS (
+        SELECT * FROM entries WHERE substr(recorded_at, 1, 10) = $1 AND ($2 = '' OR terminal = $2)),
+      in_force AS (
+        SELECT d.* FROM day d WHERE d.kind = 'statement' AND d.total ~ '^-?[0-9]+(\.[0-9]+)?$'
+          AND NOT EXISTS (SELECT FROM entries v WHERE v.terminal = d.terminal
+                          AND v.serial = d.serial AND v.kind = 'void')),
+      reviewed AS (
+        SELECT d.terminal, d.serial FROM day d WHERE d.kind = 'statement'
+          AND EXISTS (SELECT FROM reviews r WHERE r.terminal = d.terminal AND r.serial = d.serial))
+      SELECT
+        (SELECT count(*) FROM day WHERE kind = 'statement'),
+        (SELECT count(*) FROM day WHERE kind = 'handon'),
+        (SELECT count(*) FROM day WHERE kind = 'reprint'),
+        (SELECT count(*) FROM day WHERE kind = 'void'),
+        (SELECT count(*) FROM day WHERE kind = 'batch'),
+        (SELECT coalesce(sum(batch_rows), 0) FROM day WHERE kind = 'batch'),
+        (SELECT coalesce(sum(total::numeric), 0)::numeric(20, 2)::text FROM in_force
+          WHERE total_caption = '利息合计'),
+        (SELECT coalesce(sum(total::numeric), 0)::numeric(20, 2)::text FROM in_force
+          WHERE total_caption = '本息合计'),
+        (SELECT count(*) FROM reviewed))sql",
+                                                      date, terminal);
+    close.statements = counts[0].as<std::int64_t>();
+    close.handOnsAgain = counts[1].as<std::int64_t>();
+    close.reprints = counts[2].as<std::int64_t>();
+    close.voids = counts[3].as<std::int64_t>();
+    close.batchRuns = counts[4].as<std::int64_t>();
+    close.batchRows = counts[5].as<std::int64_t>();
+    close.interestTotalSum = counts[6].c_str();
+    close.principalAndInterestSum = counts[7].c_str();
+    close.reviewed = counts[8].as<std::int64_t>();
+    close.pendingReview = close.statements - close.reviewed;
+    for (const pqxx::row& row : transaction.exec_params(
+             "SELECT DISTINCT ON (terminal) terminal, seq, hash FROM entries "
+             "WHERE $1 = '' OR terminal = $1 ORDER BY terminal, seq DESC",
+             terminal)) {
+      close.heads.push_back({row[0].c_str(), row[1].as<std::int64_t>(), row[2].c_str()});
+    }
+    return close;
+  });
+}
+
+UploadResult UploadPending(journal::Journal& journal, Branch& branch, const std::string& terminal) {
+  const std::int64_t head = branch.Head(terminal);
+  std::vector<journal::Entry> pending;
+  journal.ForEachEntry([&](const journal::Entry& entry) {
+    if (entry.seq > head) pending.push_back(entry);
+  });
+  UploadResult result = branch.Upload(terminal, pending);
+  if (pending.empty()) result.serverHead = head;
+  return result;
+}
+
+}  // namespace quillbary::branch

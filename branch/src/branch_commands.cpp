@@ -1,0 +1,146 @@
+#include "quillbary/branch_commands.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "branch_command_line.h"
+#include "quillbary/branch.h"
+#include "quillbary/journal.h"
+
+namespace quillbary::branch {
+namespace {
+
+std::unique_ptr<journal::Journal> OpenJournal(const std::filesystem::path& path) {
+  return journal::Journal::Open(path);
+}
+
+// The database of a command: --branch, or the journal's own branch.
+std::string ConninfoFor(const BranchCommandLine& line, const std::filesystem::path& journalPath) {
+  if (!line.conninfo.empty()) return line.conninfo;
+  journal::JournalOptions options;
+  options.readOnly = true;
+  const auto membership = journal::Journal::Open(journalPath, options)->Membership();
+  if (!membership) {
+    throw BranchError(BranchError::Kind::kNotABranch,
+                      "本机尚未加入分行：请用 --branch 指明分行数据库，或先 --join-branch");
+  }
+  return membership->conninfo;
+}
+
+int Join(const BranchCommandLine& line, const std::filesystem::path& journalPath,
+         std::ostream& out) {
+  auto journal = OpenJournal(journalPath);
+  // Asked before the server hands out a terminal, so that none is wasted.
+  if (const auto membership = journal->Membership()) {
+    throw journal::JournalError(journal::JournalError::Kind::kAlreadyJoined, journalPath,
+                                "本机日志已是分行终端 " + membership->terminal + " 的日志");
+  }
+  Branch branch(line.conninfo);
+  const std::string terminal = branch.Join();
+  journal->JoinTerminal(terminal, line.conninfo);
+  const UploadResult uploaded = UploadPending(*journal, branch, terminal);
+  out << "本机已加入分行：终端 " << terminal << "（此后编号形如 2026-" << terminal
+      << "-000001）；已上传 " << uploaded.sent << " 条\n";
+  return 0;
+}
+
+int Upload(const std::filesystem::path& journalPath, std::ostream& out) {
+  auto journal = OpenJournal(journalPath);
+  const auto membership = journal->Membership();
+  if (!membership) {
+    throw BranchError(BranchError::Kind::kNotABranch, "本机尚未加入分行：请先 --join-branch");
+  }
+  Branch branch(membership->conninfo);
+  const UploadResult uploaded = UploadPending(*journal, branch, membership->terminal);
+  out << "已上传 " << uploaded.sent << " 条；分行数据库中终端 " << membership->terminal << " 共 "
+      << uploaded.serverHead << " 条\n";
+  return 0;
+}
+
+void PrintClose(const DayClose& close, std::ostream& out) {
+  out << "日终汇总 " << close.date << "（" << (close.terminal.empty() ? "全分行" : close.terminal)
+      << "）\n"
+      << "  出具计息单  " << close.statements << " 张\n"
+      << "  再次交付    " << close.handOnsAgain << " 次\n"
+      << "  补打        " << close.reprints << " 次\n"
+      << "  作废        " << close.voids << " 张\n"
+      << "  批量计算    " << close.batchRuns << " 次，共 " << close.batchRows << " 行\n"
+      << "  利息合计之和  " << close.interestTotalSum << " 元\n"
+      << "  本息合计之和  " << close.principalAndInterestSum << " 元\n"
+      << "  已复核      " << close.reviewed << " 张，待复核 " << close.pendingReview << " 张\n";
+  for (const DayClose::Head& head : close.heads) {
+    out << "  终端 " << head.terminal << " 链头：第 " << head.seq << " 条 " << head.hash << "\n";
+  }
+}
+
+// The terminal a 编号 was handed out by: "2026-T02-000123" -> "T02".
+std::string TerminalOfSerial(const std::string& serial) {
+  const std::size_t first = serial.find('-');
+  const std::size_t second = serial.find('-', first + 1);
+  if (first == std::string::npos || second == std::string::npos) return {};
+  return serial.substr(first + 1, second - first - 1);
+}
+
+int RecordReviewOf(const BranchCommandLine& line, const std::filesystem::path& journalPath,
+           std::ostream& out) {
+  const std::string terminal =
+      line.terminal.empty() ? TerminalOfSerial(line.serial) : line.terminal;
+  if (terminal.empty()) {
+    throw BranchError(BranchError::Kind::kRefused,
+                      "编号 " + line.serial + " 中没有终端号：请用 --terminal 指明");
+  }
+  Branch branch(ConninfoFor(line, journalPath));
+  const Review review =
+      branch.RecordReview(terminal, line.serial, line.verdict, line.reason);
+  out << "已复核 " << review.serial << "：" << VerdictName(review.verdict)
+      << (review.reason.empty() ? "" : "（" + review.reason + "）") << "，复核人 "
+      << review.reviewer << "，" << review.reviewedAt << "\n";
+  return 0;
+}
+
+}  // namespace
+
+std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
+                                       const std::filesystem::path& journal, std::ostream& out,
+                                       std::ostream& err) {
+  const std::optional<BranchCommandLine> line = ReadBranchCommandLine(args);
+  if (!line) return std::nullopt;
+  if (!line->error.empty()) {
+    err << "quillbary: " << line->error << "；用法见 quillbary --help\n";
+    return 2;
+  }
+  try {
+    int status = 0;
+    switch (line->command) {
+      case BranchCommand::kInit:
+        Branch(line->conninfo).Init();
+        out << "分行数据库已建立（结构版本 " << kBranchSchemaVersion << "）\n";
+        break;
+      case BranchCommand::kJoin:
+        status = Join(*line, journal, out);
+        break;
+      case BranchCommand::kUpload:
+        status = Upload(journal, out);
+        break;
+      case BranchCommand::kCloseDay:
+        PrintClose(Branch(ConninfoFor(*line, journal)).CloseOfDay(line->date, line->terminal), out);
+        break;
+      case BranchCommand::kReview:
+        status = RecordReviewOf(*line, journal, out);
+        break;
+    }
+    if (!out.flush()) {
+      err << "quillbary: 无法写出到标准输出\n";
+      return 1;
+    }
+    return status;
+  } catch (const BranchError& error) {
+    err << "quillbary: " << error.reason << "\n";
+  } catch (const journal::JournalError& error) {
+    err << "quillbary: " << error.what() << "\n";
+  }
+  return 3;
+}
+
+}  // namespace quillbary::branch
