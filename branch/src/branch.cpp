@@ -30,7 +30,16 @@ std::string ServerReason(const std::exception& error) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   const std::size_t context = text.find("\nCONTEXT:");
   if (context != std::string::npos) text.erase(context);
-  return text;
+  // libpq's hints follow on indented lines: one line for the clerk.
+  std::string line;
+  for (const char c : text) {
+    if (c == '\n' || c == '\t') {
+      if (!line.empty() && line.back() != ' ') line += ' ';
+    } else {
+      line += c;
+    }
+  }
+  return line;
 }
 
 // Runs `work` in a transaction of its own, turning the server's refusals into
@@ -266,6 +275,43 @@ DayClose Branch::CloseOfDay(const std::string& date, const std::string& terminal
     }
     return close;
   });
+}
+
+std::vector<std::pair<std::int64_t, std::string>> Branch::Hashes(const std::string& terminal) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    std::vector<std::pair<std::int64_t, std::string>> hashes;
+    for (const pqxx::row& row : transaction.exec_params(
+             "SELECT seq, hash FROM entries WHERE terminal = $1 ORDER BY seq", terminal)) {
+      hashes.emplace_back(row[0].as<std::int64_t>(), row[1].c_str());
+    }
+    return hashes;
+  });
+}
+
+ServerCopyCheck CompareWithServerCopy(journal::Journal& journal, Branch& branch,
+                                      const std::string& terminal) {
+  const auto held = branch.Hashes(terminal);
+  std::vector<std::string> local;  // local[seq - 1] is the entry's hash
+  journal.ForEachEntry([&](const journal::Entry& entry) {
+    if (entry.seq == static_cast<std::int64_t>(local.size()) + 1) local.push_back(entry.hash);
+  });
+  ServerCopyCheck check;
+  check.serverEntries = static_cast<std::int64_t>(held.size());
+  for (const auto& [seq, hash] : held) {
+    if (seq > static_cast<std::int64_t>(local.size())) {
+      check.problem = "本机日志只到第 " + std::to_string(local.size()) + " 条，分行数据库中终端 " +
+                      terminal + " 已有 " + std::to_string(held.size()) +
+                      " 条：日志末尾的记录已从本机消失";
+    } else if (local[static_cast<std::size_t>(seq - 1)] != hash) {
+      check.problem = "与分行数据库中终端 " + terminal + " 的同一条不同：本机日志的这一条已被改动";
+    } else {
+      continue;
+    }
+    check.agrees = false;
+    check.firstBadSeq = seq;
+    break;
+  }
+  return check;
 }
 
 UploadResult UploadPending(journal::Journal& journal, Branch& branch, const std::string& terminal) {

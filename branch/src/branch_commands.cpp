@@ -30,6 +30,9 @@ std::string ConninfoFor(const BranchCommandLine& line, const std::filesystem::pa
 
 int Join(const BranchCommandLine& line, const std::filesystem::path& journalPath,
          std::ostream& out) {
+  if (const std::optional<std::string> password = PasswordIn(line.conninfo)) {
+    throw BranchError(BranchError::Kind::kCannotConnect, *password);
+  }
   auto journal = OpenJournal(journalPath);
   // Asked before the server hands out a terminal, so that none is wasted.
   if (const auto membership = journal->Membership()) {
@@ -100,6 +103,27 @@ int RecordReviewOf(const BranchCommandLine& line, const std::filesystem::path& j
 }
 
 }  // namespace
+
+std::optional<BranchWitness> WitnessOfBranch(const std::filesystem::path& journalPath) {
+  journal::JournalOptions options;
+  options.readOnly = true;
+  auto journal = journal::Journal::Open(journalPath, options);
+  const auto membership = journal->Membership();
+  if (!membership) return std::nullopt;
+  BranchWitness witness;
+  try {
+    Branch branch(membership->conninfo);
+    const ServerCopyCheck check = CompareWithServerCopy(*journal, branch, membership->terminal);
+    witness.agrees = check.agrees;
+    witness.firstBadSeq = check.firstBadSeq;
+    witness.said = check.agrees ? "与分行数据库中终端 " + membership->terminal + " 的 " +
+                                      std::to_string(check.serverEntries) + " 条一致"
+                                : check.problem;
+  } catch (const BranchError& error) {
+    witness.said = "未能与分行数据库核对：" + error.reason;
+  }
+  return witness;
+}
 
 std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
                                        const std::filesystem::path& journal, std::ostream& out,

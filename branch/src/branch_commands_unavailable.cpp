@@ -13,4 +13,6 @@ std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
   return 2;
 }
 
+std::optional<BranchWitness> WitnessOfBranch(const std::filesystem::path&) { return std::nullopt; }
+
 }  // namespace quillbary::branch

@@ -293,5 +293,59 @@ TEST(BranchDayClose, CountsEachKindAndSumsTheStatementsInForce) {
   EXPECT_EQ(Branch(Conninfo(database, "supervisor_s")).CloseOfDay("2026-03-04").statements, 0);
 }
 
+// The server's copy as the witness of a journal's tail: each way of losing
+// or rewriting what was uploaded, which the local chain check passes.
+struct TamperCase {
+  const char* name;
+  // Changes the uploaded journal at path; may return another journal to
+  // compare instead (the chain rebuilt whole).
+  void (*tamper)(const std::filesystem::path& path, const std::filesystem::path& folder);
+  std::int64_t firstBadSeq;  // 0: agrees
+};
+
+class ServerCopyWitness : public testing::TestWithParam<TamperCase> {};
+
+TEST_P(ServerCopyWitness, NamesTheFirstEntryThatDoesNotMatch) {
+  const std::string database = FreshBranch();
+  TempFolder folder;
+  const auto path = folder / "j.sqlite3";
+  Branch branch(Conninfo(database, "clerk_a"));
+  const std::string terminal = branch.Join();
+  {
+    auto journal = JournalWith(path, 3);  // 5 entries
+    journal->JoinTerminal(terminal, "");
+    UploadPending(*journal, branch, terminal);
+  }
+  GetParam().tamper(path, folder.path());
+  auto journal = OpenAt(path);
+  ASSERT_TRUE(journal->CheckChain().intact) << "the local check alone should pass";
+  const ServerCopyCheck check = CompareWithServerCopy(*journal, branch, terminal);
+  EXPECT_EQ(check.agrees, GetParam().firstBadSeq == 0) << check.problem;
+  EXPECT_EQ(check.firstBadSeq, GetParam().firstBadSeq) << check.problem;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ServerCopyWitness,
+    testing::Values(
+        TamperCase{"Untouched", [](const auto&, const auto&) {}, 0},
+        TamperCase{"TailRemovedWithTheSequenceFixed",
+                   [](const auto& path, const auto&) {
+                     journal::Tamper(path,
+                                     "DELETE FROM entries WHERE seq > 3;"
+                                     "UPDATE sqlite_sequence SET seq = 3 WHERE name = 'entries';");
+                   },
+                   4},
+        TamperCase{"ChainRebuiltWholeAfterAnEdit",
+                   [](const auto& path, const auto& folder) {
+                     // Another chain of the same length in its place: every
+                     // hash recomputed, as a rewriting script would leave it.
+                     const auto rebuilt = folder / "rebuilt.sqlite3";
+                     JournalWith(rebuilt, 3, "10001");
+                     std::filesystem::copy_file(rebuilt, path,
+                                                std::filesystem::copy_options::overwrite_existing);
+                   },
+                   1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace quillbary::branch

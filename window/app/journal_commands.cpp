@@ -22,12 +22,20 @@ std::optional<std::string_view> ValueAfter(const std::vector<const char*>& args,
   return value;
 }
 
-int Check(const std::filesystem::path& path, std::ostream& out) {
+int Check(const std::filesystem::path& path, std::ostream& out, const WitnessOf& witnessOf) {
   journal::JournalOptions options;
   options.readOnly = true;
   const journal::ChainCheck check = journal::Journal::Open(path, options)->CheckChain();
   if (check.intact) {
-    out << "日志完好：共 " << check.entries << " 条（" << files::Utf8Of(path) << "）\n";
+    const std::optional<ChainWitness> witness = witnessOf ? witnessOf(path) : std::nullopt;
+    if (witness && !witness->agrees) {
+      out << "日志有误：第 " << witness->firstBadSeq << " 条：" << witness->said << "（"
+          << files::Utf8Of(path) << "）\n";
+      return 1;
+    }
+    out << "日志完好：共 " << check.entries << " 条（" << files::Utf8Of(path) << "）";
+    if (witness) out << "；" << witness->said;
+    out << "\n";
     return 0;
   }
   out << "日志有误：";
@@ -85,7 +93,7 @@ JournalCommandLine TakeJournalOptions(std::vector<const char*>& args) {
 
 std::optional<int> AnswerJournalCommand(const JournalCommandLine& line,
                                         std::span<const char* const> rest, std::ostream& out,
-                                        std::ostream& err) {
+                                        std::ostream& err, const WitnessOf& witness) {
   if (!line.error.empty()) {
     err << "quillbary: " << line.error << "；用法见 quillbary --help\n";
     return 2;
@@ -102,7 +110,7 @@ std::optional<int> AnswerJournalCommand(const JournalCommandLine& line,
   }
   try {
     const int status =
-        line.check ? Check(line.journal, out) : Export(line.journal, *line.exportTo, out);
+        line.check ? Check(line.journal, out, witness) : Export(line.journal, *line.exportTo, out);
     if (!out.flush()) {
       err << "quillbary: 无法写出到标准输出\n";
       return 1;

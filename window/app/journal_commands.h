@@ -7,7 +7,9 @@
 // Without --journal the journal is DefaultJournalPath().
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -37,8 +39,20 @@ JournalCommandLine TakeJournalOptions(std::vector<const char*>& args);
 //   on err with the path and why, and 3;
 // - a usage error, an argument left over beside a command, or an export
 //   onto the journal itself: one line, 2.
+//
+// A journal whose chain holds may still have lost its tail or been rewritten
+// whole; `witness`, when given, asks a second copy of the chain (the branch's
+// server) and says one line for it: "日志完好：共 N 条（PATH）；与分行数据库中
+// 终端 T01 的 N 条一致", or "日志有误：第 N 条：…" and 1 when they differ.
+struct ChainWitness {
+  bool agrees = true;
+  std::int64_t firstBadSeq = 0;
+  std::string said;
+};
+using WitnessOf = std::function<std::optional<ChainWitness>(const std::filesystem::path& journal)>;
+
 std::optional<int> AnswerJournalCommand(const JournalCommandLine& line,
                                         std::span<const char* const> rest, std::ostream& out,
-                                        std::ostream& err);
+                                        std::ostream& err, const WitnessOf& witness = {});
 
 }  // namespace quillbary

@@ -22,7 +22,15 @@ int main(int argc, char* argv[]) {
   std::vector<const char*> args;
   for (const std::string& arg : utf8) args.push_back(arg.c_str());
   const quillbary::JournalCommandLine journal = quillbary::TakeJournalOptions(args);
-  if (const auto answered = quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr)) {
+  // A terminal's journal is checked against the branch's copy of it too.
+  const auto branchWitness =
+      [](const std::filesystem::path& path) -> std::optional<quillbary::ChainWitness> {
+    const auto word = quillbary::branch::WitnessOfBranch(path);
+    if (!word) return std::nullopt;
+    return quillbary::ChainWitness{word->agrees, word->firstBadSeq, word->said};
+  };
+  if (const auto answered =
+          quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr, branchWitness)) {
     return *answered;
   }
   if (const auto answered =

@@ -118,6 +118,9 @@ class Branch {
   // A statement's reviews, oldest first.
   std::vector<Review> ReviewsOf(const std::string& terminal, const std::string& serial);
 
+  // The terminal's (seq, hash) on the server, in chain order.
+  std::vector<std::pair<std::int64_t, std::string>> Hashes(const std::string& terminal);
+
   // The day's close for `date` ("2026-12-10"), of one terminal or ("") all.
   DayClose CloseOfDay(const std::string& date, const std::string& terminal = {});
 
@@ -131,6 +134,21 @@ class Branch {
 // batches, from the server's head on: what a terminal does in the background,
 // and on reconnecting after working offline.
 UploadResult UploadPending(journal::Journal& journal, Branch& branch, const std::string& terminal);
+
+// What the server's copy of a terminal's chain says of the local journal:
+// every entry the server holds must be in the journal with the same hash. A
+// journal shorter than the server's copy lost its tail (entries removed with
+// the record of the highest seq, a -wal deleted after an unclean close); a
+// different hash at a seq the server holds is an entry changed, even with
+// every hash after it recomputed.
+struct ServerCopyCheck {
+  bool agrees = true;
+  std::int64_t serverEntries = 0;
+  std::int64_t firstBadSeq = 0;  // 0 when it agrees
+  std::string problem;           // in Chinese
+};
+ServerCopyCheck CompareWithServerCopy(journal::Journal& journal, Branch& branch,
+                                      const std::string& terminal);
 
 // "通过" or "退回".
 std::string VerdictName(Verdict verdict);

@@ -15,6 +15,7 @@
 #include <optional>
 #include <ostream>
 #include <span>
+#include <string>
 
 namespace quillbary::branch {
 
@@ -27,5 +28,16 @@ namespace quillbary::branch {
 std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
                                        const std::filesystem::path& journal, std::ostream& out,
                                        std::ostream& err);
+
+// What --check-journal adds for a journal that is a branch terminal's: the
+// comparison with the server's copy (CompareWithServerCopy), with `said` one
+// line for the clerk. Nothing for a journal that joined no branch. A server
+// that cannot be reached agrees, saying so: the local check still stands.
+struct BranchWitness {
+  bool agrees = true;
+  std::int64_t firstBadSeq = 0;
+  std::string said;
+};
+std::optional<BranchWitness> WitnessOfBranch(const std::filesystem::path& journal);
 
 }  // namespace quillbary::branch
