@@ -7,12 +7,14 @@
 #
 #   postgres-server.sh start FOLDER    made afresh, started, waited for
 #   postgres-server.sh stop FOLDER     stopped and removed
+#   postgres-server.sh pause FOLDER    stopped at once, as by a crash, kept
+#   postgres-server.sh resume FOLDER   started again on what it kept
 #
 # PostgreSQL refuses to run as root: as root (CI), the server runs as the
 # `postgres` user Debian's package makes, on a folder given to it.
 set -euo pipefail
-action=${1:?usage: $0 start|stop FOLDER}
-folder=${2:?usage: $0 start|stop FOLDER}
+action=${1:?usage: $0 start|stop|pause|resume FOLDER}
+folder=${2:?usage: $0 start|stop|pause|resume FOLDER}
 bin=/usr/lib/postgresql/15/bin
 
 as_server() {
@@ -37,8 +39,10 @@ case $action in
     [[ $(id -u) == 0 ]] && chown postgres:postgres "$folder"
     as_server "$bin/initdb" -D "$folder/data" -U branch_owner -A trust -E UTF8 \
       --locale=C.UTF-8 >"$folder/initdb.log" 2>&1 || { cat "$folder/initdb.log"; exit 1; }
-    as_server "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w \
-      -o "-c listen_addresses='' -c unix_socket_directories='$folder' -c fsync=off" start >/dev/null
+    # Kept in its settings, so that a resumed server listens where it did.
+    printf "listen_addresses = ''\nunix_socket_directories = '%s'\nfsync = off\n" "$folder" |
+      as_server tee -a "$folder/data/postgresql.conf" >/dev/null
+    as_server "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w start >/dev/null
     psql() { /usr/bin/psql -X -q -v ON_ERROR_STOP=1 -h "$folder" -U branch_owner -d postgres "$@"; }
     psql -c "CREATE ROLE quillbary_clerk NOLOGIN; CREATE ROLE quillbary_supervisor NOLOGIN;
              CREATE ROLE clerk_a LOGIN IN ROLE quillbary_clerk;
@@ -47,5 +51,7 @@ case $action in
              CREATE ROLE lead_l LOGIN IN ROLE quillbary_clerk, quillbary_supervisor;"
     ;;
   stop) stop ;;
-  *) echo "usage: $0 start|stop FOLDER" >&2; exit 2 ;;
+  pause) as_server "$bin/pg_ctl" -D "$folder/data" -m immediate -w stop >/dev/null ;;
+  resume) as_server "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w start >/dev/null ;;
+  *) echo "usage: $0 start|stop|pause|resume FOLDER" >&2; exit 2 ;;
 esac

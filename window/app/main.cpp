@@ -10,9 +10,11 @@
 #include "app/journal_commands.h"
 #include "app/local_clock.h"
 #include "app/utf8_arguments.h"
+#include "branch/branch_copy.h"
 #include "form/form1.h"
 #include "journal/journal_desk.h"
 #include "menu/main_window.h"
+#include "menu/status_line.h"
 #include "quillbary/branch_commands.h"
 
 int main(int argc, char* argv[]) {
@@ -53,6 +55,8 @@ int main(int argc, char* argv[]) {
   auto* desk = new quillbary::JournalDesk(form1, form1->statementMenu(),
                                           {journal.journal, journal.noJournal}, QUILLBARY_VERSION);
   quillbary::MainWindow window(form1, desk);  // takes the form as its client area
+  // A terminal's entries go to the branch's server in the background.
+  if (!journal.noJournal) quillbary::StartBranchCopy(journal.journal, window.statusLine());
   window.show();
   quillbary::SetWindowIconAfterFirstPaint(&window, QStringLiteral(":/icon.png"));
   return QApplication::exec();

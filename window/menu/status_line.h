@@ -2,6 +2,7 @@
 // themselves for a few seconds, instead of a box to close.
 #pragma once
 
+#include <QLabel>
 #include <QStatusBar>
 #include <QString>
 
@@ -20,6 +21,12 @@ class StatusLine : public QStatusBar {
 
   void showCopied();                    // 已复制
   void showSaved(const QString& path);  // 已保存到 PATH
+  // 待上传 N 条 at the line's right while entries wait for the branch's
+  // server (the reason of the last failure as its tip); nothing at 0.
+  void showWaiting(qint64 entries, const QString& problem);
+
+ private:
+  QLabel* waiting_;
 };
 
 }  // namespace quillbary

@@ -1,0 +1,54 @@
+// Copying a terminal's journal to the branch in a thread of its own, so that
+// handing a statement on never waits for the server.
+//
+// Every `interval` (and at once on Nudge()), the thread reads the journal
+// (read-only, beside the window's own connection), and when it is a
+// terminal's, sends what the server does not have yet (UploadPending). What
+// it could not send waits in the journal and goes on a later round, as soon
+// as the server answers again; sending is idempotent, so a round cut short
+// (the server stopped, the program killed) leaves nothing twice.
+//
+// After each round it reports how many entries wait (0 when all are on the
+// server) and, when the round failed, why. Before the first round that
+// reaches the server, every entry counts as waiting.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace quillbary::branch {
+
+class BackgroundCopy {
+ public:
+  // Called on the copying thread after each round of a terminal's journal.
+  using Report = std::function<void(std::int64_t waiting, const std::string& problem)>;
+
+  BackgroundCopy(std::filesystem::path journal, Report report,
+                 std::chrono::milliseconds interval = std::chrono::seconds(5));
+  // Stops the thread, after the round under way.
+  ~BackgroundCopy();
+  BackgroundCopy(const BackgroundCopy&) = delete;
+  BackgroundCopy& operator=(const BackgroundCopy&) = delete;
+
+  // Starts a round now (after an entry was recorded).
+  void Nudge();
+
+ private:
+  void Run();
+  std::filesystem::path journal_;
+  Report report_;
+  std::chrono::milliseconds interval_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool nudged_ = false;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+}  // namespace quillbary::branch

@@ -1,0 +1,76 @@
+#include "quillbary/background_copy.h"
+
+#include <memory>
+#include <utility>
+
+#include "quillbary/branch.h"
+#include "quillbary/journal.h"
+
+namespace quillbary::branch {
+
+BackgroundCopy::BackgroundCopy(std::filesystem::path journal, Report report,
+                               std::chrono::milliseconds interval)
+    : journal_(std::move(journal)), report_(std::move(report)), interval_(interval) {
+  thread_ = std::thread([this] { Run(); });
+}
+
+BackgroundCopy::~BackgroundCopy() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  thread_.join();
+}
+
+void BackgroundCopy::Nudge() {
+  {
+    std::lock_guard lock(mutex_);
+    nudged_ = true;
+  }
+  wake_.notify_all();
+}
+
+void BackgroundCopy::Run() {
+  std::unique_ptr<journal::Journal> journal;
+  std::unique_ptr<Branch> branch;
+  std::string conninfo;
+  std::int64_t serverHead = 0;  // the last the server was known to hold
+  for (;;) {
+    std::string problem;
+    bool terminal = false;
+    std::int64_t entries = 0;
+    try {
+      if (!journal) {
+        journal::JournalOptions options;
+        options.readOnly = true;
+        journal = journal::Journal::Open(journal_, options);
+      }
+      if (const auto membership = journal->Membership()) {
+        terminal = true;
+        entries = journal->EntryCount();
+        if (!branch || conninfo != membership->conninfo) {
+          branch.reset();
+          conninfo = membership->conninfo;
+          branch = std::make_unique<Branch>(conninfo);
+        }
+        serverHead = UploadPending(*journal, *branch, membership->terminal).serverHead;
+        entries = journal->EntryCount();
+      }
+    } catch (const BranchError& error) {
+      problem = error.reason;
+      branch.reset();  // connect afresh next round
+    } catch (const journal::JournalError& error) {
+      problem = error.what();
+      journal.reset();  // not there yet, or moved: open afresh next round
+    }
+    if (terminal) report_(entries > serverHead ? entries - serverHead : 0, problem);
+
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, interval_, [this] { return nudged_ || stopping_; });
+    if (stopping_) return;
+    nudged_ = false;
+  }
+}
+
+}  // namespace quillbary::branch
