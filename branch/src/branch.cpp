@@ -288,6 +288,46 @@ std::vector<std::pair<std::int64_t, std::string>> Branch::Hashes(const std::stri
   });
 }
 
+std::vector<TerminalChainCheck> Branch::CheckChains() {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    // The first fault of each kind per terminal; the lowest seq is named.
+    const pqxx::result rows = transaction.exec(R"sql(
+      WITH checked AS (
+        SELECT e.terminal, e.seq,
+               encode(sha256(convert_to(e.hash_input, 'UTF8')), 'hex') <> e.hash AS bad_hash,
+               e.prev_hash IS DISTINCT FROM
+                 CASE WHEN e.seq = 1 THEN repeat('0', 64) ELSE p.hash END AS bad_link,
+               e.seq > 1 AND p.seq IS NULL AS after_gap
+        FROM entries e LEFT JOIN entries p ON p.terminal = e.terminal AND p.seq = e.seq - 1)
+      SELECT t.terminal, count(c.seq),
+             min(c.seq) FILTER (WHERE c.bad_hash),
+             min(c.seq) FILTER (WHERE c.after_gap),
+             min(c.seq) FILTER (WHERE c.bad_link AND NOT c.after_gap)
+      FROM terminals t LEFT JOIN checked c ON c.terminal = t.terminal
+      GROUP BY t.terminal ORDER BY t.terminal)sql");
+    std::vector<TerminalChainCheck> checks;
+    for (const pqxx::row& row : rows) {
+      TerminalChainCheck check;
+      check.terminal = row[0].c_str();
+      check.entries = row[1].as<std::int64_t>();
+      const auto consider = [&](int column, const std::string& problem) {
+        if (row[column].is_null()) return;
+        const auto seq = row[column].as<std::int64_t>();
+        if (check.whole || seq < check.firstBadSeq) {
+          check.whole = false;
+          check.firstBadSeq = seq;
+          check.problem = problem;
+        }
+      };
+      consider(2, "内容与其哈希不符：已被改动");
+      consider(3, "之前缺了记录：链中有空缺");
+      consider(4, "与前一条的哈希不相接：链已断");
+      checks.push_back(check);
+    }
+    return checks;
+  });
+}
+
 ServerCopyCheck CompareWithServerCopy(journal::Journal& journal, Branch& branch,
                                       const std::string& terminal) {
   const auto held = branch.Hashes(terminal);

@@ -9,9 +9,10 @@
 namespace quillbary::branch {
 namespace {
 
-constexpr std::array<std::pair<std::string_view, BranchCommand>, 5> kCommands = {{
+constexpr std::array<std::pair<std::string_view, BranchCommand>, 6> kCommands = {{
     {"--init-branch", BranchCommand::kInit},
     {"--join-branch", BranchCommand::kJoin},
+    {"--check-branch", BranchCommand::kCheck},
     {"--upload-branch", BranchCommand::kUpload},
     {"--close-day", BranchCommand::kCloseDay},
     {"--review", BranchCommand::kReview},
@@ -77,9 +78,10 @@ std::optional<BranchCommandLine> ReadBranchCommandLine(std::span<const char* con
   switch (line.command) {
     case BranchCommand::kInit:
     case BranchCommand::kJoin:
-      if (want(1, 1, "--init-branch 与 --join-branch 之后须有一个连接串") &&
+    case BranchCommand::kCheck:
+      if (want(1, 1, "--init-branch、--join-branch 与 --check-branch 之后须有一个连接串") &&
           !line.conninfo.empty()) {
-        line.error = "--init-branch 与 --join-branch 不与 --branch 同用";
+        line.error = "--init-branch、--join-branch 与 --check-branch 不与 --branch 同用";
       }
       if (line.error.empty()) line.conninfo = std::string(values[0]);
       break;

@@ -9,11 +9,11 @@
 
 namespace quillbary::branch {
 
-enum class BranchCommand { kInit, kJoin, kUpload, kCloseDay, kReview };
+enum class BranchCommand { kInit, kJoin, kCheck, kUpload, kCloseDay, kReview };
 
 struct BranchCommandLine {
   BranchCommand command = BranchCommand::kUpload;
-  std::string conninfo;  // --init-branch's or --join-branch's, or --branch's
+  std::string conninfo;  // --init-branch's, --join-branch's, --check-branch's or --branch's
   std::string date;      // --close-day's, "2026-12-10"
   std::string terminal;  // --terminal's
   std::string serial;    // --review's 编号

@@ -61,6 +61,25 @@ int Upload(const std::filesystem::path& journalPath, std::ostream& out) {
   return 0;
 }
 
+int CheckBranch(const BranchCommandLine& line, std::ostream& out) {
+  const std::vector<TerminalChainCheck> checks = Branch(line.conninfo).CheckChains();
+  std::int64_t entries = 0;
+  bool whole = true;
+  for (const TerminalChainCheck& check : checks) {
+    entries += check.entries;
+    whole = whole && check.whole;
+    out << "终端 " << check.terminal << "：共 " << check.entries << " 条，";
+    if (check.whole) {
+      out << "完好\n";
+    } else {
+      out << "第 " << check.firstBadSeq << " 条" << check.problem << "\n";
+    }
+  }
+  out << (whole ? "分行数据库完好：" : "分行数据库有误：") << checks.size() << " 个终端，共 "
+      << entries << " 条\n";
+  return whole ? 0 : 1;
+}
+
 void PrintClose(const DayClose& close, std::ostream& out) {
   out << "日终汇总 " << close.date << "（" << (close.terminal.empty() ? "全分行" : close.terminal)
       << "）\n"
@@ -143,6 +162,9 @@ std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
         break;
       case BranchCommand::kJoin:
         status = Join(*line, journal, out);
+        break;
+      case BranchCommand::kCheck:
+        status = CheckBranch(*line, out);
         break;
       case BranchCommand::kUpload:
         status = Upload(journal, out);

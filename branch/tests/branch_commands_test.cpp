@@ -34,6 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"NoBranchCommand", {"--batch", "a.csv"}, false, false},
         LineCase{"Join", {"--join-branch", "service=branch"}, true, false},
         LineCase{"JoinWithoutConninfo", {"--join-branch"}, true, true},
+        LineCase{"CheckBranchWithBranchToo", {"--check-branch", "a=b", "--branch", "c=d"}, true, true},
         LineCase{"JoinWithBranchToo", {"--join-branch", "a=b", "--branch", "c=d"}, true, true},
         LineCase{"TwoCommands", {"--upload-branch", "--close-day", "2026-12-10"}, true, true},
         LineCase{"UploadWithAValue", {"--upload-branch", "x"}, true, true},

@@ -347,5 +347,50 @@ INSTANTIATE_TEST_SUITE_P(
                    1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What --check-branch finds on the server after someone with the owner's
+// rights switched the triggers off and changed what they guard.
+struct ServerTamperCase {
+  const char* name;
+  const char* sql;
+  std::int64_t firstBadSeq;  // 0: whole
+};
+
+class BranchChainCheck : public testing::TestWithParam<ServerTamperCase> {};
+
+TEST_P(BranchChainCheck, NamesEachTerminalsFirstBadEntry) {
+  const std::string database = FreshBranch();
+  TempFolder folder;
+  auto journal = JournalWith(folder / "j.sqlite3", 3);  // 5 entries
+  Branch clerk(Conninfo(database, "clerk_a"));
+  const std::string terminal = clerk.Join();
+  UploadPending(*journal, clerk, terminal);
+  Branch(Conninfo(database, "clerk_b")).Join();  // a terminal with no entries yet
+  SqlAs(database, "branch_owner",
+        std::string("ALTER TABLE entries DISABLE TRIGGER USER;") + GetParam().sql);
+
+  const std::vector<TerminalChainCheck> checks =
+      Branch(Conninfo(database, "supervisor_s")).CheckChains();
+  ASSERT_EQ(checks.size(), 2u);
+  EXPECT_EQ(checks[0].whole, GetParam().firstBadSeq == 0) << checks[0].problem;
+  EXPECT_EQ(checks[0].firstBadSeq, GetParam().firstBadSeq) << checks[0].problem;
+  EXPECT_TRUE(checks[1].whole);
+  EXPECT_EQ(checks[1].entries, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BranchChainCheck,
+    testing::Values(
+        ServerTamperCase{"Untouched", "", 0},
+        ServerTamperCase{"FieldAndHashInputEdited",
+                         "UPDATE entries SET hash_input = replace(hash_input, 'JD-1', 'JD-9') "
+                         "WHERE seq = 2",
+                         2},
+        ServerTamperCase{"EntryRemovedInTheMiddle", "DELETE FROM entries WHERE seq = 2", 3},
+        ServerTamperCase{"LinkChanged",
+                         "UPDATE entries SET prev_hash = repeat('1', 64) WHERE seq = 4", 4},
+        // The server alone cannot tell a removed tail from one never sent.
+        ServerTamperCase{"TailRemoved", "DELETE FROM entries WHERE seq > 3", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace quillbary::branch

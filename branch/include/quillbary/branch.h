@@ -89,6 +89,14 @@ struct UploadResult {
   std::int64_t serverHead = 0;  // the terminal's highest seq on the server after
 };
 
+struct TerminalChainCheck {
+  std::string terminal;
+  std::int64_t entries = 0;
+  bool whole = true;
+  std::int64_t firstBadSeq = 0;
+  std::string problem;  // in Chinese; empty when whole
+};
+
 class Branch {
  public:
   // Connects; throws kCannotConnect with libpq's reason.
@@ -120,6 +128,12 @@ class Branch {
 
   // The terminal's (seq, hash) on the server, in chain order.
   std::vector<std::pair<std::int64_t, std::string>> Hashes(const std::string& terminal);
+
+  // Every terminal's chain on the server, checked whole: each entry's hash
+  // against the SHA-256 of its hash input, each link against the entry
+  // before it, and no seq missing. What the server's triggers refuse on the
+  // way in can only be there if someone switched them off.
+  std::vector<TerminalChainCheck> CheckChains();
 
   // The day's close for `date` ("2026-12-10"), of one terminal or ("") all.
   DayClose CloseOfDay(const std::string& date, const std::string& terminal = {});

@@ -2,6 +2,7 @@
 //   --init-branch CONNINFO    makes the branch's schema (the database's owner, once)
 //   --join-branch CONNINFO    makes this machine's journal a terminal of the
 //                             branch, then copies its entries there
+//   --check-branch CONNINFO   checks every terminal's chain on the server
 //   --upload-branch           copies what waits in the journal to the branch
 //   --close-day DATE          the day's close of the branch, or with
 //                             --terminal T of one terminal
