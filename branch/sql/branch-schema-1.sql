@@ -173,6 +173,26 @@ $$;
 CREATE TRIGGER reviews_checked BEFORE INSERT ON reviews
   FOR EACH ROW EXECUTE FUNCTION check_review();
 
+-- A checkpoint names an entry the server holds, and comes from the role that
+-- joined its terminal.
+CREATE FUNCTION check_checkpoint() RETURNS trigger LANGUAGE plpgsql AS $$
+BEGIN
+  NEW.uploaded_by := session_user;
+  NEW.received_at := now();
+  IF NOT EXISTS (SELECT FROM terminals WHERE terminal = NEW.terminal AND joined_by = session_user) THEN
+    RAISE EXCEPTION 'quillbary: terminal % was not joined by %', NEW.terminal, session_user
+      USING ERRCODE = 'insufficient_privilege';
+  END IF;
+  IF NOT EXISTS (SELECT FROM entries WHERE terminal = NEW.terminal AND seq = NEW.seq AND hash = NEW.hash) THEN
+    RAISE EXCEPTION 'quillbary: checkpoint % of % names no entry held', NEW.seq, NEW.terminal
+      USING ERRCODE = 'data_exception';
+  END IF;
+  RETURN NEW;
+END
+$$;
+CREATE TRIGGER checkpoints_checked BEFORE INSERT ON checkpoints
+  FOR EACH ROW EXECUTE FUNCTION check_checkpoint();
+
 REVOKE ALL ON ALL TABLES IN SCHEMA public FROM PUBLIC;
 GRANT SELECT, INSERT ON terminals, entries, checkpoints TO quillbary_clerk;
 GRANT USAGE ON SEQUENCE terminal_numbers TO quillbary_clerk;

@@ -5,6 +5,7 @@
 
 #include "quillbary/branch.h"
 #include "quillbary/journal.h"
+#include "terminal_key.h"
 
 namespace quillbary::branch {
 
@@ -54,7 +55,8 @@ void BackgroundCopy::Run() {
           conninfo = membership->conninfo;
           branch = std::make_unique<Branch>(conninfo);
         }
-        serverHead = UploadPending(*journal, *branch, membership->terminal).serverHead;
+        serverHead =
+            CopyToBranch(*journal, *branch, membership->terminal, KeyFileOf(journal_)).serverHead;
         entries = journal->EntryCount();
       }
     } catch (const BranchError& error) {
@@ -63,6 +65,8 @@ void BackgroundCopy::Run() {
     } catch (const journal::JournalError& error) {
       problem = error.what();
       journal.reset();  // not there yet, or moved: open afresh next round
+    } catch (const std::exception& error) {
+      problem = error.what();  // the key file unreadable, ...: try again next round
     }
     if (terminal) report_(entries > serverHead ? entries - serverHead : 0, problem);
 

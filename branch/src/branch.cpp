@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "branch_schema.h"
+#include "terminal_key.h"
 
 namespace quillbary::branch {
 
@@ -144,14 +145,42 @@ void Branch::RequireSchema() {
   }
 }
 
-std::string Branch::Join() {
+std::string Branch::Join(const std::string& publicKeyHex) {
   RequireSchema();
-  return InTransaction(connection_->link, [](pqxx::work& transaction) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
     return std::string(transaction
-                           .exec("INSERT INTO terminals(terminal) VALUES "
-                                 "('T' || lpad(nextval('terminal_numbers')::text, 2, '0')) "
-                                 "RETURNING terminal")[0][0]
+                           .exec_params("INSERT INTO terminals(terminal, public_key) VALUES "
+                                        "('T' || lpad(nextval('terminal_numbers')::text, 2, '0'), "
+                                        "$1) RETURNING terminal",
+                                        publicKeyHex)[0][0]
                            .c_str());
+  });
+}
+
+void Branch::PutCheckpoint(const std::string& terminal, std::int64_t seq, const std::string& hash,
+                           const std::string& signature) {
+  InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    transaction.exec_params(
+        "INSERT INTO checkpoints(terminal, seq, hash, signature) VALUES ($1, $2, $3, $4) "
+        "ON CONFLICT (terminal, seq) DO NOTHING",
+        terminal, seq, hash, signature);
+    return 0;
+  });
+}
+
+std::vector<Checkpoint> Branch::Checkpoints(const std::string& terminal) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    std::vector<Checkpoint> checkpoints;
+    for (const pqxx::row& row : transaction.exec_params(
+             "SELECT c.terminal, c.seq, c.hash, c.signature, t.public_key, "
+             "coalesce(e.hash, '') FROM checkpoints c JOIN terminals t USING (terminal) "
+             "LEFT JOIN entries e ON e.terminal = c.terminal AND e.seq = c.seq "
+             "WHERE $1 = '' OR c.terminal = $1 ORDER BY c.terminal, c.seq",
+             terminal)) {
+      checkpoints.push_back({row[0].c_str(), row[1].as<std::int64_t>(), row[2].c_str(),
+                             row[3].c_str(), row[4].c_str(), row[5].c_str()});
+    }
+    return checkpoints;
   });
 }
 
@@ -194,6 +223,7 @@ UploadResult Branch::Upload(const std::string& terminal,
     });
     ++(sent ? result.sent : result.alreadyThere);
     result.serverHead = entry.seq;
+    result.headHash = entry.hash;
   }
   if (entries.empty()) result.serverHead = Head(terminal);
   return result;
@@ -289,7 +319,7 @@ std::vector<std::pair<std::int64_t, std::string>> Branch::Hashes(const std::stri
 }
 
 std::vector<TerminalChainCheck> Branch::CheckChains() {
-  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+  std::vector<TerminalChainCheck> checks = InTransaction(connection_->link, [&](pqxx::work& transaction) {
     // The first fault of each kind per terminal; the lowest seq is named.
     const pqxx::result rows = transaction.exec(R"sql(
       WITH checked AS (
@@ -326,6 +356,28 @@ std::vector<TerminalChainCheck> Branch::CheckChains() {
     }
     return checks;
   });
+  // Each checkpoint must bear its terminal's signature and name an entry
+  // the server still holds, as it was: a tail cut on the server shows here.
+  for (const Checkpoint& checkpoint : Checkpoints()) {
+    for (TerminalChainCheck& check : checks) {
+      if (check.terminal != checkpoint.terminal) continue;
+      std::string problem;
+      if (!CheckpointSignatureHolds(checkpoint.publicKey, checkpoint.terminal, checkpoint.seq,
+                                    checkpoint.hash, checkpoint.signature)) {
+        problem = "的检查点签名无效";
+      } else if (checkpoint.entryHash.empty()) {
+        problem = "已由终端签名确认，分行数据库中却没有了：链尾已被删去";
+      } else if (checkpoint.entryHash != checkpoint.hash) {
+        problem = "与终端签名确认的不同：已被改动";
+      }
+      if (!problem.empty() && (check.whole || checkpoint.seq < check.firstBadSeq)) {
+        check.whole = false;
+        check.firstBadSeq = checkpoint.seq;
+        check.problem = problem;
+      }
+    }
+  }
+  return checks;
 }
 
 ServerCopyCheck CompareWithServerCopy(journal::Journal& journal, Branch& branch,
@@ -337,7 +389,27 @@ ServerCopyCheck CompareWithServerCopy(journal::Journal& journal, Branch& branch,
   });
   ServerCopyCheck check;
   check.serverEntries = static_cast<std::int64_t>(held.size());
+  // The terminal's newest signed head: the journal must still reach it.
+  const std::vector<Checkpoint> checkpoints = branch.Checkpoints(terminal);
+  if (!checkpoints.empty()) {
+    const Checkpoint& newest = checkpoints.back();
+    const auto seq = static_cast<std::size_t>(newest.seq);
+    if (!CheckpointSignatureHolds(newest.publicKey, terminal, newest.seq, newest.hash,
+                                  newest.signature)) {
+      check.problem = "分行数据库中终端 " + terminal + " 这一条的检查点签名无效";
+    } else if (seq > local.size()) {
+      check.problem = "本机日志只到第 " + std::to_string(local.size()) + " 条，而本终端已签名确认到第 " +
+                      std::to_string(newest.seq) + " 条：日志末尾的记录已从本机消失";
+    } else if (local[seq - 1] != newest.hash) {
+      check.problem = "与本终端签名确认的不同：本机日志的这一条已被改动";
+    }
+    if (!check.problem.empty()) {
+      check.agrees = false;
+      check.firstBadSeq = newest.seq;
+    }
+  }
   for (const auto& [seq, hash] : held) {
+    if (!check.agrees && check.firstBadSeq <= seq) break;
     if (seq > static_cast<std::int64_t>(local.size())) {
       check.problem = "本机日志只到第 " + std::to_string(local.size()) + " 条，分行数据库中终端 " +
                       terminal + " 已有 " + std::to_string(held.size()) +
@@ -363,6 +435,34 @@ UploadResult UploadPending(journal::Journal& journal, Branch& branch, const std:
   UploadResult result = branch.Upload(terminal, pending);
   if (pending.empty()) result.serverHead = head;
   return result;
+}
+
+UploadResult CopyToBranch(journal::Journal& journal, Branch& branch, const std::string& terminal,
+                          const std::filesystem::path& keyFile) {
+  const UploadResult result = UploadPending(journal, branch, terminal);
+  if (result.sent > 0 && !result.headHash.empty()) {
+    if (const std::optional<TerminalKey> key = LoadTerminalKey(keyFile)) {
+      branch.PutCheckpoint(terminal, result.serverHead, result.headHash,
+                           CheckpointSignature(*key, terminal, result.serverHead, result.headHash));
+    }
+  }
+  return result;
+}
+
+std::string JoinBranch(journal::Journal& journal, const std::string& conninfo,
+                       const std::filesystem::path& keyFile, UploadResult* copied) {
+  if (const auto membership = journal.Membership()) {
+    throw journal::JournalError(journal::JournalError::Kind::kAlreadyJoined, journal.path(),
+                                "本机日志已是分行终端 " + membership->terminal + " 的日志");
+  }
+  Branch branch(conninfo);
+  const TerminalKey key = MakeTerminalKey();
+  const std::string terminal = branch.Join(PublicKeyHex(key));
+  SaveTerminalKey(keyFile, key);
+  journal.JoinTerminal(terminal, conninfo);
+  const UploadResult result = CopyToBranch(journal, branch, terminal, keyFile);
+  if (copied != nullptr) *copied = result;
+  return terminal;
 }
 
 }  // namespace quillbary::branch

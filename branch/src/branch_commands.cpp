@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "branch_command_line.h"
+#include "terminal_key.h"
 #include "quillbary/branch.h"
 #include "quillbary/journal.h"
+#include "quillbary/safe_file.h"
 
 namespace quillbary::branch {
 namespace {
@@ -34,15 +36,9 @@ int Join(const BranchCommandLine& line, const std::filesystem::path& journalPath
     throw BranchError(BranchError::Kind::kCannotConnect, *password);
   }
   auto journal = OpenJournal(journalPath);
-  // Asked before the server hands out a terminal, so that none is wasted.
-  if (const auto membership = journal->Membership()) {
-    throw journal::JournalError(journal::JournalError::Kind::kAlreadyJoined, journalPath,
-                                "本机日志已是分行终端 " + membership->terminal + " 的日志");
-  }
-  Branch branch(line.conninfo);
-  const std::string terminal = branch.Join();
-  journal->JoinTerminal(terminal, line.conninfo);
-  const UploadResult uploaded = UploadPending(*journal, branch, terminal);
+  UploadResult uploaded;
+  const std::string terminal =
+      JoinBranch(*journal, line.conninfo, KeyFileOf(journalPath), &uploaded);
   out << "本机已加入分行：终端 " << terminal << "（此后编号形如 2026-" << terminal
       << "-000001）；已上传 " << uploaded.sent << " 条\n";
   return 0;
@@ -55,7 +51,8 @@ int Upload(const std::filesystem::path& journalPath, std::ostream& out) {
     throw BranchError(BranchError::Kind::kNotABranch, "本机尚未加入分行：请先 --join-branch");
   }
   Branch branch(membership->conninfo);
-  const UploadResult uploaded = UploadPending(*journal, branch, membership->terminal);
+  const UploadResult uploaded =
+      CopyToBranch(*journal, branch, membership->terminal, KeyFileOf(journalPath));
   out << "已上传 " << uploaded.sent << " 条；分行数据库中终端 " << membership->terminal << " 共 "
       << uploaded.serverHead << " 条\n";
   return 0;
@@ -184,6 +181,8 @@ std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
   } catch (const BranchError& error) {
     err << "quillbary: " << error.reason << "\n";
   } catch (const journal::JournalError& error) {
+    err << "quillbary: " << error.what() << "\n";
+  } catch (const files::FileError& error) {
     err << "quillbary: " << error.what() << "\n";
   }
   return 3;

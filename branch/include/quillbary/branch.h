@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -87,6 +88,17 @@ struct UploadResult {
   std::int64_t sent = 0;      // entries the server did not have
   std::int64_t alreadyThere = 0;
   std::int64_t serverHead = 0;  // the terminal's highest seq on the server after
+  std::string headHash;         // its hash, when this upload sent it
+};
+
+// A terminal's signed word on its chain's head, with what the server holds.
+struct Checkpoint {
+  std::string terminal;
+  std::int64_t seq = 0;
+  std::string hash;
+  std::string signature;  // Ed25519, hex
+  std::string publicKey;  // the terminal's, as it joined
+  std::string entryHash;  // the server's entry at seq; empty when it has none
 };
 
 struct TerminalChainCheck {
@@ -109,8 +121,16 @@ class Branch {
   // database has it. Run by the database's owner.
   void Init();
   // Gives this connection's role the branch's next terminal: "T01", "T02", ...
-  // (never the same twice, whoever asks at the same time).
-  std::string Join();
+  // (never the same twice, whoever asks at the same time), with the public
+  // key its checkpoints will be signed with.
+  std::string Join(const std::string& publicKeyHex = {});
+
+  // Records a checkpoint (idempotent); refused unless it names an entry the
+  // server holds, from the role that joined the terminal.
+  void PutCheckpoint(const std::string& terminal, std::int64_t seq, const std::string& hash,
+                     const std::string& signature);
+  // Every checkpoint of one terminal, or ("") of all, newest last.
+  std::vector<Checkpoint> Checkpoints(const std::string& terminal = {});
 
   // The terminal's highest seq on the server, 0 when it has none.
   std::int64_t Head(const std::string& terminal);
@@ -163,6 +183,19 @@ struct ServerCopyCheck {
 };
 ServerCopyCheck CompareWithServerCopy(journal::Journal& journal, Branch& branch,
                                       const std::string& terminal);
+
+// UploadPending, then the new head signed with the terminal's key (kept in
+// keyFile) and sent as a checkpoint. A terminal without its key copies
+// unsigned.
+UploadResult CopyToBranch(journal::Journal& journal, Branch& branch, const std::string& terminal,
+                          const std::filesystem::path& keyFile);
+
+// Joins the branch at conninfo as a new terminal: a key pair made (the
+// private key written to keyFile), the terminal given by the server with the
+// public key, the journal made that terminal's, and copied up. Refused,
+// before the server is asked, for a journal already a terminal's.
+std::string JoinBranch(journal::Journal& journal, const std::string& conninfo,
+                       const std::filesystem::path& keyFile, UploadResult* copied = nullptr);
 
 // "通过" or "退回".
 std::string VerdictName(Verdict verdict);
