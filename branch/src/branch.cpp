@@ -101,6 +101,24 @@ std::optional<std::string> PasswordIn(const std::string& conninfo) {
   return found;
 }
 
+std::string WithConnectTimeout(const std::string& conninfo) {
+  PQconninfoOption* options = PQconninfoParse(conninfo.c_str(), nullptr);
+  if (options == nullptr) return conninfo;  // libpq will say what is wrong
+  bool set = false;
+  for (PQconninfoOption* option = options; option->keyword != nullptr; ++option) {
+    if (std::string_view(option->keyword) == "connect_timeout" && option->val != nullptr &&
+        *option->val != '\0') {
+      set = true;
+    }
+  }
+  PQconninfoFree(options);
+  if (set) return conninfo;
+  const bool uri = conninfo.starts_with("postgresql://") || conninfo.starts_with("postgres://");
+  if (!uri) return conninfo + " connect_timeout=" + std::to_string(kConnectTimeoutSeconds);
+  return conninfo + (conninfo.find('?') == std::string::npos ? "?" : "&") +
+         "connect_timeout=" + std::to_string(kConnectTimeoutSeconds);
+}
+
 std::string VerdictName(Verdict verdict) { return verdict == Verdict::kPass ? "通过" : "退回"; }
 
 struct Branch::Connection {
@@ -113,7 +131,7 @@ Branch::Branch(const std::string& conninfo) {
     throw BranchError(Kind::kCannotConnect, *password);
   }
   try {
-    connection_ = std::make_unique<Connection>(conninfo);
+    connection_ = std::make_unique<Connection>(WithConnectTimeout(conninfo));
   } catch (const std::exception& error) {
     throw BranchError(Kind::kCannotConnect, "连接不上分行数据库：" + ServerReason(error));
   }

@@ -94,6 +94,30 @@ INSTANTIATE_TEST_SUITE_P(
                     ConninfoCase{"Unparsable", "host='db", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct TimeoutCase {
+  const char* name;
+  const char* given;
+  const char* used;
+};
+
+class ConnectTimeout : public testing::TestWithParam<TimeoutCase> {};
+
+TEST_P(ConnectTimeout, IsAddedOnlyWhenTheStringHasNone) {
+  EXPECT_EQ(WithConnectTimeout(GetParam().given), GetParam().used);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ConnectTimeout,
+    testing::Values(
+        TimeoutCase{"Keywords", "host=db dbname=b", "host=db dbname=b connect_timeout=10"},
+        TimeoutCase{"KeywordsWithOne", "host=db connect_timeout=3", "host=db connect_timeout=3"},
+        TimeoutCase{"Uri", "postgresql://db/b", "postgresql://db/b?connect_timeout=10"},
+        TimeoutCase{"UriWithQuery", "postgresql://db/b?sslmode=require",
+                    "postgresql://db/b?sslmode=require&connect_timeout=10"},
+        TimeoutCase{"UriWithOne", "postgres://db/b?connect_timeout=2",
+                    "postgres://db/b?connect_timeout=2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(BranchUpload, IsIdempotentAndCatchesUpAfterWorkingOffline) {
   const std::string database = FreshBranch();
   TempFolder folder;

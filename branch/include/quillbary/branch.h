@@ -51,6 +51,15 @@ struct BranchError : std::runtime_error {
 // ("password=..." or a URI with one), or nothing.
 std::optional<std::string> PasswordIn(const std::string& conninfo);
 
+// A server that does not answer is given up after this long, unless the
+// connection string says otherwise: libpq alone would wait as long as the
+// system's TCP does (minutes), and the background copy with it.
+inline constexpr int kConnectTimeoutSeconds = 10;
+// conninfo with connect_timeout added when it has none:
+//   "host=db dbname=b" -> "host=db dbname=b connect_timeout=10"
+//   "postgresql://db/b" -> "postgresql://db/b?connect_timeout=10"
+std::string WithConnectTimeout(const std::string& conninfo);
+
 enum class Verdict { kPass, kReturn };  // 通过, 退回
 
 struct Review {
