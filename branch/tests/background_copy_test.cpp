@@ -11,6 +11,7 @@
 #include <pqxx/pqxx>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "quillbary/branch.h"
 #include "test_journal.h"
@@ -36,6 +37,7 @@ class OwnServer {
   std::string Conninfo(const std::string& database, const std::string& user = "branch_owner") {
     return "host=" + folder_ + " dbname=" + database + " user=" + user;
   }
+  const std::string& folder() const { return folder_; }
   std::int64_t Count(const std::string& where) {
     pqxx::connection connection(Conninfo("branch"));
     return pqxx::work(connection)
@@ -132,6 +134,24 @@ TEST(BackgroundCopy, ACopierKilledMidwayLeavesNothingTwiceAndTheNextSendsTheRest
   const UploadResult rest = UploadPending(*journal, branch, terminal);
   EXPECT_EQ(rest.sent, 300 - before);
   EXPECT_EQ(server.Count("true"), 300);
+}
+
+TEST(BranchTls, VerifiesTheServersNameAndSaysWhyNot) {
+  OwnServer server;
+  server.Script("tls");
+  std::string port;
+  std::ifstream(server.folder() + "/port") >> port;
+  const std::string tls = " port=" + port + " dbname=branch user=clerk_a sslmode=verify-full " +
+                          "sslrootcert=" + server.folder() + "/ca.crt";
+  EXPECT_EQ(Branch("host=localhost" + tls).Join(), "T01");
+  try {
+    Branch("host=127.0.0.1" + tls);
+    FAIL() << "a certificate for localhost was taken for 127.0.0.1";
+  } catch (const BranchError& error) {
+    EXPECT_EQ(error.kind, BranchError::Kind::kCannotConnect);
+    EXPECT_NE(error.reason.find("does not match host name \"127.0.0.1\""), std::string::npos)
+        << error.reason;
+  }
 }
 
 }  // namespace

@@ -9,12 +9,16 @@
 #   postgres-server.sh stop FOLDER     stopped and removed
 #   postgres-server.sh pause FOLDER    stopped at once, as by a crash, kept
 #   postgres-server.sh resume FOLDER   started again on what it kept
+#   postgres-server.sh tls FOLDER      a started server made to take TLS on
+#                                      127.0.0.1 too: a CA (FOLDER/ca.crt) and a
+#                                      certificate for "localhost" made by
+#                                      openssl; the port goes in FOLDER/port
 #
 # PostgreSQL refuses to run as root: as root (CI), the server runs as the
 # `postgres` user Debian's package makes, on a folder given to it.
 set -euo pipefail
-action=${1:?usage: $0 start|stop|pause|resume FOLDER}
-folder=${2:?usage: $0 start|stop|pause|resume FOLDER}
+action=${1:?usage: $0 start|stop|pause|resume|tls FOLDER}
+folder=${2:?usage: $0 start|stop|pause|resume|tls FOLDER}
 bin=/usr/lib/postgresql/15/bin
 
 as_server() {
@@ -50,8 +54,29 @@ case $action in
              CREATE ROLE supervisor_s LOGIN IN ROLE quillbary_supervisor;
              CREATE ROLE lead_l LOGIN IN ROLE quillbary_clerk, quillbary_supervisor;"
     ;;
+  tls)
+    (
+      cd "$folder"
+      openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Quillbary test CA" \
+        -keyout ca.key -out ca.crt 2>/dev/null
+      openssl req -newkey rsa:2048 -nodes -subj "/CN=localhost" -keyout server.key \
+        -out server.csr 2>/dev/null
+      printf "subjectAltName=DNS:localhost\n" >san.ext
+      openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 \
+        -extfile san.ext -out server.crt 2>/dev/null
+      chmod 600 server.key
+      [[ $(id -u) == 0 ]] && chown postgres:postgres server.key server.crt
+      true
+    )
+    # A free port of the loopback, above the well-known ones.
+    port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    printf "ssl = on\nssl_cert_file = '%s/server.crt'\nssl_key_file = '%s/server.key'\nlisten_addresses = '127.0.0.1'\nport = %s\n" \
+      "$folder" "$folder" "$port" | as_server tee -a "$folder/data/postgresql.conf" >/dev/null
+    as_server "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -m fast -w restart >/dev/null
+    echo "$port" >"$folder/port"
+    ;;
   stop) stop ;;
   pause) as_server "$bin/pg_ctl" -D "$folder/data" -m immediate -w stop >/dev/null ;;
   resume) as_server "$bin/pg_ctl" -D "$folder/data" -l "$folder/server.log" -w start >/dev/null ;;
-  *) echo "usage: $0 start|stop|pause|resume FOLDER" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop|pause|resume|tls FOLDER" >&2; exit 2 ;;
 esac
