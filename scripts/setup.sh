@@ -42,6 +42,7 @@ bench_packages=(
   libxcb1-dev libx11-dev libxcb-damage0-dev   # the helper that times the window's mapping and first paint
   xvfb                                  # the private display the windows are measured on
   time                                  # bench/batch.sh: peak memory and time of a run
+  postgresql-15 postgresql-client-15 sqlite3   # bench/branch.sh: a server of its own
 )
 windows_packages=(
   g++-mingw-w64-x86-64-posix wine64 nsis libz-mingw-w64-dev   # the compiler, a test run, the installer, zlib
