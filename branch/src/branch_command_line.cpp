@@ -56,12 +56,13 @@ std::optional<BranchCommandLine> ReadBranchCommandLine(std::span<const char* con
       line.command = command;
     }
     if (isCommand) continue;
-    if (arg == "--branch" || arg == "--terminal") {
+    if (arg == "--branch" || arg == "--terminal" || arg == "--output") {
       if (!IsValue(args, i + 1)) {
         line.error = std::string(arg) + " 之后须有值";
         continue;
       }
-      (arg == "--branch" ? line.conninfo : line.terminal) = args[++i];
+      (arg == "--branch" ? line.conninfo : arg == "--terminal" ? line.terminal : line.output) =
+          args[++i];
     } else if (arg.starts_with("--")) {
       line.error = "无法识别的参数“" + std::string(arg) + "”";
     } else {
@@ -70,6 +71,10 @@ std::optional<BranchCommandLine> ReadBranchCommandLine(std::span<const char* con
   }
   if (!found) return std::nullopt;
   if (!line.error.empty()) return line;
+  if (!line.output.empty() && line.command != BranchCommand::kCloseDay) {
+    line.error = "--output 只与 --close-day 同用";
+    return line;
+  }
 
   const auto want = [&](std::size_t least, std::size_t most, const char* usage) {
     if (values.size() < least || values.size() > most) line.error = usage;

@@ -19,6 +19,7 @@ struct BranchCommandLine {
   std::string serial;    // --review's 编号
   Verdict verdict = Verdict::kPass;
   std::string reason;
+  std::string output;  // --close-day's --output: a .xlsx or .csv to write the close to
   std::string error;  // a usage error, worded for standard error
 };
 
@@ -27,6 +28,7 @@ struct BranchCommandLine {
 //   {"--close-day", "2026-12-10", "--terminal", "T02"} -> kCloseDay, T02
 //   {"--review", "2026-T02-000007", "退回", "借据号有误"} -> kReview, kReturn
 //   {"--close-day", "2026-02-30"} -> error (no such date)
+//   {"--close-day", "2026-12-10", "--output", "日终.xlsx"} -> kCloseDay, written there
 std::optional<BranchCommandLine> ReadBranchCommandLine(std::span<const char* const> args);
 
 }  // namespace quillbary::branch

@@ -8,6 +8,8 @@
 #include "terminal_key.h"
 #include "quillbary/branch.h"
 #include "quillbary/journal.h"
+#include "quillbary/journal_export.h"
+#include "quillbary/path_text.h"
 #include "quillbary/safe_file.h"
 
 namespace quillbary::branch {
@@ -93,6 +95,52 @@ void PrintClose(const DayClose& close, std::ostream& out) {
   }
 }
 
+// The day's close as a sheet: counts in one column, sums of money in the
+// next, each terminal's chain head last.
+journal::Table CloseTable(const DayClose& close) {
+  journal::Table table;
+  table.header = {"项目", "张数或次数", "金额（元）"};
+  table.kinds = {journal::ColumnKind::kText, journal::ColumnKind::kCount,
+                 journal::ColumnKind::kMoney};
+  const auto count = [&](const char* item, std::int64_t n) {
+    table.rows.push_back({item, std::to_string(n), ""});
+  };
+  table.rows.push_back({"日期", close.date, ""});
+  table.rows.push_back({"范围", close.terminal.empty() ? "全分行" : close.terminal, ""});
+  count("出具计息单", close.statements);
+  count("再次交付", close.handOnsAgain);
+  count("补打", close.reprints);
+  count("作废", close.voids);
+  count("批量计算", close.batchRuns);
+  count("批量计算行数", close.batchRows);
+  table.rows.push_back({"利息合计之和", "", close.interestTotalSum});
+  table.rows.push_back({"本息合计之和", "", close.principalAndInterestSum});
+  count("已复核", close.reviewed);
+  count("待复核", close.pendingReview);
+  for (const DayClose::Head& head : close.heads) {
+    table.rows.push_back({"终端 " + head.terminal + " 链头", std::to_string(head.seq), head.hash});
+  }
+  return table;
+}
+
+// Written through the one writer, never over the journal.
+void WriteClose(const DayClose& close, const std::string& output,
+                const std::filesystem::path& journalPath) {
+  files::WriteOptions options;
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(journalPath, ignored)) {
+    journal::JournalOptions readOnly;
+    readOnly.readOnly = true;
+    options = journal::KeptBy(*journal::Journal::Open(journalPath, readOnly));
+  }
+  const std::filesystem::path path = files::PathOfUtf8(output);
+  if (path.extension() == ".xlsx") {
+    journal::WriteXlsx(path, CloseTable(close), options);
+  } else {
+    journal::WriteCsv(path, CloseTable(close), options);
+  }
+}
+
 // The terminal a 编号 was handed out by: "2026-T02-000123" -> "T02".
 std::string TerminalOfSerial(const std::string& serial) {
   const std::size_t first = serial.find('-');
@@ -166,9 +214,16 @@ std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
       case BranchCommand::kUpload:
         status = Upload(journal, out);
         break;
-      case BranchCommand::kCloseDay:
-        PrintClose(Branch(ConninfoFor(*line, journal)).CloseOfDay(line->date, line->terminal), out);
+      case BranchCommand::kCloseDay: {
+        const DayClose close =
+            Branch(ConninfoFor(*line, journal)).CloseOfDay(line->date, line->terminal);
+        PrintClose(close, out);
+        if (!line->output.empty()) {
+          WriteClose(close, line->output, journal);
+          out << "已写出 " << line->output << "\n";
+        }
         break;
+      }
       case BranchCommand::kReview:
         status = RecordReviewOf(*line, journal, out);
         break;

@@ -44,7 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"ReviewPass", {"--review", "2026-T01-000001", "通过"}, true, false},
         LineCase{"ReviewReturnWithReason", {"--review", "2026-T01-000001", "退回", "错"}, true, false},
         LineCase{"ReviewOtherVerdict", {"--review", "2026-T01-000001", "同意"}, true, true},
-        LineCase{"UnknownOption", {"--upload-branch", "--fast"}, true, true}),
+        LineCase{"UnknownOption", {"--upload-branch", "--fast"}, true, true},
+        LineCase{"CloseDayToASheet", {"--close-day", "2026-12-10", "--output", "a.xlsx"}, true, false},
+        LineCase{"OutputOfAnUpload", {"--upload-branch", "--output", "a.xlsx"}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // What a clerk and a supervisor do from the command line, in order.
@@ -86,6 +88,19 @@ TEST(BranchCommands, JoinUploadReviewAndCloseTheDay) {
   EXPECT_NE(said.find("出具计息单  2 张"), std::string::npos) << said;
   EXPECT_NE(said.find("利息合计之和  1123.96 元"), std::string::npos) << said;
   EXPECT_NE(said.find("已复核      1 张，待复核 1 张"), std::string::npos) << said;
+
+  // The same close as a sheet, through the one writer: never over the journal.
+  const std::string sheet = (folder / "日终.csv").string();
+  std::tie(status, said) = run({"--close-day", "2026-03-03", "--branch", supervisor.c_str(),
+                                "--output", sheet.c_str()});
+  EXPECT_EQ(status, 0) << said;
+  EXPECT_NE(journal::FileBytes(sheet).find("利息合计之和,,1123.96"), std::string::npos)
+      << journal::FileBytes(sheet);
+  const std::string ontoJournal = journalPath.string();
+  std::tie(status, said) = run({"--close-day", "2026-03-03", "--branch", supervisor.c_str(),
+                                "--output", ontoJournal.c_str()});
+  EXPECT_EQ(status, 3) << said;
+  EXPECT_TRUE(journal::OpenAt(journalPath)->CheckChain().intact);
 }
 
 TEST(BranchCommands, AServerThatIsNotThereIsReportedNotHungOn) {

@@ -15,7 +15,7 @@ constexpr std::string_view kHelp =
     "      quillbary --check-journal | --export-journal 输出.csv [--journal 文件]\n"
     "      quillbary --init-branch 连接串 | --join-branch 连接串 | --upload-branch\n"
     "      quillbary --check-branch 连接串\n"
-    "      quillbary --close-day 日期 [--terminal 终端] [--branch 连接串]\n"
+    "      quillbary --close-day 日期 [--terminal 终端] [--branch 连接串] [--output 文件.xlsx]\n"
     "      quillbary --review 编号 通过|退回 [原因] [--branch 连接串]\n"
     "还款利息计算器：算出还款时的正常利息、逾期利息与合计。不带参数时打开计算窗口。\n"
     "交付（复制、打印、导出 PDF）的每张计息单都编号记入日志，每次批量计算也记入，默认为\n"
@@ -42,7 +42,8 @@ constexpr std::string_view kHelp =
     "                        2026-T02-000123，并上传日志\n"
     "  --upload-branch  把日志中尚未上传的记录上传到分行数据库\n"
     "  --check-branch 连接串  检查分行数据库中每个终端的链：完好时退出状态 0，有误时 1\n"
-    "  --close-day 日期  分行（或 --terminal 所指终端）当日的日终汇总\n"
+    "  --close-day 日期  分行（或 --terminal 所指终端）当日的日终汇总；\n"
+    "                    加 --output 时另写成 XLSX（.xlsx）或 CSV 文件\n"
     "  --review 编号 通过|退回 [原因]  记录对分行一张计息单的复核\n"
     "  连接串为 libpq 的连接串（如 \"host=分行服务器 dbname=branch\" 或 service=名称）；\n"
     "  密码只放在 ~/.pgpass 或服务文件中，不可写在连接串里\n";
