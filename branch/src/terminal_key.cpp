@@ -7,19 +7,10 @@
 
 #include "quillbary/branch.h"
 #include "quillbary/safe_file.h"
+#include "quillbary/sha256.h"
 
 namespace quillbary::branch {
 namespace {
-
-std::string Hex(std::span<const std::uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (const std::uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
 
 // Exactly bytes.size() bytes from lower-case hex, or false.
 bool FromHex(std::string_view text, std::span<std::uint8_t> bytes) {
@@ -63,7 +54,7 @@ void SaveTerminalKey(const std::filesystem::path& file, const TerminalKey& key) 
   files::WriteOptions options;
   options.refuseExisting = true;
   files::SafeFile out(file, options);
-  out.Write(Hex(key.privateKey) + "\n");
+  out.Write(files::LowerHex(key.privateKey) + "\n");
   out.Commit();
 }
 
@@ -77,7 +68,7 @@ std::optional<TerminalKey> LoadTerminalKey(const std::filesystem::path& file) {
   return key;
 }
 
-std::string PublicKeyHex(const TerminalKey& key) { return Hex(key.publicKey); }
+std::string PublicKeyHex(const TerminalKey& key) { return files::LowerHex(key.publicKey); }
 
 std::string CheckpointSignature(const TerminalKey& key, const std::string& terminal,
                                 std::int64_t seq, const std::string& hash) {
@@ -85,7 +76,7 @@ std::string CheckpointSignature(const TerminalKey& key, const std::string& termi
   std::array<std::uint8_t, ED25519_SIGNATURE_SIZE> signature{};
   ed25519_sha512_sign(key.publicKey.data(), key.privateKey.data(), message.size(),
                       reinterpret_cast<const std::uint8_t*>(message.data()), signature.data());
-  return Hex(signature);
+  return files::LowerHex(signature);
 }
 
 bool CheckpointSignatureHolds(const std::string& publicKeyHex, const std::string& terminal,

@@ -5,10 +5,15 @@
 
 #include <nettle/sha2.h>
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace quillbary::files {
+
+// Bytes as lower-case hex, two digits each: {0x0f, 0xa0} -> "0fa0".
+std::string LowerHex(std::span<const std::uint8_t> bytes);
 
 class Sha256 {
  public:
