@@ -37,6 +37,7 @@ void BackgroundCopy::Run() {
   std::unique_ptr<Branch> branch;
   std::string conninfo;
   std::int64_t serverHead = 0;  // the last the server was known to hold
+  bool headKnown = false;
   for (;;) {
     std::string problem;
     bool terminal = false;
@@ -50,14 +51,21 @@ void BackgroundCopy::Run() {
       if (const auto membership = journal->Membership()) {
         terminal = true;
         entries = journal->EntryCount();
-        if (!branch || conninfo != membership->conninfo) {
-          branch.reset();
-          conninfo = membership->conninfo;
-          branch = std::make_unique<Branch>(conninfo);
+        // Nothing new since the last round: the server is not asked, nor
+        // the journal read through.
+        const bool upToDate =
+            headKnown && entries == serverHead && conninfo == membership->conninfo;
+        if (!upToDate) {
+          if (!branch || conninfo != membership->conninfo) {
+            branch.reset();
+            conninfo = membership->conninfo;
+            branch = std::make_unique<Branch>(conninfo);
+          }
+          serverHead =
+              CopyToBranch(*journal, *branch, membership->terminal, KeyFileOf(journal_)).serverHead;
+          headKnown = true;
+          entries = journal->EntryCount();
         }
-        serverHead =
-            CopyToBranch(*journal, *branch, membership->terminal, KeyFileOf(journal_)).serverHead;
-        entries = journal->EntryCount();
       }
     } catch (const BranchError& error) {
       problem = error.reason;
