@@ -76,7 +76,18 @@ void BackgroundCopy::Run() {
     } catch (const std::exception& error) {
       problem = error.what();  // the key file unreadable, ...: try again next round
     }
-    if (terminal) report_(entries > serverHead ? entries - serverHead : 0, problem);
+    if (terminal) {
+      State state;
+      state.waiting = entries > serverHead ? entries - serverHead : 0;
+      state.problem = problem;
+      if (headKnown && entries < serverHead) {
+        state.behind = "本机日志只有 " + std::to_string(entries) + " 条，而分行数据库中本终端已有 " +
+                       std::to_string(serverHead) +
+                       " 条：日志丢了末尾，或被换成了旧的副本。为免编号重复，不再出具新编号；"
+                       "请运行 quillbary --check-journal 核对";
+      }
+      report_(state);
+    }
 
     std::unique_lock lock(mutex_);
     wake_.wait_for(lock, interval_, [this] { return nudged_ || stopping_; });

@@ -55,11 +55,13 @@ struct Reports {
   std::condition_variable changed;
   std::int64_t waiting = -1;
   std::string problem;
+  std::string behind;
 
-  void Take(std::int64_t n, const std::string& why) {
+  void Take(const BackgroundCopy::State& state) {
     std::lock_guard lock(mutex);
-    waiting = n;
-    problem = why;
+    waiting = state.waiting;
+    problem = state.problem;
+    behind = state.behind;
     changed.notify_all();
   }
   bool WaitFor(const std::function<bool()>& done) {
@@ -79,7 +81,7 @@ TEST(BackgroundCopy, WaitsOutAStoppedServerAndSendsEverythingOnce) {
 
   Reports reports;
   BackgroundCopy copy(
-      path, [&](std::int64_t n, const std::string& why) { reports.Take(n, why); },
+      path, [&](const BackgroundCopy::State& state) { reports.Take(state); },
       std::chrono::milliseconds(50));
   ASSERT_TRUE(reports.WaitFor([&] { return reports.waiting == 0; }));
   EXPECT_EQ(server.Count("true"), 20);
@@ -96,6 +98,16 @@ TEST(BackgroundCopy, WaitsOutAStoppedServerAndSendsEverythingOnce) {
   EXPECT_EQ(server.Count("seq > 1 AND prev_hash = (SELECT hash FROM entries p "
                          "WHERE p.terminal = entries.terminal AND p.seq = entries.seq - 1)"),
             49);
+  EXPECT_TRUE(reports.behind.empty());
+
+  // The journal's tail lost after it was copied: numbering must stop.
+  journal.reset();
+  journal::Tamper(path,
+                  "DELETE FROM entries WHERE seq > 40;"
+                  "UPDATE sqlite_sequence SET seq = 40 WHERE name = 'entries';");
+  copy.Nudge();
+  ASSERT_TRUE(reports.WaitFor([&] { return !reports.behind.empty(); }));
+  EXPECT_NE(reports.behind.find("只有 40 条"), std::string::npos) << reports.behind;
 }
 
 TEST(BackgroundCopy, ACopierKilledMidwayLeavesNothingTwiceAndTheNextSendsTheRest) {

@@ -56,7 +56,7 @@ int main(int argc, char* argv[]) {
                                           {journal.journal, journal.noJournal}, QUILLBARY_VERSION);
   quillbary::MainWindow window(form1, desk);  // takes the form as its client area
   // A terminal's entries go to the branch's server in the background.
-  if (!journal.noJournal) quillbary::StartBranchCopy(journal.journal, window.statusLine());
+  if (!journal.noJournal) quillbary::StartBranchCopy(journal.journal, window.statusLine(), desk);
   window.show();
   quillbary::SetWindowIconAfterFirstPaint(&window, QStringLiteral(":/icon.png"));
   return QApplication::exec();

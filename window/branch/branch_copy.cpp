@@ -2,8 +2,9 @@
 
 #include <QMetaObject>
 #include <QObject>
-#include <memory>
+#include <QPointer>
 
+#include "journal/journal_desk.h"
 #include "menu/status_line.h"
 #include "quillbary/background_copy.h"
 
@@ -14,17 +15,21 @@ namespace {
 // has stopped before the line it reports to goes.
 class BranchCopyHolder : public QObject {
  public:
-  BranchCopyHolder(const std::filesystem::path& journal, StatusLine* line)
+  BranchCopyHolder(const std::filesystem::path& journal, StatusLine* line, JournalDesk* desk)
       : QObject(line),
-        copy_(journal, [line](std::int64_t waiting, const std::string& problem) {
+        copy_(journal, [line, desk = QPointer<JournalDesk>(desk)](
+                           const branch::BackgroundCopy::State& state) {
           // From the copying thread: shown on the window's own.
           QMetaObject::invokeMethod(
               line,
-              [line, waiting, text = QString::fromStdString(problem)] {
-                line->showWaiting(waiting, text);
+              [line, desk, state] {
+                line->showWaiting(state.waiting, QString::fromStdString(state.problem));
+                if (desk) desk->refuseNewSerials(QString::fromStdString(state.behind));
               },
               Qt::QueuedConnection);
-        }) {}
+        }) {
+    connect(desk, &JournalDesk::journalChanged, this, [this] { copy_.Nudge(); });
+  }
 
  private:
   branch::BackgroundCopy copy_;
@@ -32,8 +37,8 @@ class BranchCopyHolder : public QObject {
 
 }  // namespace
 
-void StartBranchCopy(const std::filesystem::path& journal, StatusLine* line) {
-  new BranchCopyHolder(journal, line);
+void StartBranchCopy(const std::filesystem::path& journal, StatusLine* line, JournalDesk* desk) {
+  new BranchCopyHolder(journal, line, desk);
 }
 
 }  // namespace quillbary

@@ -4,6 +4,6 @@
 
 namespace quillbary {
 
-void StartBranchCopy(const std::filesystem::path&, StatusLine*) {}
+void StartBranchCopy(const std::filesystem::path&, StatusLine*, JournalDesk*) {}
 
 }  // namespace quillbary

@@ -148,6 +148,9 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
     // The same figures with the same header are one statement, handed on again.
     if (serial_ && serialHeader_ == header_) {
       open->RecordHandOnAgain(*serial_, handOn, made);
+    } else if (!refusal_.isEmpty()) {
+      tell(QStringLiteral("无法记入日志"), QStringLiteral("%1\n\n%2").arg(kStatementNotRecorded, refusal_));
+      return std::nullopt;
     } else {
       serial_ = open->RecordStatement(header_, statement, handOn, made).serial;
       serialHeader_ = header_;

@@ -80,6 +80,12 @@ class JournalDesk : public QObject {
   FileChooser fileChooser() const { return chooseFile_; }
   void tell(const QString& title, const QString& text) const { tell_(title, text); }
 
+  // While `why` is not empty, no new 编号 is handed out: a statement not yet
+  // numbered is refused, with `why` told (a terminal's journal found behind
+  // what the branch's server holds of it, which would give numbers twice).
+  // Handing a numbered statement on again, reprints and voids go on.
+  void refuseNewSerials(const QString& why) { refusal_ = why; }
+
  signals:
   void journalChanged();  // an entry was added
   void saved(const QString& path);  // the history's rows were exported to `path`
@@ -114,6 +120,7 @@ class JournalDesk : public QObject {
   std::unique_ptr<journal::Journal> journal_;
   journal::StatementHeader header_;
   std::optional<std::string> serial_;
+  QString refusal_;
   journal::StatementHeader serialHeader_;  // the header serial_ was recorded with
   HistoryWindow* history_ = nullptr;
   QAction* historyAction_ = nullptr;

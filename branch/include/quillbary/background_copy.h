@@ -9,8 +9,9 @@
 // (the server stopped, the program killed) leaves nothing twice.
 //
 // After each round it reports how many entries wait (0 when all are on the
-// server) and, when the round failed, why. Before the first round that
-// reaches the server, every entry counts as waiting.
+// server), when the round failed why, and whether the journal has fallen
+// behind the server's copy of it. Before the first round that reaches the
+// server, every entry counts as waiting.
 #pragma once
 
 #include <chrono>
@@ -26,8 +27,16 @@ namespace quillbary::branch {
 
 class BackgroundCopy {
  public:
+  // What a round found of a terminal's journal.
+  struct State {
+    std::int64_t waiting = 0;  // entries not yet on the server
+    std::string problem;       // why the round failed; empty when it did not
+    // The journal holds fewer entries than the server has of it (a tail
+    // lost, an old copy put back): numbering must stop, `behind` says why.
+    std::string behind;
+  };
   // Called on the copying thread after each round of a terminal's journal.
-  using Report = std::function<void(std::int64_t waiting, const std::string& problem)>;
+  using Report = std::function<void(const State& state)>;
 
   BackgroundCopy(std::filesystem::path journal, Report report,
                  std::chrono::milliseconds interval = std::chrono::seconds(5));

@@ -47,6 +47,8 @@ class JournalWindowTest : public FormFixture {
  private slots:
   void handOnsAreRecorded_data();
   void handOnsAreRecorded();
+  void refusedSerialsStopOnlyNewStatements_data();
+  void refusedSerialsStopOnlyNewStatements();
   void headerBoxFillsTheStatement();
   void journalThatCannotBeOpenedRefusesTheHandOn_data();
   void journalThatCannotBeOpenedRefusesTheHandOn();
@@ -127,6 +129,33 @@ void JournalWindowTest::handOnsAreRecorded() {
     QVERIFY(QApplication::clipboard()->text().contains(kSerialLine));
     QVERIFY(QApplication::clipboard()->text().contains(QString::fromStdString(*desk->serial())));
   }
+}
+
+void JournalWindowTest::refusedSerialsStopOnlyNewStatements_data() {
+  QTest::addColumn<bool>("numberedFirst");
+  QTest::addColumn<int>("entries");
+  // A statement numbered before the refusal is handed on again; a new one
+  // is refused with the reason, and nothing of it is recorded.
+  QTest::newRow("numbered before: handed on again") << true << 2;
+  QTest::newRow("not numbered: refused") << false << 0;
+}
+
+void JournalWindowTest::refusedSerialsStopOnlyNewStatements() {
+  QFETCH(bool, numberedFirst);
+  QFETCH(int, entries);
+  BoxCatcher catcher;
+  JournalDesk* desk = makeDesk({});
+  Enter(shown(), WorkedExample());
+  Click(shown(), "Command1");
+  if (numberedFirst) shown().statementMenu()->copy();
+  desk->refuseNewSerials(QStringLiteral("本机日志落后于分行数据库"));
+  QApplication::clipboard()->clear();
+  shown().statementMenu()->copy();
+  QCOMPARE(!QApplication::clipboard()->text().isEmpty(), numberedFirst);
+  QCOMPARE(told_.size(), numberedFirst ? 0 : 1);
+  if (!numberedFirst) QVERIFY2(told_[0].contains("落后于分行数据库"), qPrintable(told_[0]));
+  QCOMPARE(journal::Journal::Open(journalPath().toStdString())->EntryCount(),
+           std::int64_t(entries));
 }
 
 void JournalWindowTest::headerBoxFillsTheStatement() {
