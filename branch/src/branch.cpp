@@ -450,9 +450,12 @@ UploadResult UploadPending(journal::Journal& journal, Branch& branch, const std:
   journal.ForEachEntry([&](const journal::Entry& entry) {
     if (entry.seq > head) pending.push_back(entry);
   });
-  UploadResult result = branch.Upload(terminal, pending);
-  if (pending.empty()) result.serverHead = head;
-  return result;
+  if (pending.empty()) {
+    UploadResult result;  // nothing to send: the head just read, not asked again
+    result.serverHead = head;
+    return result;
+  }
+  return branch.Upload(terminal, pending);
 }
 
 UploadResult CopyToBranch(journal::Journal& journal, Branch& branch, const std::string& terminal,

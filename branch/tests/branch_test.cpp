@@ -58,18 +58,8 @@ TEST(BranchJoin, TerminalsNeverRepeatWhoeverJoinsAtOnce) {
 
 TEST(BranchInit, IsRefusedASecondTimeAndJoinNeedsIt) {
   const std::string database = FreshBranch();
-  try {
-    Branch(Conninfo(database, "branch_owner")).Init();
-    FAIL() << "made twice";
-  } catch (const BranchError& error) {
-    EXPECT_EQ(error.kind, BranchError::Kind::kAlreadyMade);
-  }
-  try {
-    Branch(Conninfo(FreshDatabase(), "clerk_a")).Join();
-    FAIL() << "joined a database without the schema";
-  } catch (const BranchError& error) {
-    EXPECT_EQ(error.kind, BranchError::Kind::kNotABranch) << error.reason;
-  }
+  EXPECT_EQ(RefusalOf([&] { Branch(Conninfo(database, "branch_owner")).Init(); }), BranchError::Kind::kAlreadyMade);
+  EXPECT_EQ(RefusalOf([&] { Branch(Conninfo(FreshDatabase(), "clerk_a")).Join(); }), BranchError::Kind::kNotABranch);
 }
 
 struct ConninfoCase {
@@ -159,13 +149,10 @@ TEST(BranchUpload, AnotherChainUnderTheSameTerminalIsADivergence) {
 
   std::vector<journal::Entry> entries;
   other->ForEachEntry([&](const journal::Entry& entry) { entries.push_back(entry); });
-  try {
-    branch.Upload(terminal, entries);
-    FAIL() << "a second chain was taken";
-  } catch (const BranchError& error) {
-    EXPECT_EQ(error.kind, BranchError::Kind::kDivergence);
-    EXPECT_NE(error.reason.find("第 1 条"), std::string::npos) << error.reason;
-  }
+  std::string reason;
+  EXPECT_EQ(RefusalOf([&] { branch.Upload(terminal, entries); }, &reason),
+            BranchError::Kind::kDivergence);
+  EXPECT_NE(reason.find("第 1 条"), std::string::npos) << reason;
 }
 
 // What the server itself refuses of an upload, whatever the program sends.
@@ -186,12 +173,7 @@ TEST_P(ForgedEntry, IsRefusedByTheServer) {
   GetParam().forge(entries);
   Branch branch(Conninfo(database, "clerk_a"));
   const std::string terminal = branch.Join();
-  try {
-    branch.Upload(terminal, entries);
-    FAIL() << "the server took it";
-  } catch (const BranchError& error) {
-    EXPECT_EQ(error.kind, GetParam().kind) << error.reason;
-  }
+  EXPECT_EQ(RefusalOf([&] { branch.Upload(terminal, entries); }), GetParam().kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -213,12 +195,7 @@ TEST(BranchUpload, NobodyUploadsIntoAnotherClerksTerminal) {
   auto journal = JournalWith(folder / "j.sqlite3", 1);
   const std::string terminal = Branch(Conninfo(database, "clerk_a")).Join();
   Branch other(Conninfo(database, "clerk_b"));
-  try {
-    UploadPending(*journal, other, terminal);
-    FAIL() << "clerk_b uploaded as " << terminal;
-  } catch (const BranchError& error) {
-    EXPECT_EQ(error.kind, BranchError::Kind::kRefused) << error.reason;
-  }
+  EXPECT_EQ(RefusalOf([&] { UploadPending(*journal, other, terminal); }), BranchError::Kind::kRefused);
 }
 
 TEST(BranchUpload, TwoTerminalsAtOnceLeaveEveryEntryOnceAndBothChainsWhole) {
@@ -264,12 +241,7 @@ TEST(BranchReview, ASecondPersonReviewsTheMakerCannot) {
   const std::string terminal = lead.Join();
   UploadPending(*journal, lead, terminal);
 
-  try {
-    lead.RecordReview(terminal, "2026-000002", Verdict::kPass, "");
-    FAIL() << "the maker reviewed her own statement";
-  } catch (const BranchError& error) {
-    EXPECT_EQ(error.kind, BranchError::Kind::kRefused) << error.reason;
-  }
+  EXPECT_EQ(RefusalOf([&] { lead.RecordReview(terminal, "2026-000002", Verdict::kPass, ""); }), BranchError::Kind::kRefused);
   Branch supervisor(Conninfo(database, "supervisor_s"));
   EXPECT_THROW(supervisor.RecordReview(terminal, "2026-000002", Verdict::kReturn, "　"),
                BranchError);

@@ -35,4 +35,15 @@ void SqlAs(const std::string& database, const std::string& user, const std::stri
   work.commit();
 }
 
+std::optional<BranchError::Kind> RefusalOf(const std::function<void()>& call,
+                                           std::string* reason) {
+  try {
+    call();
+  } catch (const BranchError& error) {
+    if (reason != nullptr) *reason = error.reason;
+    return error.kind;
+  }
+  return std::nullopt;
+}
+
 }  // namespace quillbary::branch

@@ -3,7 +3,11 @@
 // clerk_b, supervisor_s: see postgres-server.sh).
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
+
+#include "quillbary/branch.h"
 
 namespace quillbary::branch {
 
@@ -15,5 +19,8 @@ std::string FreshDatabase();
 std::string FreshBranch();
 // Runs sql as user; the server's refusal passes on as pqxx's exception.
 void SqlAs(const std::string& database, const std::string& user, const std::string& sql);
+// The BranchError `call` throws (its reason into *reason), or nothing.
+std::optional<BranchError::Kind> RefusalOf(const std::function<void()>& call,
+                                           std::string* reason = nullptr);
 
 }  // namespace quillbary::branch
