@@ -29,8 +29,12 @@ ctest --test-dir $build --output-on-failure --parallel 2 --exclude-regex '^windo
 # On a private X display: the window's tests draw with Qt's own Windows
 # platform there (the offscreen one finds no faces under Wine, and Wine hands
 # no QT_ variable on to choose it). Their reports: $build/window-test-reports/.
-xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-  ctest --test-dir $build --output-on-failure --parallel 2 --tests-regex '^window_' </dev/null
+# A failing program's report is printed, as ctest has none to show.
+if ! xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+  ctest --test-dir $build --output-on-failure --parallel 2 --tests-regex '^window_' </dev/null; then
+  grep -l -e '^FAIL!' -e '^QFATAL' $build/window-test-reports/*.txt | xargs -r cat
+  exit 1
+fi
 /usr/lib/wine/wineserver -w  # no Wine process outlives the tests
 
 (cd $build && cpack >/dev/null)

@@ -131,7 +131,9 @@ void KeysTest::keysPressTheFocusedButton() {
   QCOMPARE(Text(form, "hj"), hj);
   QCOMPARE(Text(form, "hkje"), hkje);
   QCOMPARE(catcher.caught, QList<CaughtBox>{});
-  if (!ends) QCOMPARE(QApplication::focusWidget(), form.control(focus.toStdString()));
+  // The window's own focus: under a desktop that hands activation around
+  // (Wine), the application may have no active window for a moment.
+  if (!ends) QCOMPARE(form.focusWidget(), form.control(focus.toStdString()));
 }
 
 void KeysTest::enterInAnInputCalculates_data() {
