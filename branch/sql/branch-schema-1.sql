@@ -58,6 +58,34 @@ CREATE TABLE entries (
 CREATE INDEX entries_by_day ON entries (substr(recorded_at, 1, 10), terminal);
 CREATE INDEX entries_of_serial ON entries (serial, kind);
 
+-- The branch history. Its statements newest first, by byte order whatever the
+-- server's locale, carrying what its text filter reads so that a page of it
+-- is read from the index alone.
+CREATE INDEX statements_newest_first ON entries
+  (recorded_at COLLATE "C", terminal COLLATE "C", seq) INCLUDE (serial, borrower, loan_number)
+  WHERE kind = 'statement';
+-- What the history's text filter looks in: 借款人, 借据号 and 编号 with
+-- Latin capitals made small (only those, as the terminal's own history does).
+CREATE FUNCTION statement_find_text(borrower text, loan_number text, serial text) RETURNS text
+  LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+  RETURN lower((borrower || chr(10) || loan_number || chr(10) || serial) COLLATE "C");
+-- Every run of one, two and three characters of a text, and the runs a text
+-- sought must all have: itself when one or two characters long, else its
+-- runs of three. The index of the first finds the few statements holding a
+-- rare text, whatever its language, at any length.
+CREATE FUNCTION statement_grams(t text) RETURNS text[]
+  LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+  RETURN ARRAY(SELECT substr(t, i, n) FROM generate_series(1, length(t)) i, generate_series(1, 3) n);
+CREATE FUNCTION needle_grams(t text) RETURNS text[]
+  LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
+  RETURN CASE WHEN length(t) <= 2 THEN ARRAY[t]
+              ELSE ARRAY(SELECT substr(t, i, 3) FROM generate_series(1, length(t) - 2) i) END;
+CREATE INDEX statements_to_find ON entries
+  USING gin (statement_grams(statement_find_text(borrower, loan_number, serial)))
+  WHERE kind = 'statement';
+-- The clerks' list, and a clerk's statements when she has few.
+CREATE INDEX entries_by_clerk ON entries (uploaded_by);
+
 -- 复核: a second person's check of a statement, 通过 or 退回 with a reason.
 CREATE TABLE reviews (
   id bigserial PRIMARY KEY,
@@ -70,6 +98,8 @@ CREATE TABLE reviews (
   CHECK (verdict = 'pass' OR btrim(reason) <> '')
 );
 CREATE INDEX reviews_of_serial ON reviews (serial);
+-- A statement's latest review, read from the index alone.
+CREATE INDEX reviews_latest ON reviews (terminal, serial, id) INCLUDE (verdict);
 
 -- A terminal's signed word on its chain's head.
 CREATE TABLE checkpoints (

@@ -38,8 +38,10 @@ void BackgroundCopy::Run() {
   std::string conninfo;
   std::int64_t serverHead = 0;  // the last the server was known to hold
   bool headKnown = false;
+  std::int64_t lastReview = -1;  // the newest review reported; -1 until read from the journal
   for (;;) {
     std::string problem;
+    std::vector<journal::BranchReview> reviews;
     bool terminal = false;
     std::int64_t entries = 0;
     try {
@@ -66,6 +68,14 @@ void BackgroundCopy::Run() {
           headKnown = true;
           entries = journal->EntryCount();
         }
+        if (branch) {
+          if (lastReview < 0) lastReview = journal->LastReviewId();
+          for (const Review& review : branch->ReviewsOfTerminal(membership->terminal, lastReview)) {
+            reviews.push_back({review.id, review.serial, review.verdict == Verdict::kPass,
+                               review.reason, review.reviewer, review.reviewedAt});
+            lastReview = review.id;
+          }
+        }
       }
     } catch (const BranchError& error) {
       problem = error.reason;
@@ -80,6 +90,7 @@ void BackgroundCopy::Run() {
       State state;
       state.waiting = entries > serverHead ? entries - serverHead : 0;
       state.problem = problem;
+      state.reviews = std::move(reviews);
       if (headKnown && entries < serverHead) {
         state.behind = "本机日志只有 " + std::to_string(entries) + " 条，而分行数据库中本终端已有 " +
                        std::to_string(serverHead) +

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "branch_internal.h"
 #include "branch_schema.h"
 #include "terminal_key.h"
 
@@ -16,70 +17,7 @@ const int kBranchSchemaVersion = 1;
 BranchError::BranchError(Kind kind, std::string reason)
     : std::runtime_error(reason), kind(kind), reason(std::move(reason)) {}
 
-namespace {
-
 using Kind = BranchError::Kind;
-
-// The server's own message, without libpq's "ERROR:  " and the trailing
-// line break, and with our triggers' "quillbary: " prefix dropped.
-std::string ServerReason(const std::exception& error) {
-  std::string text = error.what();
-  for (const std::string_view prefix : {"ERROR:  ", "FATAL:  "}) {
-    if (text.rfind(prefix, 0) == 0) text.erase(0, prefix.size());
-  }
-  if (text.rfind("quillbary: ", 0) == 0) text.erase(0, 11);
-  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  const std::size_t context = text.find("\nCONTEXT:");
-  if (context != std::string::npos) text.erase(context);
-  // libpq's hints follow on indented lines: one line for the clerk.
-  std::string line;
-  for (const char c : text) {
-    if (c == '\n' || c == '\t') {
-      if (!line.empty() && line.back() != ' ') line += ' ';
-    } else {
-      line += c;
-    }
-  }
-  return line;
-}
-
-// Runs `work` in a transaction of its own, turning the server's refusals into
-// BranchError.
-template <typename Work>
-auto InTransaction(pqxx::connection& connection, Work&& work) {
-  try {
-    pqxx::work transaction(connection);
-    auto result = work(transaction);
-    transaction.commit();
-    return result;
-  } catch (const pqxx::broken_connection& error) {
-    throw BranchError(Kind::kCannotConnect, "与分行数据库的连接已断开：" + ServerReason(error));
-  } catch (const pqxx::insufficient_privilege& error) {
-    throw BranchError(Kind::kRefused, "分行数据库拒绝了此操作：" + ServerReason(error));
-  } catch (const pqxx::data_exception& error) {
-    throw BranchError(Kind::kBrokenLink, "分行数据库拒绝了此条目：" + ServerReason(error));
-  } catch (const pqxx::sql_error& error) {
-    throw BranchError(Kind::kRefused, "分行数据库拒绝了此操作：" + ServerReason(error));
-  }
-}
-
-Review ReviewOf(const pqxx::row& row) {
-  Review review;
-  review.terminal = row["terminal"].c_str();
-  review.serial = row["serial"].c_str();
-  review.verdict = std::string_view(row["verdict"].c_str()) == "pass" ? Verdict::kPass
-                                                                      : Verdict::kReturn;
-  review.reason = row["reason"].c_str();
-  review.reviewer = row["reviewer"].c_str();
-  review.reviewedAt = row["at"].c_str();
-  return review;
-}
-
-constexpr const char* kReviewColumns =
-    "terminal, serial, verdict, reason, reviewer, "
-    "to_char(reviewed_at, 'YYYY-MM-DD HH24:MI:SS') AS at";
-
-}  // namespace
 
 std::optional<std::string> PasswordIn(const std::string& conninfo) {
   char* error = nullptr;
@@ -120,11 +58,6 @@ std::string WithConnectTimeout(const std::string& conninfo) {
 }
 
 std::string VerdictName(Verdict verdict) { return verdict == Verdict::kPass ? "通过" : "退回"; }
-
-struct Branch::Connection {
-  explicit Connection(const std::string& conninfo) : link(conninfo) {}
-  pqxx::connection link;
-};
 
 Branch::Branch(const std::string& conninfo) {
   if (const std::optional<std::string> password = PasswordIn(conninfo)) {
@@ -275,6 +208,31 @@ std::vector<Review> Branch::ReviewsOf(const std::string& terminal, const std::st
   });
 }
 
+std::vector<Review> Branch::ReviewsOfTerminal(const std::string& terminal, std::int64_t afterId) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    std::vector<Review> reviews;
+    for (const pqxx::row& row :
+         transaction.exec_params(std::string("SELECT ") + kReviewColumns +
+                                     " FROM reviews WHERE terminal = $1 AND id > $2 ORDER BY id",
+                                 terminal, afterId)) {
+      reviews.push_back(ReviewOf(row));
+    }
+    return reviews;
+  });
+}
+
+std::optional<journal::Entry> Branch::StatementEntry(const std::string& terminal,
+                                                     const std::string& serial) {
+  return InTransaction(connection_->link, [&](pqxx::work& transaction) {
+    const pqxx::result rows = transaction.exec_params(
+        "SELECT hash_input FROM entries WHERE terminal = $1 AND serial = $2 "
+        "AND kind = 'statement'",
+        terminal, serial);
+    if (rows.empty()) return std::optional<journal::Entry>();
+    return journal::EntryFromHashInput(rows[0][0].c_str());
+  });
+}
+
 DayClose Branch::CloseOfDay(const std::string& date, const std::string& terminal) {
   return InTransaction(connection_->link, [&](pqxx::work& transaction) {
     DayClose close;
@@ -320,6 +278,13 @@ DayClose Branch::CloseOfDay(const std::string& date, const std::string& terminal
              "WHERE $1 = '' OR terminal = $1 ORDER BY terminal, seq DESC",
              terminal)) {
       close.heads.push_back({row[0].c_str(), row[1].as<std::int64_t>(), row[2].c_str()});
+    }
+    for (const pqxx::row& row : transaction.exec_params(
+             "SELECT terminal, serial, reason, clerk FROM entries WHERE kind = 'void' "
+             "AND substr(recorded_at, 1, 10) = $1 AND ($2 = '' OR terminal = $2) "
+             "ORDER BY recorded_at, terminal, seq",
+             date, terminal)) {
+      close.voided.push_back({row[0].c_str(), row[1].c_str(), row[2].c_str(), row[3].c_str()});
     }
     return close;
   });

@@ -90,6 +90,9 @@ void PrintClose(const DayClose& close, std::ostream& out) {
       << "  利息合计之和  " << close.interestTotalSum << " 元\n"
       << "  本息合计之和  " << close.principalAndInterestSum << " 元\n"
       << "  已复核      " << close.reviewed << " 张，待复核 " << close.pendingReview << " 张\n";
+  for (const DayClose::Voided& voided : close.voided) {
+    out << "  作废 " << voided.serial << "：" << voided.reason << "\n";
+  }
   for (const DayClose::Head& head : close.heads) {
     out << "  终端 " << head.terminal << " 链头：第 " << head.seq << " 条 " << head.hash << "\n";
   }
@@ -117,6 +120,9 @@ journal::Table CloseTable(const DayClose& close) {
   table.rows.push_back({"本息合计之和", "", close.principalAndInterestSum});
   count("已复核", close.reviewed);
   count("待复核", close.pendingReview);
+  for (const DayClose::Voided& voided : close.voided) {
+    table.rows.push_back({"作废 " + voided.serial, voided.reason, ""});
+  }
   for (const DayClose::Head& head : close.heads) {
     table.rows.push_back({"终端 " + head.terminal + " 链头", std::to_string(head.seq), head.hash});
   }
@@ -125,7 +131,7 @@ journal::Table CloseTable(const DayClose& close) {
 
 // Written through the one writer, never over the journal.
 void WriteClose(const DayClose& close, const std::string& output,
-                const std::filesystem::path& journalPath) {
+                const std::filesystem::path& journalPath, const TablePdfWriter& pdf) {
   files::WriteOptions options;
   std::error_code ignored;
   if (std::filesystem::is_regular_file(journalPath, ignored)) {
@@ -134,7 +140,10 @@ void WriteClose(const DayClose& close, const std::string& output,
     options = journal::KeptBy(*journal::Journal::Open(journalPath, readOnly));
   }
   const std::filesystem::path path = files::PathOfUtf8(output);
-  if (path.extension() == ".xlsx") {
+  if (path.extension() == ".pdf") {
+    if (!pdf) throw BranchError(BranchError::Kind::kRefused, "本版本不能写出 PDF");
+    pdf("日终汇总", CloseTable(close), path, options);
+  } else if (path.extension() == ".xlsx") {
     journal::WriteXlsx(path, CloseTable(close), options);
   } else {
     journal::WriteCsv(path, CloseTable(close), options);
@@ -191,7 +200,7 @@ std::optional<BranchWitness> WitnessOfBranch(const std::filesystem::path& journa
 
 std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
                                        const std::filesystem::path& journal, std::ostream& out,
-                                       std::ostream& err) {
+                                       std::ostream& err, const TablePdfWriter& pdf) {
   const std::optional<BranchCommandLine> line = ReadBranchCommandLine(args);
   if (!line) return std::nullopt;
   if (!line->error.empty()) {
@@ -219,7 +228,7 @@ std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
             Branch(ConninfoFor(*line, journal)).CloseOfDay(line->date, line->terminal);
         PrintClose(close, out);
         if (!line->output.empty()) {
-          WriteClose(close, line->output, journal);
+          WriteClose(close, line->output, journal, pdf);
           out << "已写出 " << line->output << "\n";
         }
         break;

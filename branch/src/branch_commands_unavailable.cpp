@@ -7,7 +7,7 @@ namespace quillbary::branch {
 
 std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
                                        const std::filesystem::path&, std::ostream&,
-                                       std::ostream& err) {
+                                       std::ostream& err, const TablePdfWriter&) {
   if (!ReadBranchCommandLine(args)) return std::nullopt;
   err << "quillbary: 本版本不含分行功能（分行数据库的连接尚未在此系统上提供）\n";
   return 2;

@@ -52,6 +52,7 @@ class OwnServer {
 
 // Waits up to a minute for the copy to report `want` waiting entries.
 struct Reports {
+  std::vector<journal::BranchReview> reviews;  // every one reported
   std::mutex mutex;
   std::condition_variable changed;
   std::int64_t waiting = -1;
@@ -63,6 +64,7 @@ struct Reports {
     waiting = state.waiting;
     problem = state.problem;
     behind = state.behind;
+    reviews.insert(reviews.end(), state.reviews.begin(), state.reviews.end());
     changed.notify_all();
   }
   bool WaitFor(const std::function<bool()>& done) {
@@ -86,6 +88,16 @@ TEST(BackgroundCopy, WaitsOutAStoppedServerAndSendsEverythingOnce) {
       std::chrono::milliseconds(50));
   ASSERT_TRUE(reports.WaitFor([&] { return reports.waiting == 0; }));
   EXPECT_EQ(server.Count("true"), 20);
+
+  // A review on the server comes back once, for the window to keep.
+  Branch(server.Conninfo("branch", "supervisor_s"))
+      .RecordReview(journal->Terminal(), "2026-" + journal->Terminal() + "-000001", Verdict::kPass, "");
+  ASSERT_TRUE(reports.WaitFor([&] { return !reports.reviews.empty(); }));
+  copy.Nudge();
+  copy.Nudge();
+  ASSERT_TRUE(reports.WaitFor([&] { return reports.waiting == 0; }));
+  EXPECT_EQ(reports.reviews.size(), 1U);
+  EXPECT_EQ(reports.reviews.front().reviewer, "supervisor_s");
 
   server.Script("pause");
   for (int i = 0; i < 30; ++i) journal->RecordStatement({}, journal::SampleStatement(), {});

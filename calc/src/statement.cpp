@@ -148,7 +148,9 @@ std::string StatementText(const Statement& s) {
   add(kWorkingItem, "");
   for (const std::string& line : s.working) text += "\n  " + line;
   add(s.madeAt.item, s.madeAt.value);
-  for (const std::string& signer : s.signers) add(signer, "");
+  for (std::size_t i = 0; i < s.signers.size(); ++i) {
+    add(s.signers[i], i < s.signatures.size() ? s.signatures[i] : std::string());
+  }
   return text + '\n';
 }
 

@@ -1,5 +1,6 @@
 #include "entry_columns.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -253,6 +254,38 @@ std::string EntryKindWord(EntryKind kind) {
 
 
 std::string HashInputOf(const Entry& entry) { return HashInput(ToColumns(entry)); }
+
+std::optional<Entry> EntryFromHashInput(std::string_view input) {
+  ColumnValues columns;
+  std::string_view rest = input;
+  while (!rest.empty()) {
+    const std::size_t equals = rest.find('=');
+    const std::size_t colon = rest.find(':');
+    if (equals == std::string_view::npos || colon == std::string_view::npos || colon < equals) {
+      return std::nullopt;
+    }
+    const std::string_view name = rest.substr(0, equals);
+    std::size_t length = 0;
+    const char* digits = rest.data() + equals + 1;
+    const auto [end, error] = std::from_chars(digits, rest.data() + colon, length);
+    if (error != std::errc() || end != rest.data() + colon || length >= rest.size() - colon ||
+        rest[colon + 1 + length] != ';') {
+      return std::nullopt;
+    }
+    const auto column = std::find_if(kEntryColumns.begin(), kEntryColumns.end(),
+                                     [name](const EntryColumn& c) { return c.name == name; });
+    if (column == kEntryColumns.end() || column->hashed == EntryColumn::Hashed::kNo) {
+      return std::nullopt;
+    }
+    columns[static_cast<std::size_t>(column - kEntryColumns.begin())] =
+        std::string(rest.substr(colon + 1, length));
+    rest.remove_prefix(colon + 2 + length);
+  }
+  Entry entry = FromColumns(columns);
+  if (HashInputOf(entry) != input) return std::nullopt;  // out of order, or twice
+  entry.hash = HashColumns(columns);
+  return entry;
+}
 
 std::string StoredColumn(const Entry& entry, std::string_view column) {
   for (const EntryColumn& each : kEntryColumns) {

@@ -2,8 +2,25 @@
 
 namespace quillbary::journal {
 
+std::string ReviewSignature(const BranchReview& review) {
+  const std::string verdict = review.passed ? "" : "退回（" + review.reason + "） ";
+  return verdict + review.reviewer + " " + review.reviewedAt;
+}
+
+std::string ReviewText(const std::optional<BranchReview>& review) {
+  if (!review) return {};
+  return review->passed ? "通过" : "退回：" + review->reason;
+}
+
 Statement HandedStatement(Statement statement, const StatementHeader& header,
-                          const std::string& serial, const std::string& reprintOf) {
+                          const std::string& serial, const std::string& reprintOf,
+                          const std::optional<BranchReview>& review) {
+  if (review) {
+    statement.signatures.resize(statement.signers.size());
+    for (std::size_t i = 0; i < statement.signers.size(); ++i) {
+      if (statement.signers[i] == "复核") statement.signatures[i] = ReviewSignature(*review);
+    }
+  }
   std::vector<StatementRow> lines;
   if (!reprintOf.empty()) lines.push_back({"补打", "原件出具于 " + reprintOf});
   const StatementRow candidates[] = {{"编号", serial},

@@ -11,7 +11,7 @@ namespace {
 
 StatementSummary ReadSummary(const SqliteStatement& row) {
   return {row.Int(0),  row.Text(1), row.Text(2), row.Text(3),     row.Text(4),
-          row.Text(5), row.Text(6), row.Text(7), row.Int(8) != 0, static_cast<int>(row.Int(9))};
+          row.Text(5), row.Text(6), row.Text(7), row.Int(8) != 0, static_cast<int>(row.Int(9)), std::nullopt};
 }
 
 // The history's status filter as a condition on a statement s: fixed SQL
@@ -69,6 +69,7 @@ std::vector<StatementSummary> Journal::ListStatements(const StatementFilter& fil
   query.Bind(6, static_cast<std::int64_t>(limit));
   std::vector<StatementSummary> rows;
   while (query.Step()) rows.push_back(ReadSummary(query));
+  for (StatementSummary& row : rows) row.review = LatestReview(row.serial);
   return rows;
 }
 
@@ -84,7 +85,9 @@ std::optional<StatementSummary> Journal::Summary(const std::string& serial) {
   SqliteStatement query(db_.get(), std::string(kSelectSummary) + "AND s.serial = ?1", path_);
   query.Bind(1, serial);
   if (!query.Step()) return std::nullopt;
-  return ReadSummary(query);
+  StatementSummary summary = ReadSummary(query);
+  summary.review = LatestReview(serial);
+  return summary;
 }
 
 std::vector<Entry> Journal::EntriesOf(const std::string& serial) {

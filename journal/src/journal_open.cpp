@@ -59,6 +59,9 @@ std::vector<std::string> EntriesColumns(std::int64_t version) {
 const std::vector<std::string> kSerialCountersColumns = {"year TEXT 0 1 0", "last INTEGER 1 0 0"};
 const std::vector<std::string> kBranchTerminalColumns = {
     "terminal TEXT 1 0 0", "conninfo TEXT 1 0 0", "joined_at TEXT 1 0 0"};
+const std::vector<std::string> kBranchReviewsColumns = {
+    "id INTEGER 0 1 0",   "serial TEXT 1 0 0",   "verdict TEXT 1 0 0",
+    "reason TEXT 1 0 0",  "reviewer TEXT 1 0 0", "reviewed_at TEXT 1 0 0"};
 
 // The schema version of a file that has shown itself to be a journal this
 // program can open (0: an empty file to make one in); throws for any other
@@ -86,7 +89,8 @@ std::int64_t ProvenVersion(sqlite3* db, const std::filesystem::path& path) {
   }
   if (TableColumns(db, "entries", path) != EntriesColumns(version) ||
       TableColumns(db, "serial_counters", path) != kSerialCountersColumns ||
-      (version >= 3 && TableColumns(db, "branch_terminal", path) != kBranchTerminalColumns)) {
+      (version >= 3 && TableColumns(db, "branch_terminal", path) != kBranchTerminalColumns) ||
+      (version >= 4 && TableColumns(db, "branch_reviews", path) != kBranchReviewsColumns)) {
     throw JournalError(JournalError::Kind::kNotADatabase, path,
                        "文件是其他程序的数据库，不是本程序的日志（结构版本为 " +
                            std::to_string(version) + "，但没有本程序日志的表）");

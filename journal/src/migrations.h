@@ -109,6 +109,20 @@ CREATE TRIGGER branch_terminal_never_changes BEFORE UPDATE OF terminal, joined_a
 CREATE TRIGGER branch_terminal_never_goes BEFORE DELETE ON branch_terminal
   BEGIN SELECT RAISE(ABORT, 'the terminal is never removed'); END;
 )sql",
+    // 3 -> 4: the reviews (复核) of this terminal's statements as the branch's
+    // server recorded them, copied back so that the history and a reprint
+    // show them. Outside the chain: the server holds the record, and a
+    // review copied twice is one row (the server's id).
+    R"sql(
+CREATE TABLE branch_reviews(
+  id INTEGER PRIMARY KEY,
+  serial TEXT NOT NULL,
+  verdict TEXT NOT NULL CHECK (verdict IN ('pass', 'return')),
+  reason TEXT NOT NULL,
+  reviewer TEXT NOT NULL,
+  reviewed_at TEXT NOT NULL);
+CREATE INDEX branch_reviews_of_serial ON branch_reviews(serial, id);
+)sql",
 };
 
 }  // namespace quillbary::journal

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "quillbary/handed_statement.h"
 #include "quillbary/journal.h"
+#include "quillbary/statement.h"
 #include "quillbary/path_text.h"
 #include "test_journal.h"
 
@@ -44,6 +46,68 @@ TEST(JournalTerminal, ATamperedTerminalIsRefusedByTheFile) {
   }
   sqlite3_close(db);
   EXPECT_EQ(OpenAt(folder / "j.sqlite3")->Terminal(), "T01");
+}
+
+// A review copied twice is one row; the summary shows the latest.
+TEST(JournalTerminal, KeepsTheBranchsReviewsOnceEachAndShowsTheLatest) {
+  TempFolder folder;
+  auto journal = OpenAt(folder / "j.sqlite3");
+  const std::string serial = journal->RecordStatement({}, SampleStatement(), {}).serial;
+  const BranchReview returned{7, serial, false, "借据号有误", "supervisor_s", "2026-12-10 10:00:00"};
+  const BranchReview passed{9, serial, true, "", "supervisor_s", "2026-12-10 11:00:00"};
+  journal->KeepReviews({returned});
+  journal->KeepReviews({returned, passed});
+  EXPECT_EQ(journal->LastReviewId(), 9);
+  const std::optional<StatementSummary> summary = journal->Summary(serial);
+  ASSERT_TRUE(summary && summary->review);
+  EXPECT_TRUE(summary->review->passed);
+  EXPECT_EQ(summary->review->reviewedAt, "2026-12-10 11:00:00");
+  EXPECT_TRUE(journal->CheckChain().intact);  // the copies are outside the chain
+}
+
+// A reprint's 复核 line carries the latest review, passed or sent back; the
+// 经办人 line stays blank to sign.
+TEST(JournalTerminal, AReprintCarriesTheReviewOnItsReviewLine) {
+  const struct {
+    const char* name;
+    BranchReview review;
+    const char* line;
+  } rows[] = {
+      {"passed", {1, "s", true, "", "supervisor_s", "2026-12-10 11:00:00"},
+       "\n经办人：\n复核：supervisor_s 2026-12-10 11:00:00\n"},
+      {"returned", {2, "s", false, "借据号有误", "supervisor_s", "2026-12-10 11:00:00"},
+       "\n经办人：\n复核：退回（借据号有误） supervisor_s 2026-12-10 11:00:00\n"},
+  };
+  for (const auto& row : rows) {
+    const std::string text = StatementText(
+        HandedStatement(SampleStatement(), {}, "2026-T01-000001", "2026-12-09 10:00:00", row.review));
+    EXPECT_TRUE(text.ends_with(row.line)) << row.name << "\n" << text;
+  }
+  EXPECT_TRUE(StatementText(HandedStatement(SampleStatement(), {}, "2026-000001"))
+                  .ends_with("\n经办人：\n复核：\n"));
+}
+
+// Every kind of entry comes back whole from its hash input, and a text that
+// is not one is refused rather than half read.
+TEST(JournalTerminal, AnEntryComesBackFromItsHashInputAndNothingElseDoes) {
+  TempFolder folder;
+  auto journal = OpenAt(folder / "j.sqlite3");
+  const std::string serial = journal->RecordStatement({"张三", "JD-7", "李四"}, SampleStatement(),
+                                                      {HandOnKind::kCopy, ""}).serial;
+  journal->RecordReprint(serial, {HandOnKind::kCopy, ""});
+  journal->RecordVoid(serial, "重复", "李四");
+  journal->ForEachEntry([](const Entry& entry) {
+    const std::string input = HashInputOf(entry);
+    const std::optional<Entry> back = EntryFromHashInput(input);
+    ASSERT_TRUE(back.has_value()) << input;
+    EXPECT_EQ(HashInputOf(*back), input);
+    EXPECT_EQ(back->hash, entry.hash);
+  });
+  const std::string good = "seq=1:2;kind=4:void;";
+  for (const std::string& bad : {good + "x", good + "seq=1:2;", std::string("seq=9:2;"),
+                                std::string("seq=1:2"), std::string("nosuch=1:x;")}) {
+    EXPECT_FALSE(EntryFromHashInput(bad).has_value()) << bad;
+  }
 }
 
 }  // namespace

@@ -36,10 +36,13 @@ int main(int argc, char* argv[]) {
     return *answered;
   }
   if (const auto answered =
-          quillbary::branch::AnswerBranchCommand(args, journal.journal, std::cout, std::cerr)) {
+          quillbary::branch::AnswerBranchCommand(args, journal.journal, std::cout, std::cerr,
+                                                 quillbary::BranchPdfWriter())) {
     return *answered;
   }
-  const auto answered = quillbary::AnswerCommandLine(
+  // The branch's history alone, on a supervisor's machine.
+  const bool branchHistory = args.size() == 3 && std::string_view(args[1]) == "--branch-history";
+  const auto answered = branchHistory ? std::nullopt : quillbary::AnswerCommandLine(
       args, QUILLBARY_VERSION, {journal.journal, journal.noJournal, QUILLBARY_VERSION}, std::cout,
       std::cerr);
   if (answered) return *answered;
@@ -49,6 +52,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("org.quillbary.quillbary"));
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
+  if (branchHistory) return quillbary::RunBranchHistory(args[2]);
 
   auto* form1 = new quillbary::Form1(quillbary::LocalClock{});
   // Numbers and records every statement handed on; opens its file on first use.
@@ -57,6 +61,7 @@ int main(int argc, char* argv[]) {
   quillbary::MainWindow window(form1, desk);  // takes the form as its client area
   // A terminal's entries go to the branch's server in the background.
   if (!journal.noJournal) quillbary::StartBranchCopy(journal.journal, window.statusLine(), desk);
+  quillbary::OfferBranchHistory(desk);
   window.show();
   quillbary::SetWindowIconAfterFirstPaint(&window, QStringLiteral(":/icon.png"));
   return QApplication::exec();

@@ -4,6 +4,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <QApplication>
+
+#include "branch/branch_history_window.h"
+#include "branch/table_pdf.h"
 #include "journal/journal_desk.h"
 #include "menu/status_line.h"
 #include "quillbary/background_copy.h"
@@ -24,7 +28,9 @@ class BranchCopyHolder : public QObject {
               line,
               [line, desk, state] {
                 line->showWaiting(state.waiting, QString::fromStdString(state.problem));
-                if (desk) desk->refuseNewSerials(QString::fromStdString(state.behind));
+                if (!desk) return;
+                desk->refuseNewSerials(QString::fromStdString(state.behind));
+                if (!state.reviews.empty()) desk->keepReviews(state.reviews);
               },
               Qt::QueuedConnection);
         }) {
@@ -39,6 +45,16 @@ class BranchCopyHolder : public QObject {
 
 void StartBranchCopy(const std::filesystem::path& journal, StatusLine* line, JournalDesk* desk) {
   new BranchCopyHolder(journal, line, desk);
+}
+
+void OfferBranchHistory(JournalDesk* desk) { desk->setBranchHistoryOpener(&OpenBranchHistory); }
+
+branch::TablePdfWriter BranchPdfWriter() { return &WriteTablePdf; }
+
+int RunBranchHistory(const std::string& conninfo) {
+  BranchHistoryWindow window(conninfo, nullptr);
+  window.show();
+  return QApplication::exec();
 }
 
 }  // namespace quillbary

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+
+#include "quillbary/branch_commands.h"
 
 namespace quillbary {
 
@@ -14,5 +17,16 @@ class StatusLine;
 // Starts the copy for the journal at `journal`, nudged by each entry the
 // desk records; it stops with `line`.
 void StartBranchCopy(const std::filesystem::path& journal, StatusLine* line, JournalDesk* desk);
+
+// Lets the desk's history open the branch's history (分行记录…).
+void OfferBranchHistory(JournalDesk* desk);
+
+// quillbary --branch-history CONNINFO: the branch's history alone, for a
+// supervisor's machine that is no terminal; the application's exit status.
+int RunBranchHistory(const std::string& conninfo);
+
+// How the branch's commands write a PDF (the day's close): none where the
+// program has no branch client.
+quillbary::branch::TablePdfWriter BranchPdfWriter();
 
 }  // namespace quillbary

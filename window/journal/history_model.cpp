@@ -4,6 +4,7 @@
 #include <QFont>
 
 #include "qt_text.h"
+#include "quillbary/handed_statement.h"
 
 namespace quillbary {
 namespace {
@@ -13,13 +14,14 @@ struct Column {
   std::string (*text)(const journal::StatementSummary&);
 };
 
-const std::array<Column, 7> kColumns = {{
+const std::array<Column, 8> kColumns = {{
     {"编号", [](const journal::StatementSummary& s) { return s.serial; }},
     {"时间", [](const journal::StatementSummary& s) { return s.recordedAt; }},
     {"借款人", [](const journal::StatementSummary& s) { return s.borrower; }},
     {"借据号", [](const journal::StatementSummary& s) { return s.loanNumber; }},
     {"还款金额", [](const journal::StatementSummary& s) { return s.amount; }},
     {"合计", [](const journal::StatementSummary& s) { return s.totalCaption + "：" + s.total; }},
+    {"复核", [](const journal::StatementSummary& s) { return journal::ReviewText(s.review); }},
     {"状态",
      [](const journal::StatementSummary& s) {
        const std::string status = journal::StatusText(s);

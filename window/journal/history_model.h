@@ -14,7 +14,8 @@ class HistoryModel : public QAbstractTableModel {
 
  public:
   static constexpr int kPageRows = 100;
-  static constexpr int kTotalColumn = 5;  // 合计: "本息合计：10561.98"
+  static constexpr int kTotalColumn = 5;   // 合计: "本息合计：10561.98"
+  static constexpr int kReviewColumn = 6;  // 复核, shown for a branch terminal's journal
 
   explicit HistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 

@@ -108,6 +108,24 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
         buttons->addButton(QString::fromUtf8(action.text), QDialogButtonBox::ActionRole);
     connect(button, &QPushButton::clicked, this, action.clicked);
   }
+  // A branch terminal's history shows the reviews of its statements, and
+  // opens the branch's history too: every terminal's statements.
+  std::optional<journal::BranchMembership> membership;
+  if (journal::Journal* journal = desk_->journal()) {
+    try {
+      membership = journal->Membership();
+    } catch (const journal::JournalError&) {
+      // No branch offered; the table says what is wrong with the journal.
+    }
+  }
+  table_->setColumnHidden(HistoryModel::kReviewColumn, !membership);
+  if (membership && desk_->branchHistoryOpener()) {
+    QPushButton* branch =
+        buttons->addButton(QStringLiteral("分行记录…"), QDialogButtonBox::ActionRole);
+    connect(branch, &QPushButton::clicked, this, [this, conninfo = membership->conninfo] {
+      desk_->branchHistoryOpener()(conninfo, this);
+    });
+  }
   connect(buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),
           &QPushButton::clicked, this, &QDialog::reject);
 

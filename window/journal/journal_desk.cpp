@@ -105,6 +105,21 @@ journal::Journal* JournalDesk::journal() {
   return openJournal(kStatementNotRecorded);
 }
 
+void JournalDesk::keepReviews(const std::vector<journal::BranchReview>& reviews) {
+  if (choice_.disabled) return;
+  try {
+    if (!journal_) {
+      journal::JournalOptions options;
+      options.programVersion = programVersion_;
+      journal_ = journal::Journal::Open(choice_.path, options);
+    }
+    journal_->KeepReviews(reviews);
+  } catch (const journal::JournalError&) {
+    return;
+  }
+  if (history_ != nullptr && history_->isVisible()) history_->reload();
+}
+
 journal::Journal* JournalDesk::openJournal(const QString& whatFails) {
   if (choice_.disabled) {
     tell(QStringLiteral("没有日志"), QStringLiteral("本次以 --no-journal 启动，不记日志。"));

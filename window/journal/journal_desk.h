@@ -85,6 +85,17 @@ class JournalDesk : public QObject {
   // what the branch's server holds of it, which would give numbers twice).
   // Handing a numbered statement on again, reprints and voids go on.
   void refuseNewSerials(const QString& why) { refusal_ = why; }
+  // Keeps the branch's reviews of this terminal's statements, for the
+  // history and reprints; an open history shows them at once. A journal that
+  // cannot take them now is left alone, without a box: the next start asks
+  // the server for them again.
+  void keepReviews(const std::vector<journal::BranchReview>& reviews);
+  // How the history opens the branch's history of a terminal's branch (its
+  // connection string); unset where the program has no branch client, and
+  // then the history offers none.
+  using BranchHistoryOpener = std::function<void(const std::string& conninfo, QWidget* parent)>;
+  void setBranchHistoryOpener(BranchHistoryOpener opener) { openBranch_ = std::move(opener); }
+  const BranchHistoryOpener& branchHistoryOpener() const { return openBranch_; }
 
  signals:
   void journalChanged();  // an entry was added
@@ -121,6 +132,7 @@ class JournalDesk : public QObject {
   journal::StatementHeader header_;
   std::optional<std::string> serial_;
   QString refusal_;
+  BranchHistoryOpener openBranch_;
   journal::StatementHeader serialHeader_;  // the header serial_ was recorded with
   HistoryWindow* history_ = nullptr;
   QAction* historyAction_ = nullptr;

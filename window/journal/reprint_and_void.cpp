@@ -35,7 +35,7 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
     const std::optional<journal::Entry> original = open->FindStatement(serial);
     if (!original) return false;
     handed = journal::HandedStatement(original->statement, original->header, serial,
-                                      original->recordedAt);
+                                      original->recordedAt, open->LatestReview(serial));
   } catch (const journal::JournalError& error) {
     tellJournalError(error, kStatementNotRecorded);
     return false;

@@ -53,8 +53,9 @@ QString WorkingRows(const std::vector<std::string>& lines) {
 }
 
 // A row tall enough to sign in.
-QString SignatureRow(std::string_view signer) {
-  return QStringLiteral("<tr><td>%1<br>&nbsp;</td><td></td></tr>").arg(Escaped(signer));
+QString SignatureRow(std::string_view signer, std::string_view signature) {
+  return QStringLiteral("<tr><td>%1<br>&nbsp;</td><td>%2</td></tr>")
+      .arg(Escaped(signer), Escaped(signature));
 }
 
 // The page's faces: a serif for the figures, then a Song face for the
@@ -115,7 +116,11 @@ QString StatementHtml(const Statement& statement) {
   }
   html += WorkingRows(statement.working);
   html += Row(statement.madeAt.item, statement.madeAt.value);
-  for (const std::string& signer : statement.signers) html += SignatureRow(signer);
+  for (std::size_t i = 0; i < statement.signers.size(); ++i) {
+    html += SignatureRow(statement.signers[i], i < statement.signatures.size()
+                                                   ? statement.signatures[i]
+                                                   : std::string());
+  }
   return html + QStringLiteral("</table></body></html>");
 }
 

@@ -11,7 +11,9 @@
 // After each round it reports how many entries wait (0 when all are on the
 // server), when the round failed why, and whether the journal has fallen
 // behind the server's copy of it. Before the first round that reaches the
-// server, every entry counts as waiting.
+// server, every entry counts as waiting. While it is connected it also asks
+// for the reviews (复核) of the terminal's statements it has not reported yet,
+// for the window to keep in the journal: the thread itself only reads it.
 #pragma once
 
 #include <chrono>
@@ -22,6 +24,9 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "quillbary/journal.h"
 
 namespace quillbary::branch {
 
@@ -34,6 +39,8 @@ class BackgroundCopy {
     // The journal holds fewer entries than the server has of it (a tail
     // lost, an old copy put back): numbering must stop, `behind` says why.
     std::string behind;
+    // Reviews new since the last report, oldest first.
+    std::vector<journal::BranchReview> reviews;
   };
   // Called on the copying thread after each round of a terminal's journal.
   using Report = std::function<void(const State& state)>;

@@ -69,6 +69,38 @@ struct Review {
   std::string reason;
   std::string reviewer;    // the server's role name
   std::string reviewedAt;  // "2026-12-10 14:05:31", the server's local time
+  std::int64_t id = 0;     // the server's, rising: a terminal asks for those after the last it has
+};
+
+// The branch history's filters; an empty field matches everything.
+enum class ReviewFilter { kAll, kPending, kPassed, kReturned };  // by the latest review
+struct BranchFilter {
+  std::string terminal;  // "T02", exactly
+  std::string clerk;     // the role that uploaded the statement, exactly
+  std::string fromDate;  // "2026-12-01", inclusive, on the statement's recorded_at
+  std::string toDate;    // inclusive
+  ReviewFilter review = ReviewFilter::kAll;
+  // Part of 借款人, 借据号 or 编号, as typed (% and _ literal, Latin letters
+  // in either case), as the local history finds it.
+  std::string text;
+};
+
+// One row of the branch history: a statement of some terminal, what happened
+// to it since (voided, reprinted) and its latest review.
+struct BranchStatement {
+  std::string terminal;
+  std::int64_t seq = 0;
+  std::string serial;
+  std::string recordedAt;
+  std::string clerk;  // the role that uploaded it
+  std::string borrower;
+  std::string loanNumber;
+  std::string amount;
+  std::string totalCaption;
+  std::string total;
+  bool voided = false;
+  int reprints = 0;
+  std::optional<Review> review;  // the latest; none when not yet reviewed
 };
 
 // What the day's close totals, for one date and one terminal or the branch.
@@ -91,6 +123,13 @@ struct DayClose {
     std::string hash;
   };
   std::vector<Head> heads;  // every terminal's last uploaded entry
+  struct Voided {
+    std::string terminal;
+    std::string serial;
+    std::string reason;
+    std::string clerk;  // who voided it, as the terminal recorded
+  };
+  std::vector<Voided> voided;  // the day's voids, in the order they were recorded
 };
 
 struct UploadResult {
@@ -166,6 +205,26 @@ class Branch {
 
   // The day's close for `date` ("2026-12-10"), of one terminal or ("") all.
   DayClose CloseOfDay(const std::string& date, const std::string& terminal = {});
+
+  // The branch history: up to `limit` statements matching filter, newest
+  // first (recorded_at, then terminal and seq, descending), each after
+  // `after` (the last row of the page before; none for the first page).
+  // Paging by key, so that a page deep in a million rows costs what the
+  // first does.
+  std::vector<BranchStatement> FindStatements(const BranchFilter& filter,
+                                              const std::optional<BranchStatement>& after,
+                                              int limit);
+  // The terminals and the uploading clerks the server holds, sorted, for
+  // the history's filter lists.
+  std::vector<std::string> Terminals();
+  std::vector<std::string> Clerks();
+  // A statement entry as the terminal recorded it, rebuilt from its hash
+  // input, to show whole; none for an unknown (terminal, serial).
+  std::optional<journal::Entry> StatementEntry(const std::string& terminal,
+                                               const std::string& serial);
+  // The reviews of one terminal's statements with id above afterId, oldest
+  // first: how a terminal learns the reviews of its own statements.
+  std::vector<Review> ReviewsOfTerminal(const std::string& terminal, std::int64_t afterId);
 
  private:
   struct Connection;  // the server's connection, libpqxx's

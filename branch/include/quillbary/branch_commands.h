@@ -13,10 +13,13 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
+
+#include "quillbary/journal_export.h"
 
 namespace quillbary::branch {
 
@@ -26,9 +29,16 @@ namespace quillbary::branch {
 // refused. Nothing when args hold no branch command.
 //   quillbary --join-branch "host=/run/pg dbname=branch"
 //   -> "本机已加入分行：终端 T02（此后编号形如 2026-T02-000001）；已上传 5 条"
+//
+// --close-day ... --output writes an .xlsx, a .pdf through `pdf` (the window's
+// page maker; without one a .pdf is refused) or else a CSV, each through the
+// one writer, never over the journal.
+using TablePdfWriter =
+    std::function<void(const std::string& title, const journal::Table& table,
+                       const std::filesystem::path& path, const files::WriteOptions& options)>;
 std::optional<int> AnswerBranchCommand(std::span<const char* const> args,
                                        const std::filesystem::path& journal, std::ostream& out,
-                                       std::ostream& err);
+                                       std::ostream& err, const TablePdfWriter& pdf = {});
 
 // What --check-journal adds for a journal that is a branch terminal's: the
 // comparison with the server's copy (CompareWithServerCopy), with `said` one

@@ -31,6 +31,9 @@ struct Statement {
   std::vector<std::string> working;  // one line each
   StatementRow madeAt;               // 制表时间
   std::vector<std::string> signers;  // 经办人, 复核: a blank line each to sign
+  // What stands on a signer's line when it is known (复核 done on the branch's
+  // server, on a reprint), in the signers' order; blank when missing.
+  std::vector<std::string> signatures;
 };
 
 // The statement of fields that a Calculate run with a total left, or nothing

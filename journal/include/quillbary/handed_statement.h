@@ -19,7 +19,17 @@ namespace quillbary::journal {
 //   借款人：张三
 //   经办人：李四
 //   借款日期：2009-01-01
+//
+// A reprint of a statement reviewed on the branch carries the latest review
+// on its 复核 line (ReviewSignature): "复核：supervisor_s 2026-12-10 11:00:00",
+// or for one sent back "复核：退回（借据号有误） supervisor_s 2026-12-10 11:00:00".
 Statement HandedStatement(Statement statement, const StatementHeader& header,
-                          const std::string& serial, const std::string& reprintOf = "");
+                          const std::string& serial, const std::string& reprintOf = "",
+                          const std::optional<BranchReview>& review = std::nullopt);
+
+// What a review puts on the 复核 line, as above.
+std::string ReviewSignature(const BranchReview& review);
+// The history's 复核 column: "通过", "退回：借据号有误", or "" before any review.
+std::string ReviewText(const std::optional<BranchReview>& review);
 
 }  // namespace quillbary::journal

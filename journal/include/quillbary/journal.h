@@ -149,6 +149,17 @@ struct Entry {
   std::string hash;
 };
 
+// A review (复核) of one of the terminal's statements, as the branch's server
+// recorded it and the terminal copied it back.
+struct BranchReview {
+  std::int64_t id = 0;  // the server's
+  std::string serial;
+  bool passed = true;  // 通过; else 退回, with a reason
+  std::string reason;
+  std::string reviewer;
+  std::string reviewedAt;  // "2026-12-10 14:05:31"
+};
+
 // One row of the history: a statement and what happened to it since.
 struct StatementSummary {
   std::int64_t seq = 0;
@@ -161,6 +172,7 @@ struct StatementSummary {
   std::string total;
   bool voided = false;
   int reprints = 0;
+  std::optional<BranchReview> review;  // the latest copied back from the branch
 };
 
 enum class StatusFilter { kAll, kInForce, kVoided, kReprinted };
@@ -300,6 +312,13 @@ class Journal {
   std::optional<BranchMembership> Membership();
   // Makes the journal a terminal's, once: kAlreadyJoined when it is one.
   void JoinTerminal(const std::string& terminal, const std::string& conninfo);
+  // Keeps copies of the branch's reviews of this terminal's statements; one
+  // already kept (by id) is left as it is. Outside the chain.
+  void KeepReviews(const std::vector<BranchReview>& reviews);
+  // The highest review id kept, 0 when none: the next copy asks for those after it.
+  std::int64_t LastReviewId();
+  // A statement's latest review kept, or nothing.
+  std::optional<BranchReview> LatestReview(const std::string& serial);
 
   // PRAGMA integrity_check, then the hash chain from the first entry.
   ChainCheck CheckChain();
@@ -324,6 +343,10 @@ class Journal {
 // branch's server) keeps this text, so that it can check every hash and link
 // without knowing the columns.
 std::string HashInputOf(const Entry& entry);
+// The entry a hash input was made from, its `hash` set to the input's
+// SHA-256; nothing for a text that is not a hash input (a malformed length, a
+// column this program does not know). HashInputOf(*EntryFromHashInput(t)) == t.
+std::optional<Entry> EntryFromHashInput(std::string_view input);
 // An entry's columns as the journal stores them, by column name: "kind" is
 // "statement", "handon", "void", "reprint" or "batch"; "amount", "total",
 // "handed_on", ... as the journal's own history reads them.

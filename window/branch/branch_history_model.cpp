@@ -1,0 +1,109 @@
+#include "branch/branch_history_model.h"
+
+#include <QBrush>
+#include <QFont>
+#include <array>
+
+namespace quillbary {
+namespace {
+
+struct Column {
+  const char* caption;
+  std::string (*text)(const branch::BranchStatement&);
+};
+
+const std::array<Column, 9> kColumns = {{
+    {"终端", [](const branch::BranchStatement& s) { return s.terminal; }},
+    {"编号", [](const branch::BranchStatement& s) { return s.serial; }},
+    {"时间", [](const branch::BranchStatement& s) { return s.recordedAt; }},
+    {"经办", [](const branch::BranchStatement& s) { return s.clerk; }},
+    {"借款人", [](const branch::BranchStatement& s) { return s.borrower; }},
+    {"借据号", [](const branch::BranchStatement& s) { return s.loanNumber; }},
+    {"合计", [](const branch::BranchStatement& s) { return s.totalCaption + "：" + s.total; }},
+    {"复核", &ReviewColumnText},
+    {"状态",
+     [](const branch::BranchStatement& s) {
+       std::string text = s.voided ? "作废" : "有效";
+       if (s.reprints > 0) text += "，补打 " + std::to_string(s.reprints) + " 次";
+       return text;
+     }},
+}};
+
+}  // namespace
+
+std::string ReviewColumnText(const branch::BranchStatement& statement) {
+  if (!statement.review) return "待复核";
+  if (statement.review->verdict == branch::Verdict::kPass) {
+    return "通过 " + statement.review->reviewer;
+  }
+  return "退回：" + statement.review->reason;
+}
+
+std::optional<branch::BranchError> BranchHistoryModel::load(branch::Branch* branch,
+                                                            const branch::BranchFilter& filter) {
+  beginResetModel();
+  branch_ = branch;
+  filter_ = filter;
+  rows_.clear();
+  more_ = false;
+  std::optional<branch::BranchError> failed;
+  if (branch_) {
+    try {
+      rows_ = branch_->FindStatements(filter_, std::nullopt, kPageRows);
+      more_ = rows_.size() == static_cast<std::size_t>(kPageRows);
+    } catch (const branch::BranchError& error) {
+      failed = error;
+    }
+  }
+  endResetModel();
+  return failed;
+}
+
+int BranchHistoryModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int BranchHistoryModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(kColumns.size());
+}
+
+QVariant BranchHistoryModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const branch::BranchStatement& row = rows_.at(index.row());
+  switch (role) {
+    case Qt::DisplayRole:
+      return QString::fromStdString(kColumns.at(index.column()).text(row));
+    case Qt::ForegroundRole:  // a voided statement's row is greyed, as in this machine's history
+      return row.voided ? QVariant(QBrush(QColor(Qt::gray))) : QVariant();
+    default:
+      return {};
+  }
+}
+
+QVariant BranchHistoryModel::headerData(int section, Qt::Orientation orientation,
+                                        int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  return QString::fromUtf8(kColumns.at(section).caption);
+}
+
+bool BranchHistoryModel::canFetchMore(const QModelIndex& parent) const {
+  return !parent.isValid() && more_;
+}
+
+void BranchHistoryModel::fetchMore(const QModelIndex& parent) {
+  if (parent.isValid() || !more_ || !branch_) return;
+  std::vector<branch::BranchStatement> page;
+  try {
+    page = branch_->FindStatements(filter_, rows_.back(), kPageRows);
+  } catch (const branch::BranchError&) {
+    // The rows already shown stay; the next reload says what is wrong.
+  }
+  more_ = page.size() == static_cast<std::size_t>(kPageRows);
+  if (page.empty()) return;
+  const int first = static_cast<int>(rows_.size());
+  beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
+  rows_.insert(rows_.end(), page.begin(), page.end());
+  endInsertRows();
+}
+
+}  // namespace quillbary
