@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
   const std::vector<std::string> utf8 = quillbary::Utf8Arguments(argc, argv);
   std::vector<const char*> args;
   for (const std::string& arg : utf8) args.push_back(arg.c_str());
+  // The branch's history alone, on a supervisor's machine: no journal of its own.
+  const bool branchHistory = args.size() == 2 && std::string_view(args[0]) == "--branch-history";
   const quillbary::JournalCommandLine journal = quillbary::TakeJournalOptions(args);
   // A terminal's journal is checked against the branch's copy of it too.
   const auto branchWitness =
@@ -31,28 +33,30 @@ int main(int argc, char* argv[]) {
     if (!word) return std::nullopt;
     return quillbary::ChainWitness{word->agrees, word->firstBadSeq, word->said};
   };
-  if (const auto answered =
-          quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr, branchWitness)) {
-    return *answered;
+  // Each command of the command line is answered before the window opens.
+  const auto answerCommand = [&]() -> std::optional<int> {
+    if (auto answered =
+            quillbary::AnswerJournalCommand(journal, args, std::cout, std::cerr, branchWitness)) {
+      return answered;
+    }
+    if (auto answered = quillbary::branch::AnswerBranchCommand(
+            args, journal.journal, std::cout, std::cerr, quillbary::BranchPdfWriter())) {
+      return answered;
+    }
+    return quillbary::AnswerCommandLine(
+        args, QUILLBARY_VERSION, {journal.journal, journal.noJournal, QUILLBARY_VERSION},
+        std::cout, std::cerr);
+  };
+  if (!branchHistory) {
+    if (const auto answered = answerCommand()) return *answered;
   }
-  if (const auto answered =
-          quillbary::branch::AnswerBranchCommand(args, journal.journal, std::cout, std::cerr,
-                                                 quillbary::BranchPdfWriter())) {
-    return *answered;
-  }
-  // The branch's history alone, on a supervisor's machine.
-  const bool branchHistory = args.size() == 3 && std::string_view(args[1]) == "--branch-history";
-  const auto answered = branchHistory ? std::nullopt : quillbary::AnswerCommandLine(
-      args, QUILLBARY_VERSION, {journal.journal, journal.noJournal, QUILLBARY_VERSION}, std::cout,
-      std::cerr);
-  if (answered) return *answered;
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillbary"));
   QApplication::setApplicationVersion(QStringLiteral(QUILLBARY_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("org.quillbary.quillbary"));
   if (!quillbary::SetUpApplication()) qWarning("Qt's Chinese translations are not installed");
-  if (branchHistory) return quillbary::RunBranchHistory(args[2]);
+  if (branchHistory) return quillbary::RunBranchHistory(args[1]);
 
   auto* form1 = new quillbary::Form1(quillbary::LocalClock{});
   // Numbers and records every statement handed on; opens its file on first use.

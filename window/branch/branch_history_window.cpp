@@ -124,7 +124,7 @@ BranchHistoryWindow::BranchHistoryWindow(const std::string& conninfo, QWidget* p
   layout->addWidget(table_, 1);
   layout->addWidget(message_);
   layout->addWidget(buttons);
-  resize(900, 560);
+  resize(1000, 560);
 
   connect(text_, &QLineEdit::textChanged, this, &BranchHistoryWindow::reload);
   for (QComboBox* box : {terminal_, clerk_, review_}) {
@@ -166,6 +166,8 @@ void BranchHistoryWindow::reload() {
     say(QString::fromStdString(error->reason), true);
     branch_.reset();  // connection lost or refused: the window says so and stops asking
   }
+  // Each column as wide as what the first page holds: a 编号 and a time whole.
+  table_->resizeColumnsToContents();
   if (model_.rowCount() > 0) table_->selectRow(0);
 }
 

@@ -119,6 +119,10 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
     }
   }
   table_->setColumnHidden(HistoryModel::kReviewColumn, !membership);
+  if (membership) {  // a terminal's 编号 is longer: 2026-T02-000123
+    table_->setColumnWidth(
+        0, table_->fontMetrics().horizontalAdvance(QStringLiteral("2026-T00-000000")) + kCellPadding);
+  }
   if (membership && desk_->branchHistoryOpener()) {
     QPushButton* branch =
         buttons->addButton(QStringLiteral("分行记录…"), QDialogButtonBox::ActionRole);
