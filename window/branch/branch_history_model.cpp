@@ -41,26 +41,21 @@ std::string ReviewColumnText(const branch::BranchStatement& statement) {
 
 std::optional<branch::BranchError> BranchHistoryModel::load(branch::Branch* branch,
                                                             const branch::BranchFilter& filter) {
-  beginResetModel();
   branch_ = branch;
   filter_ = filter;
-  rows_.clear();
-  more_ = false;
-  std::optional<branch::BranchError> failed;
+  NextPage next;
   if (branch_) {
-    try {
-      rows_ = branch_->FindStatements(filter_, std::nullopt, kPageRows);
-      more_ = rows_.size() == static_cast<std::size_t>(kPageRows);
-    } catch (const branch::BranchError& error) {
-      failed = error;
-    }
+    next = [this](const branch::BranchStatement* after) {
+      return branch_->FindStatements(filter_, after ? std::optional(*after) : std::nullopt,
+                                     kPageRows);
+    };
   }
-  endResetModel();
-  return failed;
-}
-
-int BranchHistoryModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  try {
+    reset(std::move(next), kPageRows);
+  } catch (const branch::BranchError& error) {
+    return error;
+  }
+  return std::nullopt;
 }
 
 int BranchHistoryModel::columnCount(const QModelIndex& parent) const {
@@ -69,7 +64,7 @@ int BranchHistoryModel::columnCount(const QModelIndex& parent) const {
 
 QVariant BranchHistoryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  const branch::BranchStatement& row = rows_.at(index.row());
+  const branch::BranchStatement& row = this->row(index.row());
   switch (role) {
     case Qt::DisplayRole:
       return QString::fromStdString(kColumns.at(index.column()).text(row));
@@ -84,26 +79,6 @@ QVariant BranchHistoryModel::headerData(int section, Qt::Orientation orientation
                                         int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   return QString::fromUtf8(kColumns.at(section).caption);
-}
-
-bool BranchHistoryModel::canFetchMore(const QModelIndex& parent) const {
-  return !parent.isValid() && more_;
-}
-
-void BranchHistoryModel::fetchMore(const QModelIndex& parent) {
-  if (parent.isValid() || !more_ || !branch_) return;
-  std::vector<branch::BranchStatement> page;
-  try {
-    page = branch_->FindStatements(filter_, rows_.back(), kPageRows);
-  } catch (const branch::BranchError&) {
-    // The rows already shown stay; the next reload says what is wrong.
-  }
-  more_ = page.size() == static_cast<std::size_t>(kPageRows);
-  if (page.empty()) return;
-  const int first = static_cast<int>(rows_.size());
-  beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
-  rows_.insert(rows_.end(), page.begin(), page.end());
-  endInsertRows();
 }
 
 }  // namespace quillbary

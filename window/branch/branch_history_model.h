@@ -3,41 +3,35 @@
 // the view scrolls.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "paged_rows.h"
 #include "quillbary/branch.h"
 
 namespace quillbary {
 
-class BranchHistoryModel : public QAbstractTableModel {
+class BranchHistoryModel : public PagedRows<branch::BranchStatement> {
   Q_OBJECT
 
  public:
   static constexpr int kPageRows = 100;
 
-  explicit BranchHistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  explicit BranchHistoryModel(QObject* parent = nullptr) : PagedRows(parent) {}
 
   // Reads the first page matching filter; the server's refusal or a lost
   // connection leaves the table empty and is returned.
   std::optional<branch::BranchError> load(branch::Branch* branch,
                                           const branch::BranchFilter& filter);
-  const branch::BranchStatement& row(int index) const { return rows_.at(index); }
 
-  int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  bool canFetchMore(const QModelIndex& parent) const override;
-  void fetchMore(const QModelIndex& parent) override;
 
  private:
   branch::Branch* branch_ = nullptr;
   branch::BranchFilter filter_;
-  std::vector<branch::BranchStatement> rows_;
-  bool more_ = false;
 };
 
 // The 复核 column's text: "通过 supervisor_s", "退回：借据号有误", or "待复核".

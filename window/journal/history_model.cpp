@@ -38,27 +38,22 @@ QFont StruckThrough() {
 }  // namespace
 
 std::optional<journal::JournalError> HistoryModel::load(journal::Journal* journal,
-                                                        const journal::StatementFilter& filter) {
-  beginResetModel();
+                                                      const journal::StatementFilter& filter) {
   journal_ = journal;
   filter_ = filter;
-  rows_.clear();
-  more_ = false;
-  std::optional<journal::JournalError> failed;
+  NextPage next;
   if (journal_) {
-    try {
-      rows_ = journal_->ListStatements(filter_, kPageRows);
-      more_ = rows_.size() == static_cast<std::size_t>(kPageRows);
-    } catch (const journal::JournalError& error) {
-      failed = error;
-    }
+    next = [this](const journal::StatementSummary* after) {
+      return journal_->ListStatements(filter_, kPageRows,
+                                      after ? std::optional(after->seq) : std::nullopt);
+    };
   }
-  endResetModel();
-  return failed;
-}
-
-int HistoryModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  try {
+    reset(std::move(next), kPageRows);
+  } catch (const journal::JournalError& error) {
+    return error;
+  }
+  return std::nullopt;
 }
 
 int HistoryModel::columnCount(const QModelIndex& parent) const {
@@ -67,7 +62,7 @@ int HistoryModel::columnCount(const QModelIndex& parent) const {
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  const journal::StatementSummary& row = rows_.at(index.row());
+  const journal::StatementSummary& row = this->row(index.row());
   switch (role) {
     case Qt::DisplayRole:
       return ToQString(kColumns.at(index.column()).text(row));
@@ -83,26 +78,6 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   return QString::fromUtf8(kColumns.at(section).caption);
-}
-
-bool HistoryModel::canFetchMore(const QModelIndex& parent) const {
-  return !parent.isValid() && more_;
-}
-
-void HistoryModel::fetchMore(const QModelIndex& parent) {
-  if (parent.isValid() || !more_ || !journal_) return;
-  std::vector<journal::StatementSummary> page;
-  try {
-    page = journal_->ListStatements(filter_, kPageRows, rows_.back().seq);
-  } catch (const journal::JournalError&) {
-    // The rows already shown stay; the next reload says what is wrong.
-  }
-  more_ = page.size() == static_cast<std::size_t>(kPageRows);
-  if (page.empty()) return;
-  const int first = static_cast<int>(rows_.size());
-  beginInsertRows({}, first, first + static_cast<int>(page.size()) - 1);
-  rows_.insert(rows_.end(), page.begin(), page.end());
-  endInsertRows();
 }
 
 }  // namespace quillbary

@@ -2,14 +2,14 @@
 // filter, read a page at a time as the view scrolls.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <vector>
 
+#include "paged_rows.h"
 #include "quillbary/journal.h"
 
 namespace quillbary {
 
-class HistoryModel : public QAbstractTableModel {
+class HistoryModel : public PagedRows<journal::StatementSummary> {
   Q_OBJECT
 
  public:
@@ -17,27 +17,21 @@ class HistoryModel : public QAbstractTableModel {
   static constexpr int kTotalColumn = 5;   // 合计: "本息合计：10561.98"
   static constexpr int kReviewColumn = 6;  // 复核, shown for a branch terminal's journal
 
-  explicit HistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  explicit HistoryModel(QObject* parent = nullptr) : PagedRows(parent) {}
 
   // Reads the first page of statements matching filter; a journal error
   // leaves the table empty and is returned.
   std::optional<journal::JournalError> load(journal::Journal* journal,
                                             const journal::StatementFilter& filter);
-  const journal::StatementSummary& row(int index) const { return rows_.at(index); }
   const journal::StatementFilter& filter() const { return filter_; }
 
-  int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  bool canFetchMore(const QModelIndex& parent) const override;
-  void fetchMore(const QModelIndex& parent) override;
 
  private:
   journal::Journal* journal_ = nullptr;
   journal::StatementFilter filter_;
-  std::vector<journal::StatementSummary> rows_;
-  bool more_ = false;
 };
 
 }  // namespace quillbary
