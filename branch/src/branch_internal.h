@@ -14,6 +14,11 @@ namespace quillbary::branch {
 
 using Kind = BranchError::Kind;
 
+// How many of the newest matching statements a text filter of the history
+// looks through before it asks the gram index instead (branch_history.cpp);
+// the tests lower it to take the second way with few rows.
+extern int historyNewestLooked;
+
 struct Branch::Connection {
   explicit Connection(const std::string& conninfo) : link(conninfo) {}
   pqxx::connection link;

@@ -2,14 +2,12 @@
 
 #include <tuple>
 
+#include "branch_internal.h"
 #include "quillbary/branch.h"
 #include "test_journal.h"
 #include "test_server.h"
 
 namespace quillbary::branch {
-
-extern int historyNewestLooked;  // branch_history.cpp
-
 namespace {
 
 using journal::HandOnKind;
