@@ -274,10 +274,14 @@ DayClose Branch::CloseOfDay(const std::string& date, const std::string& terminal
     close.reviewed = counts[8].as<std::int64_t>();
     close.pendingReview = close.statements - close.reviewed;
     for (const pqxx::row& row : transaction.exec_params(
-             "SELECT DISTINCT ON (terminal) terminal, seq, hash FROM entries "
-             "WHERE $1 = '' OR terminal = $1 ORDER BY terminal, seq DESC",
+             "SELECT DISTINCT ON (e.terminal) e.terminal, e.seq, e.hash, "
+             "  coalesce(c.seq, 0), coalesce(c.signature, '') FROM entries e "
+             "LEFT JOIN LATERAL (SELECT seq, signature FROM checkpoints k "
+             "  WHERE k.terminal = e.terminal ORDER BY seq DESC LIMIT 1) c ON true "
+             "WHERE $1 = '' OR e.terminal = $1 ORDER BY e.terminal, e.seq DESC",
              terminal)) {
-      close.heads.push_back({row[0].c_str(), row[1].as<std::int64_t>(), row[2].c_str()});
+      close.heads.push_back({row[0].c_str(), row[1].as<std::int64_t>(), row[2].c_str(),
+                             row[3].as<std::int64_t>(), row[4].c_str()});
     }
     for (const pqxx::row& row : transaction.exec_params(
              "SELECT terminal, serial, reason, clerk FROM entries WHERE kind = 'void' "

@@ -95,6 +95,10 @@ void PrintClose(const DayClose& close, std::ostream& out) {
   }
   for (const DayClose::Head& head : close.heads) {
     out << "  终端 " << head.terminal << " 链头：第 " << head.seq << " 条 " << head.hash << "\n";
+    if (head.signedSeq > 0) {
+      out << "  终端 " << head.terminal << " 签名确认至第 " << head.signedSeq << " 条 "
+          << head.signature << "\n";
+    }
   }
 }
 
@@ -125,6 +129,10 @@ journal::Table CloseTable(const DayClose& close) {
   }
   for (const DayClose::Head& head : close.heads) {
     table.rows.push_back({"终端 " + head.terminal + " 链头", std::to_string(head.seq), head.hash});
+    if (head.signedSeq > 0) {
+      table.rows.push_back({"终端 " + head.terminal + " 签名确认", std::to_string(head.signedSeq),
+                            head.signature});
+    }
   }
   return table;
 }

@@ -88,6 +88,13 @@ TEST(BranchCommands, JoinUploadReviewAndCloseTheDay) {
   EXPECT_NE(said.find("出具计息单  2 张"), std::string::npos) << said;
   EXPECT_NE(said.find("利息合计之和  1123.96 元"), std::string::npos) << said;
   EXPECT_NE(said.find("已复核      1 张，待复核 1 张"), std::string::npos) << said;
+  EXPECT_NE(said.find("终端 T01 签名确认至第 2 条"), std::string::npos) << said;
+  // Without the window's page maker a PDF is refused, and nothing is written.
+  const std::string page = (folder / "日终.pdf").string();
+  std::tie(status, said) = run({"--close-day", "2026-03-03", "--branch", supervisor.c_str(),
+                                "--output", page.c_str()});
+  EXPECT_EQ(status, 3) << said;
+  EXPECT_FALSE(std::filesystem::exists(page));
 
   // The same close as a sheet, through the one writer: never over the journal.
   const std::string sheet = (folder / "日终.csv").string();

@@ -121,6 +121,9 @@ struct DayClose {
     std::string terminal;
     std::int64_t seq = 0;
     std::string hash;
+    // The terminal's last signed checkpoint: 0 and "" when it has none.
+    std::int64_t signedSeq = 0;
+    std::string signature;
   };
   std::vector<Head> heads;  // every terminal's last uploaded entry
   struct Voided {
