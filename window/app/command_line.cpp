@@ -43,7 +43,7 @@ constexpr std::string_view kHelp =
     "  --upload-branch  把日志中尚未上传的记录上传到分行数据库\n"
     "  --check-branch 连接串  检查分行数据库中每个终端的链：完好时退出状态 0，有误时 1\n"
     "  --close-day 日期  分行（或 --terminal 所指终端）当日的日终汇总；\n"
-    "                    加 --output 时另写成 XLSX（.xlsx）或 CSV 文件\n"
+    "                    加 --output 时另写成 XLSX（.xlsx）、PDF（.pdf）或 CSV 文件\n"
     "  --review 编号 通过|退回 [原因]  记录对分行一张计息单的复核\n"
     "  --branch-history 连接串  只打开分行历史记录窗口（各终端的计息单，可在其中复核）\n"
     "  连接串为 libpq 的连接串（如 \"host=分行服务器 dbname=branch\" 或 service=名称）；\n"
