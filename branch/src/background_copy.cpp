@@ -71,8 +71,7 @@ void BackgroundCopy::Run() {
         if (branch) {
           if (lastReview < 0) lastReview = journal->LastReviewId();
           for (const Review& review : branch->ReviewsOfTerminal(membership->terminal, lastReview)) {
-            reviews.push_back({review.id, review.serial, review.verdict == Verdict::kPass,
-                               review.reason, review.reviewer, review.reviewedAt});
+            reviews.push_back(JournalCopyOf(review));
             lastReview = review.id;
           }
         }

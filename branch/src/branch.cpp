@@ -59,6 +59,11 @@ std::string WithConnectTimeout(const std::string& conninfo) {
 
 std::string VerdictName(Verdict verdict) { return verdict == Verdict::kPass ? "通过" : "退回"; }
 
+journal::BranchReview JournalCopyOf(const Review& review) {
+  return {review.id,     review.serial,   review.verdict == Verdict::kPass,
+          review.reason, review.reviewer, review.reviewedAt};
+}
+
 Branch::Branch(const std::string& conninfo) {
   if (const std::optional<std::string> password = PasswordIn(conninfo)) {
     throw BranchError(Kind::kCannotConnect, *password);

@@ -115,14 +115,16 @@ std::optional<Entry> Journal::FindVoid(const std::string& serial) {
   return FromColumns(ReadColumns(query));
 }
 
-std::string StatusText(const StatementSummary& s) {
-  std::string text = s.voided ? "作废" : "";
-  if (s.reprints > 0) {
+std::string StatusText(bool voided, int reprints) {
+  std::string text = voided ? "作废" : "";
+  if (reprints > 0) {
     if (!text.empty()) text += "，";
-    text += "补打 " + std::to_string(s.reprints) + " 次";
+    text += "补打 " + std::to_string(reprints) + " 次";
   }
   return text;
 }
+
+std::string StatusText(const StatementSummary& s) { return StatusText(s.voided, s.reprints); }
 
 
 }  // namespace quillbary::journal

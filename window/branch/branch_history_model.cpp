@@ -23,9 +23,8 @@ const std::array<Column, 9> kColumns = {{
     {"复核", &ReviewColumnText},
     {"状态",
      [](const branch::BranchStatement& s) {
-       std::string text = s.voided ? "作废" : "有效";
-       if (s.reprints > 0) text += "，补打 " + std::to_string(s.reprints) + " 次";
-       return text;
+       const std::string status = journal::StatusText(s.voided, s.reprints);
+       return status.empty() ? std::string("有效") : status;
      }},
 }};
 

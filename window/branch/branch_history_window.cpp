@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "filter_date_picker.h"
 #include "quillbary/handed_statement.h"
 #include "quillbary/statement.h"
 
@@ -15,14 +16,6 @@ namespace quillbary {
 namespace {
 
 constexpr std::array<const char*, 4> kReviews = {"全部", "待复核", "已通过", "已退回"};
-
-QDateEdit* DatePicker(QWidget* parent, const QDate& date) {
-  auto* picker = new QDateEdit(date, parent);
-  picker->setCalendarPopup(true);
-  picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  picker->setEnabled(false);
-  return picker;
-}
 
 // A list of the server's names with 全部 first; the chosen one, or "" for all.
 void FillChoices(QComboBox* box, const QString& all, const std::vector<std::string>& names) {
@@ -52,8 +45,8 @@ BranchHistoryWindow::BranchHistoryWindow(const std::string& conninfo, QWidget* p
   clerk_ = new QComboBox(this);
   useDates_ = new QCheckBox(QStringLiteral("日期从"), this);
   const QDate today = QDate::currentDate();
-  from_ = DatePicker(this, today);
-  to_ = DatePicker(this, today);
+  from_ = FilterDatePicker(this, today);
+  to_ = FilterDatePicker(this, today);
   review_ = new QComboBox(this);
   for (const char* review : kReviews) review_->addItem(QString::fromUtf8(review));
   message_ = new QLabel(this);
@@ -203,12 +196,7 @@ QString BranchHistoryWindow::currentStatementText() {
     const std::optional<journal::Entry> entry = branch_->StatementEntry(row.terminal, row.serial);
     if (!entry) return {};
     std::optional<journal::BranchReview> review;
-    if (row.review) {
-      review = journal::BranchReview{row.review->id, row.serial,
-                                     row.review->verdict == branch::Verdict::kPass,
-                                     row.review->reason, row.review->reviewer,
-                                     row.review->reviewedAt};
-    }
+    if (row.review) review = branch::JournalCopyOf(*row.review);
     return QString::fromStdString(StatementText(
         journal::HandedStatement(entry->statement, entry->header, row.serial, "", review)));
   } catch (const branch::BranchError& error) {

@@ -13,6 +13,7 @@
 #include <limits>
 
 #include "journal/journal_desk.h"
+#include "filter_date_picker.h"
 #include "qt_text.h"
 #include "quillbary/journal_export.h"
 
@@ -25,16 +26,6 @@ constexpr std::array<const char*, 5> kColumnSamples = {
 constexpr int kCellPadding = 12;
 
 constexpr std::array<const char*, 4> kStatuses = {"全部", "有效", "作废", "补打过"};
-
-QDateEdit* DatePicker(QWidget* parent, const QDate& date) {
-  auto* picker = new QDateEdit(date, parent);
-  picker->setCalendarPopup(true);
-  picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-  picker->setEnabled(false);
-  picker->setMinimumWidth(picker->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-000")) +
-                          30);
-  return picker;
-}
 
 // Room for the filter and the columns, within the screen: a window of 800
 // by 600 pixels, its frame included, has it all.
@@ -59,8 +50,8 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   text_->setClearButtonEnabled(true);
   useDates_ = new QCheckBox(QStringLiteral("日期从"), this);
   const QDate today = QDate::currentDate();
-  from_ = DatePicker(this, today.addMonths(-1));
-  to_ = DatePicker(this, today);
+  from_ = FilterDatePicker(this, today.addMonths(-1));
+  to_ = FilterDatePicker(this, today);
   status_ = new QComboBox(this);
   for (const char* status : kStatuses) status_->addItem(QString::fromUtf8(status));
 

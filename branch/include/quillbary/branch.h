@@ -271,4 +271,7 @@ std::string JoinBranch(journal::Journal& journal, const std::string& conninfo,
 // "通过" or "退回".
 std::string VerdictName(Verdict verdict);
 
+// A review as a terminal keeps it in its journal.
+journal::BranchReview JournalCopyOf(const Review& review);
+
 }  // namespace quillbary::branch

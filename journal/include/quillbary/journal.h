@@ -375,6 +375,8 @@ bool HasNonBlank(std::string_view text);
 
 // The status column of the history: "作废", "补打 2 次", "作废，补打 1 次" or "".
 std::string StatusText(const StatementSummary& summary);
+// The same for a statement known by whether it is voided and its reprints.
+std::string StatusText(bool voided, int reprints);
 
 // $XDG_DATA_HOME/quillbary/journal.sqlite3, or ~/.local/share/quillbary/
 // journal.sqlite3 when XDG_DATA_HOME is unset or not absolute.
