@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "branch/table_pdf.h"
 #include "filter_date_picker.h"
 #include "quillbary/handed_statement.h"
 #include "quillbary/statement.h"
@@ -35,8 +36,9 @@ QString AskReturnReason(QWidget* parent, const QString& serial) {
 
 }  // namespace
 
-BranchHistoryWindow::BranchHistoryWindow(const std::string& conninfo, QWidget* parent)
-    : QDialog(parent), model_(this), askReason_(&AskReturnReason) {
+BranchHistoryWindow::BranchHistoryWindow(const std::string& conninfo, QWidget* parent,
+                                         files::WriteOptions kept)
+    : QDialog(parent), model_(this), askReason_(&AskReturnReason), kept_(std::move(kept)) {
   setWindowTitle(QStringLiteral("分行历史记录"));
   text_ = new QLineEdit(this);
   text_->setPlaceholderText(QStringLiteral("借款人、借据号或编号的一部分"));
@@ -94,6 +96,7 @@ BranchHistoryWindow::BranchHistoryWindow(const std::string& conninfo, QWidget* p
       {"查看…", [this] { openCurrent(); }},
       {"复核通过", [this] { reviewCurrent(branch::Verdict::kPass); }},
       {"退回…", [this] { reviewCurrent(branch::Verdict::kReturn); }},
+      {"日终汇总…", [this] { printDayClose(); }},
   };
   for (const auto& action : actions) {
     QPushButton* button =
@@ -213,8 +216,28 @@ void BranchHistoryWindow::openCurrent() {
   box.exec();
 }
 
-void OpenBranchHistory(const std::string& conninfo, QWidget* parent) {
-  auto* window = new BranchHistoryWindow(conninfo, parent);
+std::optional<branch::DayClose> BranchHistoryWindow::dayClose() {
+  if (!branch_) return std::nullopt;
+  const QDate day = useDates_->isChecked() ? to_->date() : QDate::currentDate();
+  try {
+    return branch_->CloseOfDay(day.toString(Qt::ISODate).toStdString(),
+                               terminal_->currentData().toString().toStdString());
+  } catch (const branch::BranchError& error) {
+    say(QString::fromStdString(error.reason), true);
+    return std::nullopt;
+  }
+}
+
+void BranchHistoryWindow::printDayClose() {
+  const std::optional<branch::DayClose> close = dayClose();
+  if (!close) return;
+  PrintTable(branch::DayCloseTitle(*close), branch::DayCloseTable(*close), kept_, this,
+             [this](const QString& failure) { say(failure, true); });
+}
+
+void OpenBranchHistory(const std::string& conninfo, const files::WriteOptions& kept,
+                       QWidget* parent) {
+  auto* window = new BranchHistoryWindow(conninfo, parent, kept);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->show();
 }

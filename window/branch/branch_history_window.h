@@ -3,7 +3,9 @@
 // as it is typed, by terminal, clerk, date range and review; a supervisor
 // records 复核 (通过, or 退回 with a reason) of the selected statement. What
 // the server says (a refusal, a lost connection) shows on the window's own
-// line rather than in a box.
+// line rather than in a box. 日终汇总… previews the day's close of the day
+// the range ends on (today without a range) and of the chosen terminal (the
+// whole branch for 全部终端), to print or to print into a PDF.
 #pragma once
 
 #include <QCheckBox>
@@ -17,6 +19,7 @@
 #include <memory>
 
 #include "branch/branch_history_model.h"
+#include "quillbary/safe_file.h"
 
 namespace quillbary {
 
@@ -27,7 +30,9 @@ class BranchHistoryWindow : public QDialog {
   // The reason a statement is sent back, or empty when the clerk cancelled.
   using ReasonAsker = std::function<QString(QWidget* parent, const QString& serial)>;
 
-  BranchHistoryWindow(const std::string& conninfo, QWidget* parent);
+  // A page printed into a file never replaces what `kept` names.
+  BranchHistoryWindow(const std::string& conninfo, QWidget* parent,
+                      files::WriteOptions kept = {});
   ~BranchHistoryWindow() override;
 
   BranchHistoryModel* model() { return &model_; }
@@ -45,6 +50,10 @@ class BranchHistoryWindow : public QDialog {
   void reload();                             // the filter as it stands, from the first row
   void reviewCurrent(branch::Verdict verdict);  // 复核 of the selected statement
   QString currentStatementText();            // the selected statement, as handed on
+  // The day's close the window's day and terminal choose; nothing, said on
+  // the window's line, when the server refuses or cannot be reached.
+  std::optional<branch::DayClose> dayClose();
+  void printDayClose();                      // 日终汇总…: its preview, to print
 
  private:
   branch::BranchFilter currentFilter() const;
@@ -63,9 +72,11 @@ class BranchHistoryWindow : public QDialog {
   QTableView* table_;
   QLabel* message_;
   ReasonAsker askReason_;
+  files::WriteOptions kept_;
 };
 
 // Opens the branch history of the branch at conninfo, as a window of its own.
-void OpenBranchHistory(const std::string& conninfo, QWidget* parent);
+void OpenBranchHistory(const std::string& conninfo, const files::WriteOptions& kept,
+                       QWidget* parent);
 
 }  // namespace quillbary

@@ -1,11 +1,19 @@
 #include "branch/table_pdf.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QGuiApplication>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QTextDocument>
 #include <memory>
+
+#include "qt_text.h"
+#include "sans_font.h"
+#include "statement/statement_page.h"
 
 namespace quillbary {
 namespace {
@@ -30,15 +38,12 @@ QString TableHtml(const std::string& title, const journal::Table& table) {
   return html + "</table></body></html>";
 }
 
-QByteArray PdfOf(const std::string& title, const journal::Table& table) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QPdfWriter writer(&buffer);
-  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                   QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter));
-  writer.setTitle(QString::fromStdString(title));
-  writer.setCreator(QStringLiteral("Quillbary"));
+QPageLayout A4Page() {
+  return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                     QPageLayout::Millimeter);
+}
+
+void Paint(const std::string& title, const journal::Table& table, QPagedPaintDevice& device) {
   QTextDocument document;
   QFont font;
   font.setFamilies({"DejaVu Serif", "AR PL SungtiL GB", "SimSun", "WenQuanYi Micro Hei",
@@ -46,7 +51,18 @@ QByteArray PdfOf(const std::string& title, const journal::Table& table) {
   font.setPointSizeF(9);
   document.setDefaultFont(font);
   document.setHtml(TableHtml(title, table));
-  document.print(&writer);
+  document.print(&device);
+}
+
+QByteArray PdfOf(const std::string& title, const journal::Table& table) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter writer(&buffer);
+  writer.setPageLayout(A4Page());
+  writer.setTitle(QString::fromStdString(title));
+  writer.setCreator(QStringLiteral("Quillbary"));
+  Paint(title, table, writer);
   return bytes;
 }
 
@@ -67,6 +83,46 @@ void WriteTablePdf(const std::string& title, const journal::Table& table,
   files::SafeFile file(path, options);
   file.Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   file.Commit();
+}
+
+}  // namespace quillbary
+
+namespace quillbary {
+
+QString PrintTableTo(QPrinter& target, const std::string& title, const journal::Table& table,
+                     const files::WriteOptions& options) {
+  // The preview paints through a picture engine of its own; a file printed
+  // to is the one writer's to make.
+  const QPaintEngine* engine = target.paintEngine();
+  const QString file = target.outputFileName();
+  if ((engine && engine->type() == QPaintEngine::Picture) || file.isEmpty()) {
+    Paint(title, table, target);
+    return {};
+  }
+  try {
+    WriteTablePdf(title, table, PathOf(file), options);
+  } catch (const files::FileError& error) {
+    return QStringLiteral("日终汇总未能打印到文件 %1：%2").arg(QDir::toNativeSeparators(file), QString::fromStdString(error.reason));
+  }
+  return {};
+}
+
+void PrintTable(const std::string& title, const journal::Table& table,
+                const files::WriteOptions& options, QWidget* parent,
+                const std::function<void(const QString&)>& failed) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageLayout(A4Page());
+  printer.setDocName(QString::fromStdString(title));
+  QPrintPreviewDialog preview(&printer, parent);
+  preview.setFont(SansFont());
+  preview.setWindowTitle(QString::fromStdString(title));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, parent,
+                   [&](QPrinter* target) {
+                     const QString failure = PrintTableTo(*target, title, table, options);
+                     if (!failure.isEmpty()) failed(failure);
+                   });
+  preview.resize(PreviewSize(preview));
+  preview.exec();
 }
 
 }  // namespace quillbary

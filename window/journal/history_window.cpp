@@ -118,7 +118,9 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
     QPushButton* branch =
         buttons->addButton(QStringLiteral("分行记录…"), QDialogButtonBox::ActionRole);
     connect(branch, &QPushButton::clicked, this, [this, conninfo = membership->conninfo] {
-      desk_->branchHistoryOpener()(conninfo, this);
+      journal::Journal* journal = desk_->journal();
+      desk_->branchHistoryOpener()(
+          conninfo, journal ? journal::KeptBy(*journal) : files::WriteOptions{}, this);
     });
   }
   connect(buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "quillbary/journal.h"
+#include "quillbary/safe_file.h"
 #include "statement/statement_menu.h"
 
 class QAction;
@@ -91,9 +92,11 @@ class JournalDesk : public QObject {
   // the server for them again.
   void keepReviews(const std::vector<journal::BranchReview>& reviews);
   // How the history opens the branch's history of a terminal's branch (its
-  // connection string); unset where the program has no branch client, and
-  // then the history offers none.
-  using BranchHistoryOpener = std::function<void(const std::string& conninfo, QWidget* parent)>;
+  // connection string) and the files a page it writes may never replace (the
+  // journal's); unset where the program has no branch client, and then the
+  // history offers none.
+  using BranchHistoryOpener = std::function<void(
+      const std::string& conninfo, const files::WriteOptions& kept, QWidget* parent)>;
   void setBranchHistoryOpener(BranchHistoryOpener opener) { openBranch_ = std::move(opener); }
   const BranchHistoryOpener& branchHistoryOpener() const { return openBranch_; }
 

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "quillbary/journal.h"
+#include "quillbary/journal_export.h"
 
 namespace quillbary::branch {
 
@@ -134,6 +135,16 @@ struct DayClose {
   };
   std::vector<Voided> voided;  // the day's voids, in the order they were recorded
 };
+
+// The day's close as a page's or a sheet's title and table: counts in one
+// column, sums of money in the next, each void with its reason, then each
+// terminal's chain head and last signed checkpoint.
+//   DayCloseTitle of the 2026-12-10 close of T01 -> "日终汇总 2026-12-10（T01）",
+//   of the whole branch -> "日终汇总 2026-12-10（全分行）"
+//   DayCloseTable rows: {"日期", "2026-12-10", ""}, {"范围", "T01", ""},
+//   {"出具计息单", "2", ""}, ..., {"利息合计之和", "", "1123.96"}, ...
+std::string DayCloseTitle(const DayClose& close);
+journal::Table DayCloseTable(const DayClose& close);
 
 struct UploadResult {
   std::int64_t sent = 0;      // entries the server did not have

@@ -1,9 +1,13 @@
 // The branch history against the tests' own PostgreSQL: two terminals'
 // statements found by each filter, and 复核 from the window, the maker's own
 // refused.
+#include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QTest>
 
 #include "branch/branch_history_window.h"
+#include "form/tests/form_driver.h"
 #include "quillbary/branch.h"
 #include "test_journal.h"
 #include "test_server.h"
@@ -17,6 +21,8 @@ class BranchHistoryTest : public QObject {
   void initTestCase();
   void filtersFindTheirRows_data();
   void filtersFindTheirRows();
+  void theDayCloseIsPrinted_data();
+  void theDayCloseIsPrinted();
   void reviewsFromTheWindow_data();
   void reviewsFromTheWindow();
   void aServerThatDoesNotAnswerIsSaidOnTheWindow();
@@ -84,6 +90,63 @@ void BranchHistoryTest::filtersFindTheirRows() {
   std::sort(found.begin(), found.end());
   std::sort(serials.begin(), serials.end());
   QCOMPARE(found, serials);
+}
+
+// 日终汇总… previews the chosen terminal's close (the branch's for 全部终端);
+// printed into a file, the page goes through the one writer: a PDF, or
+// refused over the journal, named or linked to, and said on the line.
+void BranchHistoryTest::theDayCloseIsPrinted_data() {
+  QTest::addColumn<QString>("terminal");
+  QTest::addColumn<QString>("file");       // printed into; "" a printer
+  QTest::addColumn<QString>("title");
+  QTest::addColumn<QString>("statements");
+  QTest::addColumn<QString>("said");       // part of the window's line
+  QTest::newRow("the whole branch on paper") << "" << "" << "（全分行）" << "3" << "";
+  QTest::newRow("one terminal into a PDF") << "T02" << "close.pdf" << "（T02）" << "1" << "";
+  QTest::newRow("never over the journal") << "" << "a.sqlite3" << "（全分行）" << "3" << "日志";
+  QTest::newRow("never through a link to the journal") << "" << "planted.pdf" << "（全分行）"
+                                                      << "3" << "日志";
+}
+
+void BranchHistoryTest::theDayCloseIsPrinted() {
+  QFETCH(QString, terminal);
+  QFETCH(QString, file);
+  QFETCH(QString, title);
+  QFETCH(QString, statements);
+  QFETCH(QString, said);
+  const auto journalPath = folder_ / "a.sqlite3";
+  const auto planted = folder_ / "planted.pdf";
+  std::filesystem::remove(planted);
+  std::filesystem::create_symlink(journalPath, planted);
+  BranchHistoryWindow window(branch::Conninfo(database_, "supervisor_s"), nullptr,
+                             {{{"日志", journalPath}}});
+  if (!terminal.isEmpty()) window.terminal()->setCurrentIndex(window.terminal()->findData(terminal));
+  // The day the range ends on: the tests' journals record on 2026-03-03.
+  window.dateRange()->setChecked(true);
+  window.toDate()->setDate(QDate(2026, 3, 3));
+  const std::optional<branch::DayClose> close = window.dayClose();
+  QVERIFY(close);
+  QCOMPARE(QString::number(close->statements), statements);
+
+  const QString path = file.isEmpty() ? QString() : QString::fromStdString((folder_ / file.toStdString()).string());
+  const QString seenTitle = FromModal([&window] { window.printDayClose(); }, [&](QWidget* modal) {
+    auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
+    if (!preview) return QString();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFileName(path);
+    if (!path.isEmpty()) emit preview->paintRequested(&printer);
+    return preview->windowTitle();
+  });
+  QVERIFY2(seenTitle.endsWith(title), qPrintable(seenTitle));
+  QVERIFY2(window.message()->text().contains(said), qPrintable(window.message()->text()));
+  if (file == "close.pdf") {
+    QFile pdf(path);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+  }
+  // What was refused is as it was: the journal whole, the link a link.
+  QVERIFY(std::filesystem::is_symlink(planted));
+  QVERIFY(journal::OpenAt(journalPath)->CheckChain().intact);
 }
 
 void BranchHistoryTest::reviewsFromTheWindow_data() {

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateEdit>
+#include <QDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <algorithm>
@@ -131,6 +132,21 @@ char* toString(const CaughtBox& box) {
                            .arg(static_cast<int>(box.icon))
                            .arg(box.text, box.buttons.join(','), box.snapshot, box.detail);
   return qstrdup(text.toUtf8().constData());
+}
+
+QString FromModal(const std::function<void()>& press,
+                  const std::function<QString(QWidget*)>& look) {
+  QString seen;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    if (seen.isNull()) seen = look(modal);
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+  });
+  poll.start(10);
+  press();
+  return seen;
 }
 
 }  // namespace quillbary::testing

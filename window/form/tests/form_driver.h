@@ -95,6 +95,10 @@ class BoxCatcher : public QObject {
   QTimer timer_;
 };
 
+// Runs `press` and returns what `look` saw of the first modal window that
+// opened, closing it.
+QString FromModal(const std::function<void()>& press, const std::function<QString(QWidget*)>& look);
+
 CaughtBox Warning(const QString& text, const QString& snapshot = {});
 
 // How QCOMPARE prints a caught box.

@@ -42,23 +42,6 @@ QString Run(const QString& program, const QStringList& arguments) {
   return QString::fromUtf8(process.readAllStandardOutput());
 }
 
-// Runs `press` and returns what `look` saw of the first modal window that
-// opened, closing it.
-QString FromModal(const std::function<void()>& press,
-                  const std::function<QString(QWidget*)>& look) {
-  QString seen;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr) return;
-    if (seen.isNull()) seen = look(modal);
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-  });
-  poll.start(10);
-  press();
-  return seen;
-}
-
 // The face Qt draws Chinese text of `font` in, after every fallback.
 QString ChineseFace(const QFont& font) {
   return QRawFont::fromFont(font, QFontDatabase::SimplifiedChinese).familyName();
