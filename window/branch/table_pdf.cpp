@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPaintEngine>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -43,6 +44,9 @@ QPageLayout A4Page() {
                      QPageLayout::Millimeter);
 }
 
+// Laid out and paginated at the page's size in points, then scaled to the
+// device's dots: a PDF, a printer and the preview's picture alike. A long
+// close (many voids, many terminals) goes on over further pages.
 void Paint(const std::string& title, const journal::Table& table, QPagedPaintDevice& device) {
   QTextDocument document;
   QFont font;
@@ -51,7 +55,19 @@ void Paint(const std::string& title, const journal::Table& table, QPagedPaintDev
   font.setPointSizeF(9);
   document.setDefaultFont(font);
   document.setHtml(TableHtml(title, table));
-  document.print(&device);
+  const QRectF page = device.pageLayout().paintRect(QPageLayout::Point);
+  document.setPageSize(page.size());
+  QPainter painter(&device);
+  const qreal scale = painter.viewport().width() / page.width();
+  painter.scale(scale, scale);
+  for (int at = 0; at < document.pageCount(); ++at) {
+    if (at > 0) device.newPage();
+    const QRectF shown(0, at * page.height(), page.width(), page.height());
+    painter.save();
+    painter.translate(0, -shown.top());
+    document.drawContents(&painter, shown);
+    painter.restore();
+  }
 }
 
 QByteArray PdfOf(const std::string& title, const journal::Table& table) {

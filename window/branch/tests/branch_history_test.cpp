@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "branch/branch_history_window.h"
+#include "branch/table_pdf.h"
 #include "form/tests/form_driver.h"
 #include "quillbary/branch.h"
 #include "test_journal.h"
@@ -26,6 +27,7 @@ class BranchHistoryTest : public QObject {
   void reviewsFromTheWindow_data();
   void reviewsFromTheWindow();
   void aServerThatDoesNotAnswerIsSaidOnTheWindow();
+  void aLongCloseGoesOnOverPages();
 
  private:
   std::string database_;
@@ -199,6 +201,24 @@ void BranchHistoryTest::aServerThatDoesNotAnswerIsSaidOnTheWindow() {
   QCOMPARE(window.model()->rowCount(), 0);
   QVERIFY2(window.message()->text().contains(QStringLiteral("连接不上")),
            qPrintable(window.message()->text()));
+}
+
+// A close of many terminals runs past one page: every row printed, none
+// cut off at the foot.
+void BranchHistoryTest::aLongCloseGoesOnOverPages() {
+  journal::Table table;
+  table.header = {"项目", "张数或次数", "金额（元）"};
+  table.kinds = {journal::ColumnKind::kText, journal::ColumnKind::kCount,
+                 journal::ColumnKind::kMoney};
+  for (int row = 0; row < 200; ++row) table.rows.push_back({"终端 链头", std::to_string(row), ""});
+  const auto path = folder_ / "long.pdf";
+  WriteTablePdf("日终汇总", table, path, {});
+  QFile pdf(QString::fromStdString(path.string()));
+  QVERIFY(pdf.open(QIODevice::ReadOnly));
+  const QByteArray bytes = pdf.readAll();
+  const int pages = bytes.count("/Type /Page\n") + bytes.count("/Type /Page ") +
+                    bytes.count("/Type /Page/") + bytes.count("/Type /Page>");
+  QVERIFY2(pages >= 4, qPrintable(QString::number(pages)));
 }
 
 }  // namespace quillbary::testing
