@@ -76,7 +76,8 @@ JournalDesk::JournalDesk(QWidget* window, StatementMenu* menu, JournalChoice cho
         return recordBatchRun(run, putInPlace);
       },
       [this] { return choice_.disabled || openJournal(kBatchNotStarted) != nullptr; },
-      [this] { return journal_ ? journal::KeptBy(*journal_) : files::WriteOptions{}; });
+      [this] { return keptFiles(); });
+  menu_->setKeptFiles([this] { return keptFiles(); });
   // New figures (开始计算), none (清空, an input changed): a new statement,
   // with a new borrower and loan number to fill in.
   connect(menu_, &StatementMenu::figuresChanged, this, [this] {
@@ -178,6 +179,17 @@ std::optional<Statement> JournalDesk::record(const Statement& statement,
   }
   emit journalChanged();
   return journal::HandedStatement(statement, header_, *serial_);
+}
+
+files::WriteOptions JournalDesk::keptFiles() const {
+  if (journal_) return journal::KeptBy(*journal_);
+  // Not opened yet (it opens with the first hand-on): its files by name.
+  files::WriteOptions kept;
+  if (choice_.disabled || choice_.path.empty()) return kept;
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    kept.kept.push_back({"日志", std::filesystem::path(choice_.path) += suffix});
+  }
+  return kept;
 }
 
 std::string JournalDesk::currentSerial() const {

@@ -57,7 +57,8 @@ bool JournalDesk::reprint(const std::string& serial, StatementMenu::HandOnWay wa
                                                 {journal::HandOnKind::kPrint, file.toStdString()},
                                                 write);
                            return sent ? std::optional(handed) : std::nullopt;
-                         }};
+                         },
+                         keptFiles()};
       PrintStatement(job, name, window_);
       return sent;
     }
@@ -99,7 +100,7 @@ bool JournalDesk::recordReprint(const std::string& serial, const Statement& hand
 
 QString JournalDesk::writePdf(StatementPdf& pdf, const Statement& statement,
                               const QString& path) const {
-  const QString error = pdf.place(statement, path);
+  const QString error = pdf.place(statement, path, keptFiles());
   if (!error.isEmpty()) {
     tell(QStringLiteral("导出 PDF 失败"),
          QStringLiteral("计息单未能保存到：\n%1\n\n%2").arg(QDir::toNativeSeparators(path), error));

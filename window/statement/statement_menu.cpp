@@ -246,7 +246,8 @@ void StatementMenu::print() {
   const PrintJob job{preview_ ? preview_(*s) : *s,
                      [this, &s](const QString& file, const PrintJob::PageWriter& write) {
                        return handOn(*s, HandOnWay::kPrint, file, write);
-                     }};
+                     },
+                     kept_ ? kept_() : files::WriteOptions{}};
   PrintStatement(job, fileBaseName(), window_);
 }
 
@@ -262,7 +263,7 @@ void StatementMenu::exportPdf() {
   QString failure;
   StatementPdf pdf;
   s = handOn(*s, HandOnWay::kPdf, path, [&](const Statement& numbered) {
-    failure = pdf.place(numbered, path);
+    failure = pdf.place(numbered, path, kept_ ? kept_() : files::WriteOptions{});
     return failure;
   });
   if (s) pdf.keep();

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "quillbary/calculate.h"
+#include "quillbary/safe_file.h"
 #include "quillbary/clock_face.h"
 #include "quillbary/field_values.h"
 #include "quillbary/statement.h"
@@ -74,6 +75,10 @@ class StatementMenu : public QObject {
   void setRecorder(Recorder recorder) { record_ = std::move(recorder); }
   void setBoxShower(BoxShower shower) { showBox_ = std::move(shower); }
   void setPreviewer(Previewer previewer) { preview_ = std::move(previewer); }
+  // The files a PDF or a page printed to a file may never replace (the
+  // journal's, while one is open).
+  using KeptFiles = std::function<files::WriteOptions()>;
+  void setKeptFiles(KeptFiles kept) { kept_ = std::move(kept); }
 
   void showWorking();  // 计算过程…
   void copy();         // 复制计算结果
@@ -107,6 +112,7 @@ class StatementMenu : public QObject {
   Recorder record_;
   BoxShower showBox_;
   Previewer preview_;
+  KeptFiles kept_;
   QMenu menu_;
   std::array<QAction*, 4> actions_{};
   std::array<QShortcut*, 4> offKeys_{};  // the items' keys while they are off

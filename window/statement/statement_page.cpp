@@ -127,7 +127,8 @@ QString StatementHtml(const Statement& statement) {
 StatementPdf::StatementPdf() = default;
 StatementPdf::~StatementPdf() = default;
 
-QString StatementPdf::place(const Statement& statement, const QString& path) {
+QString StatementPdf::place(const Statement& statement, const QString& path,
+                           const files::WriteOptions& kept) {
   // A page is a few tens of kilobytes: made in memory, then written whole
   // through the program's one writer, which never replaces a folder, a
   // device or the journal, and syncs the file before it takes its place.
@@ -142,7 +143,7 @@ QString StatementPdf::place(const Statement& statement, const QString& path) {
     Paint(statement, writer);
   }
   try {
-    file_ = std::make_unique<files::SafeFile>(PathOf(path));
+    file_ = std::make_unique<files::SafeFile>(PathOf(path), kept);
     file_->Write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     file_->PutInPlace();
   } catch (const files::FileError& e) {
@@ -195,7 +196,7 @@ void PaintRequested(const PrintJob& job, QPrinter& target, QWidget* parent) {
   StatementPdf pdf;
   QString failure;
   const std::optional<Statement> sent = job.send(file, [&](const Statement& numbered) {
-    failure = pdf.place(numbered, file);
+    failure = pdf.place(numbered, file, job.kept);
     return failure;
   });
   if (sent) pdf.keep();

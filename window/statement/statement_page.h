@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "quillbary/safe_file.h"
 #include "quillbary/statement.h"
 
 class QPrintPreviewDialog;
@@ -14,10 +15,6 @@ class QPrinter;
 class QWidget;
 
 namespace quillbary {
-
-namespace files {
-class SafeFile;
-}
 
 // One HTML table of 项目 and 值 under the title: a spreadsheet or word
 // processor pastes it as a table, and it prints as the statement's page.
@@ -35,8 +32,10 @@ class StatementPdf {
   StatementPdf& operator=(const StatementPdf&) = delete;
 
   // Writes the page and puts it in place: an empty text, or what went wrong
-  // (and then the path is as it was).
-  QString place(const Statement& statement, const QString& path);
+  // (and then the path is as it was). Never over what `kept` names (the
+  // journal).
+  QString place(const Statement& statement, const QString& path,
+                const files::WriteOptions& kept = {});
   void keep();
 
  private:
@@ -58,6 +57,7 @@ struct PrintJob {
   using PageWriter = std::function<QString(const Statement& numbered)>;
   Statement preview;
   std::function<std::optional<Statement>(const QString& file, const PageWriter& write)> send;
+  files::WriteOptions kept;  // what a file printed to may never replace: the journal
 };
 
 // One paintRequested of the print preview on `target`: a preview pass paints
