@@ -45,7 +45,7 @@ constexpr std::string_view kHelp =
     "  --close-day 日期  分行（或 --terminal 所指终端）当日的日终汇总；\n"
     "                    加 --output 时另写成 XLSX（.xlsx）、PDF（.pdf）或 CSV 文件\n"
     "  --review 编号 通过|退回 [原因]  记录对分行一张计息单的复核\n"
-    "  --branch-history 连接串  只打开分行历史记录窗口（各终端的计息单，可在其中复核）\n"
+    "  --branch-history 连接串  只打开分行历史记录窗口（各终端的计息单，可在其中复核、打印日终汇总）\n"
     "  连接串为 libpq 的连接串（如 \"host=分行服务器 dbname=branch\" 或 service=名称）；\n"
     "  密码只放在 ~/.pgpass 或服务文件中，不可写在连接串里\n";
 
