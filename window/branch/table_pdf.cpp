@@ -101,10 +101,6 @@ void WriteTablePdf(const std::string& title, const journal::Table& table,
   file.Commit();
 }
 
-}  // namespace quillbary
-
-namespace quillbary {
-
 QString PrintTableTo(QPrinter& target, const std::string& title, const journal::Table& table,
                      const files::WriteOptions& options) {
   // The preview paints through a picture engine of its own; a file printed
@@ -118,7 +114,8 @@ QString PrintTableTo(QPrinter& target, const std::string& title, const journal::
   try {
     WriteTablePdf(title, table, PathOf(file), options);
   } catch (const files::FileError& error) {
-    return QStringLiteral("日终汇总未能打印到文件 %1：%2").arg(QDir::toNativeSeparators(file), QString::fromStdString(error.reason));
+    return QStringLiteral("日终汇总未能打印到文件 %1：%2")
+        .arg(QDir::toNativeSeparators(file), QString::fromStdString(error.reason));
   }
   return {};
 }
