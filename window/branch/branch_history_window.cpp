@@ -2,14 +2,12 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "branch/table_pdf.h"
-#include "filter_date_picker.h"
+#include "history_parts.h"
 #include "quillbary/handed_statement.h"
 #include "quillbary/statement.h"
 
@@ -79,32 +77,13 @@ BranchHistoryWindow::BranchHistoryWindow(const std::string& conninfo, QWidget* p
   filters->addWidget(to_);
   filters->addWidget(review_);
 
-  table_ = new QTableView(this);
-  table_->setModel(&model_);
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
-  table_->setWordWrap(false);
+  table_ = StatementList(&model_, this);
 
-  auto* buttons = new QDialogButtonBox(this);
-  const struct {
-    const char* text;
-    std::function<void()> clicked;
-  } actions[] = {
-      {"查看…", [this] { openCurrent(); }},
-      {"复核通过", [this] { reviewCurrent(branch::Verdict::kPass); }},
-      {"退回…", [this] { reviewCurrent(branch::Verdict::kReturn); }},
-      {"日终汇总…", [this] { printDayClose(); }},
-  };
-  for (const auto& action : actions) {
-    QPushButton* button =
-        buttons->addButton(QString::fromUtf8(action.text), QDialogButtonBox::ActionRole);
-    connect(button, &QPushButton::clicked, this, action.clicked);
-  }
-  connect(buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),
-          &QPushButton::clicked, this, &QDialog::reject);
+  QDialogButtonBox* buttons =
+      HistoryButtons(this, {{"查看…", [this] { openCurrent(); }},
+                            {"复核通过", [this] { reviewCurrent(branch::Verdict::kPass); }},
+                            {"退回…", [this] { reviewCurrent(branch::Verdict::kReturn); }},
+                            {"日终汇总…", [this] { printDayClose(); }}});
 
   text_->setAccessibleName(QStringLiteral("查找"));
   terminal_->setAccessibleName(QStringLiteral("终端"));

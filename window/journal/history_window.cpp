@@ -13,7 +13,7 @@
 #include <limits>
 
 #include "journal/journal_desk.h"
-#include "filter_date_picker.h"
+#include "history_parts.h"
 #include "qt_text.h"
 #include "quillbary/journal_export.h"
 
@@ -65,14 +65,7 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   filters->addWidget(new QLabel(QStringLiteral("状态："), this));
   filters->addWidget(status_);
 
-  table_ = new QTableView(this);
-  table_->setModel(&model_);
-  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-  table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->verticalHeader()->hide();
-  table_->horizontalHeader()->setStretchLastSection(true);
-  table_->setWordWrap(false);
+  table_ = StatementList(&model_, this);
   // Each column as wide as a value of its kind, so that every one shows in a
   // window that fits an 800 by 600 screen.
   for (std::size_t column = 0; column < kColumnSamples.size(); ++column) {
@@ -85,20 +78,9 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
   table_->horizontalHeader()->setSectionResizeMode(HistoryModel::kTotalColumn,
                                                    QHeaderView::ResizeToContents);
 
-  auto* buttons = new QDialogButtonBox(this);
-  const struct {
-    const char* text;
-    std::function<void()> clicked;
-  } actions[] = {
-      {"打开…", [this] { openCurrent(); }},
-      {"导出 CSV…", [this] { exportRows(false); }},
-      {"导出 XLSX…", [this] { exportRows(true); }},
-  };
-  for (const auto& action : actions) {
-    QPushButton* button =
-        buttons->addButton(QString::fromUtf8(action.text), QDialogButtonBox::ActionRole);
-    connect(button, &QPushButton::clicked, this, action.clicked);
-  }
+  QDialogButtonBox* buttons = HistoryButtons(this, {{"打开…", [this] { openCurrent(); }},
+                                                    {"导出 CSV…", [this] { exportRows(false); }},
+                                                    {"导出 XLSX…", [this] { exportRows(true); }}});
   // A branch terminal's history shows the reviews of its statements, and
   // opens the branch's history too: every terminal's statements.
   std::optional<journal::BranchMembership> membership;
@@ -118,13 +100,9 @@ HistoryWindow::HistoryWindow(JournalDesk* desk, QWidget* parent)
     QPushButton* branch =
         buttons->addButton(QStringLiteral("分行记录…"), QDialogButtonBox::ActionRole);
     connect(branch, &QPushButton::clicked, this, [this, conninfo = membership->conninfo] {
-      journal::Journal* journal = desk_->journal();
-      desk_->branchHistoryOpener()(
-          conninfo, journal ? journal::KeptBy(*journal) : files::WriteOptions{}, this);
+      desk_->branchHistoryOpener()(conninfo, desk_->keptFiles(), this);
     });
   }
-  connect(buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole),
-          &QPushButton::clicked, this, &QDialog::reject);
 
   // Named for a screen reader, as the main window's fields are.
   text_->setAccessibleName(QStringLiteral("查找"));

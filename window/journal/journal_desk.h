@@ -98,6 +98,9 @@ class JournalDesk : public QObject {
   using BranchHistoryOpener = std::function<void(
       const std::string& conninfo, const files::WriteOptions& kept, QWidget* parent)>;
   void setBranchHistoryOpener(BranchHistoryOpener opener) { openBranch_ = std::move(opener); }
+  // What no file the window writes may replace: the journal, its -wal and
+  // -shm (by name while the journal is not open yet).
+  files::WriteOptions keptFiles() const;
   const BranchHistoryOpener& branchHistoryOpener() const { return openBranch_; }
 
  signals:
@@ -124,8 +127,6 @@ class JournalDesk : public QObject {
   // Puts a reprint's PDF in place, not yet kept; the failure's text, told to
   // the clerk, or empty.
   QString writePdf(StatementPdf& pdf, const Statement& statement, const QString& path) const;
-  // What no file the window writes may replace: the journal, its -wal and -shm.
-  files::WriteOptions keptFiles() const;
   // `what` did not go into the journal: "计息单未能记入日志，因此不能交付。".
   void tellJournalError(const journal::JournalError& error, const QString& what) const;
 
