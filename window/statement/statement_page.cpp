@@ -157,13 +157,6 @@ void StatementPdf::keep() {
   if (file_) file_->Keep();
 }
 
-QString WriteStatementPdf(const Statement& statement, const QString& path) {
-  StatementPdf pdf;
-  const QString error = pdf.place(statement, path);
-  pdf.keep();
-  return error;
-}
-
 QSize PreviewSize(const QPrintPreviewDialog& preview) {
   // Qt opens the preview at its minimum, where the toolbar folds its last
   // buttons, print among them, behind an extension arrow.

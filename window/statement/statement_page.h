@@ -42,11 +42,6 @@ class StatementPdf {
   std::unique_ptr<files::SafeFile> file_;
 };
 
-// Writes the statement as a one-page A4 PDF at `path`, all at once: the file
-// is either the whole PDF or left as it was. Returns an empty text, or what
-// went wrong.
-QString WriteStatementPdf(const Statement& statement, const QString& path);
-
 // What the print dialog does with the page. The preview shows `preview`;
 // when the page goes to a printer or into a file, `send` is asked first and
 // gives the statement that goes (numbered and recorded), or nothing, and then
